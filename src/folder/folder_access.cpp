@@ -1,0 +1,82 @@
+#include "folder_access.h"
+
+#include "note_file.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <unistd.h>
+
+// The settings file is named explicitly rather than through QSettings' per-process cache of
+// locations, so the configuration home is read afresh each time.
+QString FolderAccess::settingsFilePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/quillbox/quillbox.conf");
+}
+
+bool FolderAccess::isSandboxed()
+{
+    return qEnvironmentVariableIsSet(sandboxVariable.toLatin1().constData());
+}
+
+bool FolderAccess::canWrite(const QString& folder, RemoveFile removeProbe)
+{
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return false;
+    if (!isSandboxed())
+        return ::access(QFile::encodeName(folder).constData(), W_OK) == 0;
+    const QString probe = folder + QLatin1Char('/') + probeFileName;
+    if (NoteFile::replaceFile(probe, QByteArrayLiteral("ok")) != 0)
+        return false;
+    return (removeProbe ? removeProbe : &NoteFile::remove)(probe) == 0;
+}
+
+std::optional<FileError> FolderAccess::saveBookmark(const QString& folder)
+{
+    const QFileInfo info(folder);
+    if (!info.isAbsolute() || !info.isDir())
+        return FileError::folderNotOpened(folder, info.exists() ? ENOTDIR : ENOENT);
+    QSettings store(settingsFilePath(), QSettings::IniFormat);
+    store.setValue(bookmarkKey, QFile::encodeName(info.canonicalFilePath()));
+    store.sync();
+    if (store.status() != QSettings::NoError)
+        return FileError{QStringLiteral("The notes folder couldn’t be remembered."),
+                         FileError::reasonFor(EACCES), EACCES};
+    return std::nullopt;
+}
+
+void FolderAccess::clearBookmark()
+{
+    QSettings store(settingsFilePath(), QSettings::IniFormat);
+    store.remove(bookmarkKey);
+}
+
+QString FolderAccess::restoreFolder()
+{
+    QSettings store(settingsFilePath(), QSettings::IniFormat);
+    const QVariant value = store.value(bookmarkKey);
+    if (value.typeId() != QMetaType::QByteArray)
+        return {};
+    const QString path = QFile::decodeName(value.toByteArray());
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.isAbsolute() || !info.isDir()) {
+        clearBookmark();
+        return {};
+    }
+    const QString canonical = info.canonicalFilePath();
+    if (canonical != path && saveBookmark(canonical)) {
+        clearBookmark();
+        return {};
+    }
+    return canonical;
+}
+
+QString FolderAccess::defaultFolderURL()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
+           QStringLiteral("/Notes");
+}

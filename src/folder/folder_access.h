@@ -1,0 +1,30 @@
+#pragma once
+
+#include "file_error.h"
+
+#include <QString>
+#include <optional>
+
+// Remembers the notes folder across launches and answers whether this process may write
+// there. Holds nothing itself: the one persistent value lives in the settings file.
+class FolderAccess
+{
+public:
+    static inline const QString bookmarkKey = QStringLiteral("NotesFolderBookmark");
+    static inline const QString sandboxVariable = QStringLiteral("APP_SANDBOX_CONTAINER_ID");
+    static inline const QString probeFileName = QStringLiteral(".__sx_notes_write_test");
+
+    using RemoveFile = int (*)(const QString& path);
+
+    static bool isSandboxed();
+    // Usability of a folder. Sandboxed runs prove it with a real probe file; removeProbe
+    // exists so tests can make the removal fail.
+    static bool canWrite(const QString& folder, RemoveFile removeProbe = nullptr);
+    // Remembers folder; the error when it cannot be remembered.
+    static std::optional<FileError> saveBookmark(const QString& folder);
+    static void clearBookmark();
+    // The remembered folder, or an empty string. Forgets a value that no longer resolves.
+    static QString restoreFolder();
+    static QString defaultFolderURL();
+    static QString settingsFilePath();
+};

@@ -1,0 +1,68 @@
+#include "file_error.h"
+
+#include "naming.h"
+
+#include <cstring>
+
+namespace {
+
+QString quoted(const QString& name)
+{
+    return QStringLiteral("“%1”").arg(name);
+}
+
+FileError make(const QString& message, int code)
+{
+    return FileError{message, FileError::reasonFor(code), code};
+}
+
+} // namespace
+
+QString FileError::reasonFor(int code)
+{
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+FileError FileError::folderNotOpened(const QString& folder, int code)
+{
+    return make(
+        QStringLiteral("The folder %1 couldn’t be opened.").arg(quoted(Naming::fileName(folder))),
+        code);
+}
+
+FileError FileError::fileNotSaved(const QString& path, int code)
+{
+    return make(
+        QStringLiteral("The file %1 couldn’t be saved in the folder %2.")
+            .arg(quoted(Naming::fileName(path)), quoted(Naming::fileName(Naming::folderOf(path)))),
+        code);
+}
+
+FileError FileError::fileNotCreated(const QString& path, int code)
+{
+    return make(
+        QStringLiteral("The file %1 couldn’t be created in the folder %2.")
+            .arg(quoted(Naming::fileName(path)), quoted(Naming::fileName(Naming::folderOf(path)))),
+        code);
+}
+
+FileError FileError::fileNotRenamed(const QString& from, const QString& to, int code)
+{
+    return make(QStringLiteral("The file %1 couldn’t be renamed to %2.")
+                    .arg(quoted(Naming::fileName(from)), quoted(Naming::fileName(to))),
+                code);
+}
+
+FileError FileError::fileNotRemoved(const QString& path, int code)
+{
+    return make(
+        QStringLiteral("The file %1 couldn’t be deleted.").arg(quoted(Naming::fileName(path))),
+        code);
+}
+
+FileError FileError::folderNotCreated(const QString& folder, int code)
+{
+    return make(
+        QStringLiteral("The folder %1 couldn’t be created.").arg(quoted(Naming::fileName(folder))),
+        code);
+}

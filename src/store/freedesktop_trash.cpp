@@ -1,0 +1,151 @@
+#include "freedesktop_trash.h"
+
+#include "naming.h"
+#include "note_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int maxNameAttempts = 1000;
+
+QByteArray encoded(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+// A real directory (not a link to one) that is ours, or that we could make.
+int ensurePrivateFolder(const QString& path)
+{
+    const QByteArray p = encoded(path);
+    if (::mkdir(p.constData(), 0700) != 0 && errno != EEXIST)
+        return errno;
+    struct stat st;
+    if (::lstat(p.constData(), &st) != 0)
+        return errno;
+    if (!S_ISDIR(st.st_mode))
+        return ENOTDIR;
+    return 0;
+}
+
+int ensureTrashFolder(const QString& trash)
+{
+    for (const QString& sub : {QString(), QStringLiteral("/files"), QStringLiteral("/info")}) {
+        if (const int err = ensurePrivateFolder(trash + sub))
+            return err;
+    }
+    return 0;
+}
+
+// The top directory of the mount that holds path: the highest ancestor on the same device.
+QString mountTopOf(const QString& folder, dev_t device)
+{
+    QString top = folder;
+    while (top != QLatin1String("/")) {
+        const QString parent = Naming::folderOf(top);
+        struct stat st;
+        if (::stat(encoded(parent).constData(), &st) != 0 || st.st_dev != device)
+            break;
+        top = parent;
+    }
+    return top;
+}
+
+QString joined(const QString& folder, const QString& name)
+{
+    return folder == QLatin1String("/") ? QLatin1Char('/') + name
+                                        : folder + QLatin1Char('/') + name;
+}
+
+} // namespace
+
+QString FreedesktopTrash::homeTrashPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/Trash");
+}
+
+QByteArray FreedesktopTrash::trashInfo(const QString& originalPath, const QDateTime& deletionDate)
+{
+    return "[Trash Info]\nPath=" + QUrl::toPercentEncoding(originalPath, "/") + "\nDeletionDate=" +
+           deletionDate.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toUtf8() + "\n";
+}
+
+FreedesktopTrash::Location FreedesktopTrash::locate(const QString& path)
+{
+    struct stat file;
+    if (::lstat(encoded(path).constData(), &file) != 0)
+        return {{}, {}, errno};
+    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    // Without the data home the trash cannot exist; making it here keeps the trash where the
+    // desktop looks for it rather than wherever the process happens to run.
+    struct stat home;
+    if (!QDir().mkpath(dataHome) || ::stat(encoded(dataHome).constData(), &home) != 0)
+        return {{}, {}, EACCES};
+    if (home.st_dev == file.st_dev) {
+        const QString trash = homeTrashPath();
+        return {trash, {}, ensureTrashFolder(trash)};
+    }
+
+    const QString top = mountTopOf(Naming::folderOf(path), file.st_dev);
+    const QString uid = QString::number(::getuid());
+    // $top/.Trash/$uid, only when .Trash is a real, sticky directory.
+    struct stat shared;
+    const QString sharedTrash = joined(top, QStringLiteral(".Trash"));
+    if (::lstat(encoded(sharedTrash).constData(), &shared) == 0 && S_ISDIR(shared.st_mode) &&
+        (shared.st_mode & S_ISVTX)) {
+        const QString trash = sharedTrash + QLatin1Char('/') + uid;
+        if (ensureTrashFolder(trash) == 0)
+            return {trash, top, 0};
+    }
+    const QString trash = joined(top, QStringLiteral(".Trash-") + uid);
+    return {trash, top, ensureTrashFolder(trash)};
+}
+
+int FreedesktopTrash::moveToTrash(const QString& path)
+{
+    const Location trash = locate(path);
+    if (trash.error)
+        return trash.error;
+    QString recorded = path;
+    if (!trash.mountTop.isEmpty() && trash.mountTop != QLatin1String("/"))
+        recorded = path.mid(trash.mountTop.size() + 1);
+    const QString base = Naming::fileName(path);
+    for (int attempt = 1; attempt <= maxNameAttempts; ++attempt) {
+        QString name = base;
+        if (attempt > 1) {
+            const qsizetype dot = base.lastIndexOf(QLatin1Char('.'));
+            const QString suffix = QStringLiteral(" %1").arg(attempt);
+            name = dot > 0 ? base.left(dot) + suffix + base.mid(dot) : base + suffix;
+        }
+        const QByteArray infoPath =
+            encoded(trash.folder + QStringLiteral("/info/") + name + QStringLiteral(".trashinfo"));
+        // The info file is made first and exclusively: it reserves the name.
+        const int fd = ::open(infoPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return errno;
+        }
+        const QByteArray info = trashInfo(recorded, QDateTime::currentDateTime());
+        int err = ::write(fd, info.constData(), size_t(info.size())) == info.size() ? 0 : EIO;
+        if (::close(fd) != 0 && !err)
+            err = errno;
+        if (!err)
+            err = NoteFile::moveNoReplace(path, trash.folder + QStringLiteral("/files/") + name);
+        if (!err)
+            return 0;
+        ::unlink(infoPath.constData());
+        if (err != EEXIST)
+            return err;
+    }
+    return EEXIST;
+}

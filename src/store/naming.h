@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+// The rules that tie a note to its file: which files are notes, how the title follows from
+// the text, and which file name a title gets.
+class Naming
+{
+public:
+    static constexpr qsizetype maxTitleCharacters = 120;
+    // Linux file names hold at most 255 bytes of UTF-8.
+    static constexpr qsizetype maxFileNameBytes = 255;
+    // Room kept for the longest " (N)" that can occur: N never exceeds the number of entries
+    // a folder can hold (2^32 on the common file systems), so ten digits suffice.
+    static constexpr qsizetype numberSuffixReserveBytes = 13;
+    static inline const QString extension = QStringLiteral("md");
+
+    // The first non-empty line, trimmed; the fallback when that line is blank.
+    static QString derivedTitle(QStringView content, const QString& fallback);
+    // A safe base name (no extension) for a title.
+    static QString sanitizedFileName(QStringView title);
+    // Path for the note's file in folder: base + ".md", numbered " (N)" while the name is
+    // taken by another entry. excluding is the note's current path (empty for a new note).
+    static QString uniqueFileURL(const QString& folder, const QString& base,
+                                 const QString& excluding = {});
+
+    static bool isNoteFileName(QStringView fileName);
+    static QString baseName(QStringView path);
+    static QString fileName(QStringView path);
+    static QString folderOf(QStringView path);
+
+    // White space and line breaks as the naming rules trim them: Unicode space separators,
+    // U+0009 to U+000D and U+0085.
+    static bool isTrimmedSpace(char32_t c);
+    static QString trimmed(QStringView text);
+    // Cut at a grapheme boundary so that the UTF-8 form fits in maxBytes.
+    static QString fitToBytes(const QString& text, qsizetype maxBytes);
+};

@@ -1,0 +1,447 @@
+#include "notes_store.h"
+
+#include "alert_service.h"
+#include "clock.h"
+#include "folder_access.h"
+#include "naming.h"
+#include "note_file.h"
+#include "note_loader.h"
+#include "search_key.h"
+#include "trash_service.h"
+
+#include <QDir>
+#include <QPointer>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace {
+
+// Texts are equal under Unicode canonical equivalence.
+bool sameText(const QString& a, const QString& b)
+{
+    if (a == b)
+        return true;
+    return a.normalized(QString::NormalizationForm_C) == b.normalized(QString::NormalizationForm_C);
+}
+
+void sortNewestFirst(QList<Note>& notes)
+{
+    std::stable_sort(notes.begin(), notes.end(),
+                     [](const Note& a, const Note& b) { return a.lastModified > b.lastModified; });
+}
+
+const QString generatedNamePrefix = QStringLiteral("Daily Notes - ");
+
+} // namespace
+
+NotesStore::NotesStore(AlertService& alerts, TrashService& trash, const Clock& clock,
+                       QObject* parent)
+    : QObject(parent), m_alerts(alerts), m_trash(trash), m_clock(clock)
+{
+    m_saveTimer.setSingleShot(true);
+    m_saveTimer.setInterval(defaultSaveDelayMs);
+    connect(&m_saveTimer, &QTimer::timeout, this, [this] {
+        if (m_lastEdited)
+            defer([this, note = *m_lastEdited] { saveNote(note); });
+    });
+
+    m_folderURL = FolderAccess::restoreFolder();
+    loadNotes();
+    if (!m_folderURL.isEmpty() && !FolderAccess::canWrite(m_folderURL)) {
+        FolderAccess::clearBookmark();
+        m_folderURL.clear();
+        loadNotes();
+    }
+}
+
+void NotesStore::defer(std::function<void()> work)
+{
+    QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
+}
+
+void NotesStore::setSelectedNote(const std::optional<Note>& note)
+{
+    m_selectedNote = note;
+    emit selectedNoteChanged();
+}
+
+void NotesStore::setSearchText(const QString& text)
+{
+    if (text == m_searchText)
+        return;
+    m_searchText = text;
+    emit searchTextChanged();
+}
+
+void NotesStore::setFolderURL(const QString& folder)
+{
+    const QString cleaned = folder.isEmpty() ? QString() : QDir::cleanPath(folder);
+    // The reload drops the old folder's records: their unsaved text goes to disk first.
+    if (cleaned != m_folderURL)
+        saveAllDrafts();
+    m_folderURL = cleaned;
+    emit folderURLChanged();
+    loadNotes();
+}
+
+QList<Note> NotesStore::filteredNotes() const
+{
+    if (!m_sortedValid) {
+        m_sortedNotes = m_notes;
+        sortNewestFirst(m_sortedNotes);
+        m_sortedValid = true;
+    }
+    const QByteArray query = SearchKey::fold(Naming::trimmed(m_searchText));
+    if (query.isEmpty())
+        return m_sortedNotes;
+    QList<Note> found;
+    for (const Note& note : std::as_const(m_sortedNotes)) {
+        if (note.matches(query))
+            found.append(note);
+    }
+    return found;
+}
+
+QString NotesStore::textFor(const Note& note) const
+{
+    const auto draft = m_drafts.constFind(note.url);
+    return draft != m_drafts.cend() ? *draft : note.content;
+}
+
+void NotesStore::setNotes(QList<Note> notes)
+{
+    m_notes = std::move(notes);
+    m_sortedValid = false;
+    m_sortedNotes.clear();
+    emit notesChanged();
+}
+
+qsizetype NotesStore::indexOf(const QString& url) const
+{
+    for (qsizetype i = 0; i < m_notes.size(); ++i) {
+        if (m_notes[i].url == url)
+            return i;
+    }
+    return -1;
+}
+
+void NotesStore::selectNewest()
+{
+    if (m_notes.isEmpty()) {
+        setSelectedNote(std::nullopt);
+        return;
+    }
+    // The first of a stable newest-first order: among equal dates, the earlier in the list.
+    const auto newest =
+        std::min_element(m_notes.cbegin(), m_notes.cend(), [](const Note& a, const Note& b) {
+            return a.lastModified > b.lastModified;
+        });
+    setSelectedNote(*newest);
+}
+
+// ---- Loading ----
+
+void NotesStore::loadNotes()
+{
+    defer([this] { loadNotesNow(); });
+}
+
+void NotesStore::loadNotesNow()
+{
+    if (m_folderURL.isEmpty()) {
+        setNotes({});
+        setSelectedNote(std::nullopt);
+        return;
+    }
+    NoteLoader::Result loaded = NoteLoader::load(m_folderURL);
+    if (loaded.error) {
+        m_alerts.showError(*loaded.error);
+        return;
+    }
+    adoptDiskChanges(loaded.notes);
+    setNotes(std::move(loaded.notes));
+
+    if (m_selectedNote) {
+        const qsizetype index = indexOf(m_selectedNote->url);
+        if (index >= 0) {
+            setSelectedNote(m_notes[index]);
+            return;
+        }
+    }
+    selectNewest();
+}
+
+// A draft that holds no edit of the user still equals the text we last read. When another
+// program changed the file since, that draft must not be written back over the newer text.
+void NotesStore::adoptDiskChanges(const QList<Note>& fresh)
+{
+    QHash<QString, const Note*> previous;
+    previous.reserve(m_notes.size());
+    for (const Note& note : std::as_const(m_notes))
+        previous.insert(note.url, &note);
+    for (const Note& note : fresh) {
+        const Note* before = previous.value(note.url);
+        if (!before || sameText(before->content, note.content))
+            continue;
+        const auto draft = m_drafts.find(note.url);
+        if (draft != m_drafts.end() && sameText(*draft, before->content))
+            *draft = note.content;
+        for (std::optional<Note>* edited : {&m_pendingNote, &m_lastEdited}) {
+            if (*edited && (*edited)->url == note.url &&
+                sameText((*edited)->content, before->content))
+                (*edited)->content = note.content;
+        }
+    }
+}
+
+// ---- Editing and saving ----
+
+void NotesStore::updateDraft(const Note& note, const QString& text)
+{
+    m_drafts.insert(note.url, text);
+    Note edited = note;
+    edited.content = text;
+    m_pendingNote = edited;
+    m_lastEdited = std::move(edited);
+    m_saveTimer.start();
+}
+
+bool NotesStore::saveNote(const Note& note)
+{
+    const qsizetype index = indexOf(note.url);
+    if (index < 0)
+        return true;
+    Note updated = m_notes[index];
+    // Its bytes are not text we can represent; writing would destroy them.
+    if (updated.unreadable)
+        return false;
+    if (sameText(updated.content, note.content))
+        return true;
+    updated.content = note.content;
+
+    const QString folder = m_folderURL.isEmpty() ? Naming::folderOf(updated.url) : m_folderURL;
+    const QString title = Naming::derivedTitle(updated.content, updated.fallbackTitle);
+    const QString base = Naming::sanitizedFileName(title);
+    const QString target = Naming::uniqueFileURL(folder, base, updated.url);
+
+    if (target != updated.url) {
+        if (const int err = NoteFile::moveNoReplace(updated.url, target)) {
+            m_alerts.showError(FileError::fileNotRenamed(updated.url, target, err));
+            return false;
+        }
+        // From here on the file lives at target, whatever the write does.
+        followRename(updated.url, target, title);
+        updated.url = target;
+    }
+    updated.title = title;
+
+    if (const int err = NoteFile::writeAtomically(updated.url, updated.content.toUtf8())) {
+        m_alerts.showError(FileError::fileNotSaved(updated.url, err));
+        return false;
+    }
+    updated.lastModified = m_clock.now();
+
+    QList<Note> notes = m_notes;
+    const qsizetype at = indexOf(updated.url);
+    notes[at] = updated;
+    sortNewestFirst(notes);
+    setNotes(std::move(notes));
+    setSelectedNote(updated);
+    return true;
+}
+
+void NotesStore::followRename(const QString& from, const QString& to, const QString& title)
+{
+    const auto draft = m_drafts.find(from);
+    if (draft != m_drafts.end()) {
+        const QString text = *draft;
+        m_drafts.erase(draft);
+        m_drafts.insert(to, text);
+    }
+    for (std::optional<Note>* edited : {&m_pendingNote, &m_lastEdited}) {
+        if (*edited && (*edited)->url == from)
+            (*edited)->url = to;
+    }
+    QList<Note> notes = m_notes;
+    const qsizetype index = indexOf(from);
+    notes[index].url = to;
+    notes[index].title = title;
+    const bool selected = m_selectedNote && m_selectedNote->url == from;
+    setNotes(std::move(notes));
+    if (selected)
+        setSelectedNote(m_notes[index]);
+}
+
+bool NotesStore::clearPendingIfFor(const QString& url)
+{
+    if (!m_pendingNote || m_pendingNote->url != url)
+        return false;
+    m_pendingNote.reset();
+    return true;
+}
+
+void NotesStore::commitDraft(const QString& url)
+{
+    defer([this, url] { commitDraftNow(url); });
+}
+
+bool NotesStore::commitDraftNow(const QString& url)
+{
+    if (url.isEmpty())
+        return true;
+    const qsizetype index = indexOf(url);
+    if (index < 0)
+        return true;
+    Note record = m_notes[index];
+    const QString text = m_drafts.value(url, record.content);
+    if (sameText(text, record.content))
+        return true;
+    record.content = text;
+    // Only a save that reached the file may mark the text saved; a failed one keeps the
+    // pending edit, so the next flush tries again.
+    if (!saveNote(record))
+        return false;
+    clearPendingIfFor(url);
+    return true;
+}
+
+void NotesStore::commitText(const QString& text, const Note& note)
+{
+    defer([this, text, url = note.url] { commitTextNow(text, url); });
+}
+
+void NotesStore::commitTextNow(const QString& text, const QString& url)
+{
+    const qsizetype index = indexOf(url);
+    if (index < 0)
+        return;
+    Note record = m_notes[index];
+    if (sameText(text, record.content))
+        return;
+    record.content = text;
+    if (saveNote(record))
+        clearPendingIfFor(url);
+}
+
+void NotesStore::flushPendingSave()
+{
+    defer([this] { flushPendingSaveNow(); });
+}
+
+void NotesStore::flushPendingSaveNow()
+{
+    if (!m_pendingNote)
+        return;
+    const Note pending = *m_pendingNote;
+    saveNote(pending);
+    m_pendingNote.reset();
+}
+
+bool NotesStore::saveAllDrafts()
+{
+    QStringList unsaved;
+    for (const Note& note : std::as_const(m_notes)) {
+        const auto draft = m_drafts.constFind(note.url);
+        if (draft != m_drafts.cend() && !note.unreadable && !sameText(*draft, note.content))
+            unsaved.append(note.url);
+    }
+    bool allSaved = true;
+    for (const QString& url : std::as_const(unsaved))
+        allSaved = commitDraftNow(url) && allSaved;
+    if (allSaved)
+        m_saveTimer.stop();
+    return allSaved;
+}
+
+// ---- Creating ----
+
+void NotesStore::presentSelectFolderAlert()
+{
+    const bool openPreferences = m_alerts.showText(
+        QStringLiteral("Select a notes folder"),
+        QStringLiteral("Open Preferences (Ctrl+,) and choose a writable folder, such as one in "
+                       "your Documents."),
+        AlertService::Style::Informational,
+        {QStringLiteral("Open Preferences…"), QStringLiteral("Cancel")});
+    if (openPreferences)
+        emit preferencesRequested();
+}
+
+void NotesStore::createNote()
+{
+    commitDraft(m_selectedNote ? m_selectedNote->url : QString());
+    const QString folder = m_folderURL;
+    if (folder.isEmpty()) {
+        presentSelectFolderAlert();
+        return;
+    }
+    if (!FolderAccess::canWrite(folder)) {
+        FolderAccess::clearBookmark();
+        presentSelectFolderAlert();
+        return;
+    }
+    const QDateTime now = m_clock.now();
+    const QString name = generatedNamePrefix + now.toString(QStringLiteral("yyyy-MM-dd")) +
+                         QLatin1Char(' ') + now.toString(QStringLiteral("HHmmss"));
+    QString path;
+    int err = EEXIST;
+    // A name can be taken between looking and writing (a sync tool); look again then.
+    for (int attempt = 0; attempt < 100 && err == EEXIST; ++attempt) {
+        path = Naming::uniqueFileURL(folder, name);
+        err = NoteFile::createExclusively(path, name.toUtf8());
+    }
+    if (err) {
+        m_alerts.showError(FileError::fileNotCreated(path, err));
+        return;
+    }
+    Note note;
+    note.id = NoteLoader::newId();
+    note.url = path;
+    note.title = Naming::baseName(path);
+    note.fallbackTitle = note.title;
+    note.content = name;
+    note.lastModified = m_clock.now();
+    QList<Note> notes = m_notes;
+    notes.append(note);
+    setNotes(std::move(notes));
+    setSelectedNote(note);
+}
+
+// ---- Deleting ----
+
+void NotesStore::deleteSelectedNote()
+{
+    if (!m_selectedNote)
+        return;
+    const Note note = *m_selectedNote;
+    const bool confirmed = m_alerts.showText(
+        QStringLiteral("Delete “%1”?").arg(note.title),
+        QStringLiteral("This will move the file to the Trash. You can restore it until the Trash "
+                       "is emptied."),
+        AlertService::Style::Warning, {QStringLiteral("Move to Trash"), QStringLiteral("Cancel")});
+    if (!confirmed)
+        return;
+    commitDraft(note.url);
+
+    if (m_trash.moveToTrash(note.url) != 0) {
+        const bool permanently = m_alerts.showText(
+            QStringLiteral("Can’t move to Trash"),
+            QStringLiteral("“%1” couldn’t be moved to the Trash. You can delete it permanently "
+                           "instead.")
+                .arg(Naming::fileName(note.url)),
+            AlertService::Style::Warning,
+            {QStringLiteral("Delete Permanently"), QStringLiteral("Cancel")});
+        if (!permanently)
+            return;
+        if (const int err = NoteFile::remove(note.url)) {
+            m_alerts.showError(FileError::fileNotRemoved(note.url, err));
+            return;
+        }
+    }
+    QList<Note> notes = m_notes;
+    notes.removeIf([&](const Note& n) { return n.url == note.url; });
+    setNotes(std::move(notes));
+    m_drafts.remove(note.url);
+    selectNewest();
+}

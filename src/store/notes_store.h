@@ -1,0 +1,102 @@
+#pragma once
+
+#include "note.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QTimer>
+#include <optional>
+
+class AlertService;
+class Clock;
+class TrashService;
+
+// The one object that holds the notes of the folder, the selection, the search text, the
+// folder itself and the unsaved drafts, and that reads and writes the note files.
+// Deferred work runs on the event loop after the current event, in the order it was started.
+class NotesStore : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int defaultSaveDelayMs = 3000;
+
+    NotesStore(AlertService& alerts, TrashService& trash, const Clock& clock,
+               QObject* parent = nullptr);
+
+    const QList<Note>& notes() const { return m_notes; }
+    const std::optional<Note>& selectedNote() const { return m_selectedNote; }
+    void setSelectedNote(const std::optional<Note>& note);
+    const QString& searchText() const { return m_searchText; }
+    void setSearchText(const QString& text);
+    const QString& folderURL() const { return m_folderURL; }
+    // Saves the unsaved drafts of the current folder first when the folder changes; every
+    // assignment schedules one reload.
+    void setFolderURL(const QString& folder);
+    // Newest first, filtered by the trimmed search text against title and saved content.
+    QList<Note> filteredNotes() const;
+
+    const QHash<QString, QString>& drafts() const { return m_drafts; }
+    const std::optional<Note>& pendingNote() const { return m_pendingNote; }
+    // The text a view should show for a note: its draft, else its saved content.
+    QString textFor(const Note& note) const;
+
+    // Deferred operations.
+    void loadNotes();
+    void commitDraft(const QString& url);
+    void commitText(const QString& text, const Note& note);
+    void flushPendingSave();
+
+    // Immediate operations.
+    void updateDraft(const Note& note, const QString& text);
+    // True when the file holds the note's text afterwards (or the note is gone).
+    bool saveNote(const Note& note);
+    // Writes every draft that differs from its note's saved text, synchronously: the path
+    // for quitting, when the event loop will not run again. True when all succeeded.
+    bool saveAllDrafts();
+    void createNote();
+    void deleteSelectedNote();
+
+    void setSaveDelay(int milliseconds) { m_saveTimer.setInterval(milliseconds); }
+    int saveDelay() const { return m_saveTimer.interval(); }
+
+signals:
+    void notesChanged();
+    void selectedNoteChanged();
+    void searchTextChanged();
+    void folderURLChanged();
+    // The user asked, from an alert, to open the preferences.
+    void preferencesRequested();
+
+private:
+    void defer(std::function<void()> work);
+    void loadNotesNow();
+    bool commitDraftNow(const QString& url);
+    void commitTextNow(const QString& text, const QString& url);
+    void flushPendingSaveNow();
+    void setNotes(QList<Note> notes);
+    qsizetype indexOf(const QString& url) const;
+    void selectNewest();
+    void followRename(const QString& from, const QString& to, const QString& title);
+    void adoptDiskChanges(const QList<Note>& fresh);
+    void presentSelectFolderAlert();
+    bool clearPendingIfFor(const QString& url);
+
+    AlertService& m_alerts;
+    TrashService& m_trash;
+    const Clock& m_clock;
+
+    QList<Note> m_notes;
+    std::optional<Note> m_selectedNote;
+    QString m_searchText;
+    QString m_folderURL;
+    QHash<QString, QString> m_drafts;
+    std::optional<Note> m_pendingNote;
+    // The debounce: one timer for the whole store, restarted by every edit.
+    QTimer m_saveTimer;
+    std::optional<Note> m_lastEdited;
+
+    mutable QList<Note> m_sortedNotes;
+    mutable bool m_sortedValid = false;
+};

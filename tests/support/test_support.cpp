@@ -1,0 +1,108 @@
+#include "test_support.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+#include <csignal>
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utime.h>
+
+TestHome::TestHome()
+{
+    qputenv("HOME", m_dir.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (m_dir.path() + "/config").toUtf8());
+    qputenv("XDG_DATA_HOME", (m_dir.path() + "/data").toUtf8());
+    qunsetenv("XDG_DOCUMENTS_DIR");
+    qunsetenv("APP_SANDBOX_CONTAINER_ID");
+}
+
+QString TestHome::notesFolder() const
+{
+    return makeFolder(QStringLiteral("Notes"));
+}
+
+QString TestHome::makeFolder(const QString& name) const
+{
+    const QString folder = m_dir.path() + QLatin1Char('/') + name;
+    QDir().mkpath(folder);
+    return folder;
+}
+
+void ScriptedAlerts::showError(const FileError& error)
+{
+    shown.append({true, error.message, error.reason, Style::Warning, {}, error.code});
+}
+
+bool ScriptedAlerts::showText(const QString& message, const QString& informativeText, Style style,
+                              const QStringList& buttons)
+{
+    shown.append({false, message, informativeText, style, buttons, 0});
+    return m_answers.isEmpty() ? false : m_answers.takeFirst();
+}
+
+namespace TestFiles {
+
+void write(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+void write(const QString& path, const QByteArray& bytes, const QDateTime& modified)
+{
+    write(path, bytes);
+    const time_t seconds = time_t(modified.toSecsSinceEpoch());
+    const struct utimbuf times
+    {
+        seconds, seconds
+    };
+    QCOMPARE(::utime(QFile::encodeName(path).constData(), &times), 0);
+}
+
+QByteArray read(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("<missing>");
+    return file.readAll();
+}
+
+QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+void setReadOnly(const QString& path, bool readOnly)
+{
+    struct stat st;
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+    const mode_t writeBits = S_IWUSR | S_IWGRP | S_IWOTH;
+    const mode_t mode = readOnly ? (st.st_mode & ~writeBits) : (st.st_mode | S_IWUSR);
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode & 07777), 0);
+}
+
+} // namespace TestFiles
+
+void settle()
+{
+    for (int round = 0; round < 4; ++round)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+}
+
+void dropRootPrivileges()
+{
+    // Saves must fail with an error, not end the process, when a test limits the file size.
+    std::signal(SIGXFSZ, SIG_IGN);
+    if (::geteuid() != 0)
+        return;
+    const gid_t nogroup = 65534;
+    const uid_t nobody = 65534;
+    if (::setgroups(0, nullptr) != 0 || ::setgid(nogroup) != 0 || ::setuid(nobody) != 0) {
+        qFatal("could not leave root for the tests");
+    }
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "alert_service.h"
+#include "clock.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+
+// A private home for one test: HOME, XDG_CONFIG_HOME and XDG_DATA_HOME point inside a fresh
+// temporary folder, and no sandbox marker is set.
+class TestHome
+{
+public:
+    TestHome();
+    QString path() const { return m_dir.path(); }
+    QString notesFolder() const; // <home>/Notes, created
+    QString makeFolder(const QString& name) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Records every alert; text alerts answer from a script (Cancel once the script is empty).
+class ScriptedAlerts final : public AlertService
+{
+public:
+    struct Shown
+    {
+        bool isError = false;
+        QString message;
+        QString informativeText;
+        Style style = Style::Warning;
+        QStringList buttons;
+        int code = 0;
+    };
+
+    void answerNext(bool firstButton) { m_answers.append(firstButton); }
+    void showError(const FileError& error) override;
+    bool showText(const QString& message, const QString& informativeText, Style style,
+                  const QStringList& buttons) override;
+
+    QList<Shown> shown;
+
+private:
+    QList<bool> m_answers;
+};
+
+class FakeClock final : public Clock
+{
+public:
+    QDateTime now() const override { return current; }
+    QDateTime current = QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53));
+};
+
+namespace TestFiles {
+void write(const QString& path, const QByteArray& bytes);
+void write(const QString& path, const QByteArray& bytes, const QDateTime& modified);
+QByteArray read(const QString& path);
+QStringList entries(const QString& folder); // visible and hidden, sorted
+void setReadOnly(const QString& path, bool readOnly);
+} // namespace TestFiles
+
+// Runs the deferred work queued on the event loop, including work it queues in turn.
+void settle();
+
+// Tests that need a folder we may not write only work when permissions apply to us: as root
+// they would not, so the test process continues as an unprivileged user.
+void dropRootPrivileges();
+
+#define QUILLBOX_TEST_MAIN(TestClass)                                                              \
+    int main(int argc, char** argv)                                                                \
+    {                                                                                              \
+        dropRootPrivileges();                                                                      \
+        QCoreApplication app(argc, argv);                                                          \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }
