@@ -13,7 +13,9 @@ QByteArray SearchKey::fold(QStringView text)
     for (const QChar ch : text) {
         const char16_t u = ch.unicode();
         if (u >= 0x80) {
-            return text.toString().toCaseFolded().normalized(QString::NormalizationForm_C).toUtf8();
+            // Upper then lower case gives full case folding where simple folding falls
+            // short: "Straße" and "STRASSE" both become "strasse".
+            return text.toString().toUpper().toLower().normalized(QString::NormalizationForm_C).toUtf8();
         }
         *out++ = (u >= 'A' && u <= 'Z') ? char(u + ('a' - 'A')) : char(u);
     }

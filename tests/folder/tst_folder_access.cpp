@@ -1,0 +1,186 @@
+#include "folder_access.h"
+#include "store_fixture.h"
+
+#include <QDir>
+#include <QSettings>
+
+#include <cerrno>
+
+namespace {
+
+QVariant storedBookmark()
+{
+    QSettings settings(FolderAccess::settingsFilePath(), QSettings::IniFormat);
+    return settings.value(FolderAccess::bookmarkKey);
+}
+
+void storeBookmark(const QVariant& value)
+{
+    QSettings settings(FolderAccess::settingsFilePath(), QSettings::IniFormat);
+    settings.setValue(FolderAccess::bookmarkKey, value);
+}
+
+int refuseRemoval(const QString&)
+{
+    return EPERM;
+}
+
+class Sandboxed
+{
+public:
+    Sandboxed() { qputenv("APP_SANDBOX_CONTAINER_ID", ""); }
+    ~Sandboxed() { qunsetenv("APP_SANDBOX_CONTAINER_ID"); }
+};
+
+} // namespace
+
+class FolderAccessTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void sandboxMarkerCountsByPresence();
+    void canWriteOutsideTheSandbox();
+    void canWriteInTheSandboxUsesAProbe();
+    void bookmarkIsTheFolderPathInTheSettingsFile();
+    void restoreFolder_data();
+    void restoreFolder();
+    void staleBookmarkIsRenewed();
+    void defaultFolderIsNotesInDocuments();
+    void startUpForgetsAnUnusableFolder();
+};
+
+void FolderAccessTest::sandboxMarkerCountsByPresence()
+{
+    TestHome home;
+    QVERIFY(!FolderAccess::isSandboxed());
+    Sandboxed sandbox;
+    QVERIFY(FolderAccess::isSandboxed());
+}
+
+void FolderAccessTest::canWriteOutsideTheSandbox()
+{
+    TestHome home;
+    const QString folder = home.notesFolder();
+    QVERIFY(FolderAccess::canWrite(folder));
+    QCOMPARE(TestFiles::entries(folder), QStringList());
+
+    TestFiles::setReadOnly(folder, true);
+    QVERIFY(!FolderAccess::canWrite(folder));
+    TestFiles::setReadOnly(folder, false);
+
+    QVERIFY(!FolderAccess::canWrite(home.path() + "/missing"));
+    TestFiles::write(home.path() + "/file", "x");
+    QVERIFY(!FolderAccess::canWrite(home.path() + "/file"));
+    QVERIFY(!FolderAccess::canWrite(QString()));
+}
+
+void FolderAccessTest::canWriteInTheSandboxUsesAProbe()
+{
+    TestHome home;
+    Sandboxed sandbox;
+    const QString folder = home.notesFolder();
+    const QString probe = folder + "/.__sx_notes_write_test";
+
+    QVERIFY(FolderAccess::canWrite(folder));
+    QCOMPARE(TestFiles::entries(folder), QStringList());
+
+    // A probe left behind by an earlier run is replaced, then removed.
+    TestFiles::write(probe, "stale");
+    QVERIFY(FolderAccess::canWrite(folder));
+    QCOMPARE(TestFiles::entries(folder), QStringList());
+
+    // Written but not removable: unusable, and the probe stays as it was written.
+    QVERIFY(!FolderAccess::canWrite(folder, &refuseRemoval));
+    QCOMPARE(TestFiles::read(probe), QByteArray("ok"));
+    QFile::remove(probe);
+
+    TestFiles::setReadOnly(folder, true);
+    QVERIFY(!FolderAccess::canWrite(folder));
+    TestFiles::setReadOnly(folder, false);
+    QCOMPARE(TestFiles::entries(folder), QStringList());
+}
+
+void FolderAccessTest::bookmarkIsTheFolderPathInTheSettingsFile()
+{
+    TestHome home;
+    const QString folder = home.notesFolder();
+    QCOMPARE(FolderAccess::settingsFilePath(), home.path() + "/config/quillbox/quillbox.conf");
+    QVERIFY(!FolderAccess::saveBookmark(folder));
+    const QByteArray file = TestFiles::read(FolderAccess::settingsFilePath());
+    QVERIFY2(file.contains("NotesFolderBookmark=@ByteArray(" + folder.toUtf8() + ")"), file);
+    QCOMPARE(FolderAccess::restoreFolder(), folder);
+
+    FolderAccess::clearBookmark();
+    QVERIFY(!storedBookmark().isValid());
+
+    const std::optional<FileError> error = FolderAccess::saveBookmark(home.path() + "/missing");
+    QVERIFY(error);
+    QCOMPARE(error->message, QStringLiteral("The folder “missing” couldn’t be opened."));
+    QVERIFY(!storedBookmark().isValid());
+}
+
+void FolderAccessTest::restoreFolder_data()
+{
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<bool>("keptAfterwards");
+
+    QTest::newRow("nothing stored") << QVariant() << false;
+    QTest::newRow("not data") << QVariant(QStringLiteral("/tmp")) << true;
+    QTest::newRow("empty") << QVariant(QByteArray()) << false;
+    QTest::newRow("relative") << QVariant(QByteArray("Documents/Notes")) << false;
+    QTest::newRow("gone") << QVariant(QByteArray("/nonexistent/Notes")) << false;
+    QTest::newRow("a file") << QVariant(QByteArray("/etc/hostname")) << false;
+}
+
+void FolderAccessTest::restoreFolder()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(bool, keptAfterwards);
+    TestHome home;
+    if (stored.isValid())
+        storeBookmark(stored);
+    QCOMPARE(FolderAccess::restoreFolder(), QString());
+    QCOMPARE(storedBookmark().isValid(), keptAfterwards);
+}
+
+void FolderAccessTest::staleBookmarkIsRenewed()
+{
+    TestHome home;
+    const QString folder = home.notesFolder();
+    QVERIFY(QFile::link(folder, home.path() + "/Shortcut"));
+    storeBookmark(QFile::encodeName(home.path() + "/Shortcut"));
+    QCOMPARE(FolderAccess::restoreFolder(), folder);
+    QCOMPARE(storedBookmark().toByteArray(), QFile::encodeName(folder));
+
+    // When the fresh value cannot be stored, the folder is forgotten.
+    storeBookmark(QFile::encodeName(home.path() + "/Shortcut"));
+    TestFiles::setReadOnly(FolderAccess::settingsFilePath(), true);
+    TestFiles::setReadOnly(home.path() + "/config/quillbox", true);
+    QCOMPARE(FolderAccess::restoreFolder(), QString());
+    TestFiles::setReadOnly(home.path() + "/config/quillbox", false);
+}
+
+void FolderAccessTest::defaultFolderIsNotesInDocuments()
+{
+    TestHome home;
+    QCOMPARE(FolderAccess::defaultFolderURL(), home.path() + "/Documents/Notes");
+}
+
+void FolderAccessTest::startUpForgetsAnUnusableFolder()
+{
+    StoreFixture f;
+    TestFiles::write(f.path("Note.md"), "text");
+    TestFiles::setReadOnly(f.folder, true);
+    NotesStore& store = f.start();
+    TestFiles::setReadOnly(f.folder, false);
+
+    QCOMPARE(store.folderURL(), QString());
+    QVERIFY(store.notes().isEmpty());
+    QVERIFY(!store.selectedNote());
+    QVERIFY(!storedBookmark().isValid());
+    QVERIFY(f.alerts.shown.isEmpty());
+}
+
+QUILLBOX_TEST_MAIN(FolderAccessTest)
+#include "tst_folder_access.moc"

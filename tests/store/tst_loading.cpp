@@ -1,0 +1,230 @@
+#include "naming.h"
+#include "store_fixture.h"
+
+#include <QDir>
+#include <QSignalSpy>
+
+#include <sys/stat.h>
+
+namespace {
+
+const QDateTime monday(QDate(2026, 3, 2), QTime(9, 0));
+const QDateTime tuesday(QDate(2026, 3, 3), QTime(9, 0));
+const QDateTime wednesday(QDate(2026, 3, 4), QTime(9, 0));
+
+} // namespace
+
+class LoadingTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void onlyNoteFilesAreListed();
+    void notesReadTheirFiles();
+    void unreadableFilesAreListedEmptyAndMarked();
+    void newestFirstWithStableTies();
+    void selectionSurvivesReload();
+    void listingFailureKeepsTheListAndTellsTheUser();
+    void everyFolderAssignmentReloads();
+    void search_data();
+    void search();
+    void searchIgnoresDrafts();
+};
+
+void LoadingTest::onlyNoteFilesAreListed()
+{
+    StoreFixture f;
+    TestFiles::write(f.path("Plan.MD"), "plan");
+    TestFiles::write(f.path("plan.txt"), "no");
+    TestFiles::write(f.path("plan"), "no");
+    TestFiles::write(f.path(".plan.md"), "hidden");
+    QDir().mkdir(f.path("Archive.md"));
+    TestFiles::write(f.home.path() + "/elsewhere.txt", "linked");
+    QVERIFY(QFile::link(f.home.path() + "/elsewhere.txt", f.path("Linked.md")));
+    QVERIFY(QFile::link(f.home.path() + "/missing", f.path("Dangling.md")));
+    QVERIFY(QFile::link(f.home.path(), f.path("FolderLink.md")));
+    QCOMPARE(::mkfifo(QFile::encodeName(f.path("Pipe.md")).constData(), 0600), 0);
+
+    f.start();
+    QStringList titles = f.titles();
+    titles.sort();
+    QCOMPARE(titles, QStringList({"Linked", "Plan"}));
+    QCOMPARE(f.note("Linked.md").content, QStringLiteral("linked"));
+    QVERIFY(f.alerts.shown.isEmpty());
+}
+
+void LoadingTest::notesReadTheirFiles()
+{
+    StoreFixture f;
+    const QByteArray text = "Café crème\n\nwith \xF0\x9F\x98\x80 and more";
+    TestFiles::write(f.path("Menu.md"), text, tuesday);
+    NotesStore& store = f.start();
+
+    QCOMPARE(store.notes().size(), 1);
+    const Note note = store.notes().first();
+    QCOMPARE(note.content, QString::fromUtf8(text));
+    QCOMPARE(note.title, QStringLiteral("Menu"));
+    QCOMPARE(note.fallbackTitle, QStringLiteral("Menu"));
+    QCOMPARE(note.lastModified, tuesday);
+    QVERIFY(!note.unreadable);
+    QVERIFY(!note.id.isNull());
+    QCOMPARE(note.url, f.path("Menu.md"));
+}
+
+void LoadingTest::unreadableFilesAreListedEmptyAndMarked()
+{
+    StoreFixture f;
+    const QByteArray latin1 = "Caf\xE9 au lait";
+    TestFiles::write(f.path("Latin.md"), latin1, monday);
+    TestFiles::write(f.path("Locked.md"), "secret", tuesday);
+    TestFiles::setReadOnly(f.path("Locked.md"), true);
+    QCOMPARE(::chmod(QFile::encodeName(f.path("Locked.md")).constData(), 0), 0);
+    TestFiles::write(f.path("Fine.md"), "fine", wednesday);
+    f.start();
+
+    QCOMPARE(f.titles(), QStringList({"Fine", "Locked", "Latin"}));
+    for (const QString& name : {QStringLiteral("Latin.md"), QStringLiteral("Locked.md")}) {
+        const Note note = f.note(name);
+        QVERIFY2(note.unreadable, qPrintable(name));
+        QCOMPARE(note.content, QString());
+    }
+    QCOMPARE(f.note("Latin.md").lastModified, monday);
+    QCOMPARE(f.note("Locked.md").lastModified, tuesday);
+    QVERIFY(!f.note("Fine.md").unreadable);
+}
+
+void LoadingTest::newestFirstWithStableTies()
+{
+    StoreFixture f;
+    TestFiles::write(f.path("Old.md"), "", monday);
+    TestFiles::write(f.path("New.md"), "", wednesday);
+    TestFiles::write(f.path("TieA.md"), "", tuesday);
+    TestFiles::write(f.path("TieB.md"), "", tuesday);
+    NotesStore& store = f.start();
+
+    QStringList ties;
+    for (const Note& n : store.notes()) {
+        if (n.title.startsWith("Tie"))
+            ties.append(n.title);
+    }
+    QCOMPARE(f.titles(), QStringList({"New"}) + ties + QStringList({"Old"}));
+}
+
+void LoadingTest::selectionSurvivesReload()
+{
+    StoreFixture f;
+    TestFiles::write(f.path("A.md"), "a", monday);
+    TestFiles::write(f.path("B.md"), "b", tuesday);
+    NotesStore& store = f.start();
+    // With nothing selected before, the newest note is selected.
+    QCOMPARE(store.selectedNote()->title, QStringLiteral("B"));
+
+    store.setSelectedNote(f.note("A.md"));
+    const QUuid before = store.selectedNote()->id;
+    TestFiles::write(f.path("A.md"), "a changed elsewhere", monday);
+    store.loadNotes();
+    settle();
+    QCOMPARE(store.selectedNote()->url, f.path("A.md"));
+    QCOMPARE(store.selectedNote()->content, QStringLiteral("a changed elsewhere"));
+    QVERIFY(store.selectedNote()->id != before);
+
+    QFile::remove(f.path("A.md"));
+    store.loadNotes();
+    settle();
+    QCOMPARE(store.selectedNote()->title, QStringLiteral("B"));
+
+    QFile::remove(f.path("B.md"));
+    store.loadNotes();
+    settle();
+    QVERIFY(!store.selectedNote());
+    QVERIFY(store.notes().isEmpty());
+}
+
+void LoadingTest::listingFailureKeepsTheListAndTellsTheUser()
+{
+    StoreFixture f;
+    TestFiles::write(f.path("Kept.md"), "kept");
+    NotesStore& store = f.start();
+    QCOMPARE(store.notes().size(), 1);
+
+    QCOMPARE(::chmod(QFile::encodeName(f.folder).constData(), 0300), 0);
+    store.loadNotes();
+    settle();
+    QCOMPARE(::chmod(QFile::encodeName(f.folder).constData(), 0700), 0);
+
+    QCOMPARE(store.notes().size(), 1);
+    QCOMPARE(store.selectedNote()->title, QStringLiteral("Kept"));
+    QCOMPARE(f.alerts.shown.size(), 1);
+    QCOMPARE(f.alerts.shown[0].message, QStringLiteral("The folder “Notes” couldn’t be opened."));
+    QCOMPARE(f.alerts.shown[0].informativeText, QStringLiteral("Permission denied"));
+}
+
+void LoadingTest::everyFolderAssignmentReloads()
+{
+    StoreFixture f;
+    TestFiles::write(f.path("First.md"), "1");
+    const QString other = f.home.makeFolder("Other");
+    TestFiles::write(other + "/Second.md", "2");
+    NotesStore& store = f.start();
+    QSignalSpy loads(&store, &NotesStore::notesChanged);
+
+    store.setFolderURL(other);
+    store.setFolderURL(f.folder);
+    settle();
+    QCOMPARE(loads.size(), 2);
+    QCOMPARE(f.titles(), QStringList({"First"}));
+
+    store.setFolderURL(f.folder);
+    settle();
+    QCOMPARE(loads.size(), 3);
+
+    store.setFolderURL(QString());
+    settle();
+    QVERIFY(store.notes().isEmpty());
+    QVERIFY(!store.selectedNote());
+}
+
+void LoadingTest::search_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QStringList>("found");
+
+    QTest::newRow("empty") << "" << QStringList({"Groceries", "Trip", "Ideas"});
+    QTest::newRow("only spaces") << "   " << QStringList({"Groceries", "Trip", "Ideas"});
+    QTest::newRow("case-insensitive") << "Milk" << QStringList({"Groceries"});
+    QTest::newRow("trimmed") << "\t milk \n" << QStringList({"Groceries"});
+    QTest::newRow("title only in the file name") << "idea" << QStringList({"Ideas"});
+    QTest::newRow("accents count") << "cafe" << QStringList();
+    QTest::newRow("accented, other case") << QString::fromUtf8("CAFÉ") << QStringList({"Trip"});
+    QTest::newRow("decomposed query") << QStringLiteral("cafe\u0301") << QStringList({"Trip"});
+    QTest::newRow("German sharp s folds") << "STRASSE" << QStringList({"Trip"});
+    QTest::newRow("nowhere") << "zebra" << QStringList();
+}
+
+void LoadingTest::search()
+{
+    QFETCH(QString, query);
+    QFETCH(QStringList, found);
+    StoreFixture f;
+    TestFiles::write(f.path("Groceries.md"), "milk\neggs", wednesday);
+    TestFiles::write(f.path("Trip.md"), QString::fromUtf8("Café on the Straße").toUtf8(), tuesday);
+    TestFiles::write(f.path("Ideas.md"), "nothing here", monday);
+    NotesStore& store = f.start();
+
+    store.setSearchText(query);
+    QCOMPARE(f.titles(), found);
+}
+
+void LoadingTest::searchIgnoresDrafts()
+{
+    StoreFixture f;
+    TestFiles::write(f.path("Groceries.md"), "milk");
+    NotesStore& store = f.start();
+    store.setSaveDelay(60000);
+    store.updateDraft(f.note("Groceries.md"), "milk and honey");
+    store.setSearchText("honey");
+    QCOMPARE(f.titles(), QStringList());
+}
+
+QUILLBOX_TEST_MAIN(LoadingTest)
+#include "tst_loading.moc"

@@ -1,0 +1,33 @@
+#include "store_fixture.h"
+
+#include "folder_access.h"
+
+StoreFixture::StoreFixture() : folder(home.notesFolder()) {}
+
+NotesStore& StoreFixture::start(const QString& chosen)
+{
+    if (!chosen.isEmpty())
+        folder = chosen;
+    FolderAccess::saveBookmark(folder);
+    m_store = std::make_unique<NotesStore>(alerts, trash, clock);
+    m_store->setSaveDelay(20);
+    settle();
+    return *m_store;
+}
+
+Note StoreFixture::note(const QString& fileName) const
+{
+    for (const Note& n : m_store->notes()) {
+        if (n.url == path(fileName))
+            return n;
+    }
+    return {};
+}
+
+QStringList StoreFixture::titles() const
+{
+    QStringList titles;
+    for (const Note& n : m_store->filteredNotes())
+        titles.append(n.title);
+    return titles;
+}

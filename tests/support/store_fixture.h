@@ -1,0 +1,31 @@
+#pragma once
+
+#include "freedesktop_trash.h"
+#include "notes_store.h"
+#include "test_support.h"
+
+#include <memory>
+
+// A store started the way the application starts it, on a remembered folder in a private
+// home, with scripted alerts and a clock the test sets.
+class StoreFixture
+{
+public:
+    StoreFixture();
+    // Remembers folder (the home's Notes unless given) and starts a store on it.
+    NotesStore& start(const QString& folder = {});
+    NotesStore& store() { return *m_store; }
+    QString path(const QString& fileName) const { return folder + QLatin1Char('/') + fileName; }
+    // The note record for a file name, or an empty Note.
+    Note note(const QString& fileName) const;
+    QStringList titles() const; // filteredNotes, in order
+
+    TestHome home;
+    ScriptedAlerts alerts;
+    FreedesktopTrash trash;
+    FakeClock clock;
+    QString folder;
+
+private:
+    std::unique_ptr<NotesStore> m_store;
+};
