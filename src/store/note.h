@@ -39,6 +39,8 @@ private:
     mutable QByteArray m_contentKey;
 };
 
+Q_DECLARE_TYPEINFO(Note, Q_RELOCATABLE_TYPE);
+
 inline size_t qHash(const Note& note, size_t seed = 0)
 {
     return qHash(note.url, seed);

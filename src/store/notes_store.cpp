@@ -31,6 +31,20 @@ void sortNewestFirst(QList<Note>& notes)
                      [](const Note& a, const Note& b) { return a.lastModified > b.lastModified; });
 }
 
+// In a list sorted newest first, puts the record at `at`, whose date alone changed, where a
+// stable sort would put it: after every record with a later date, and among records with the
+// same date in its old relative position.
+void moveToDateOrder(QList<Note>& notes, qsizetype at)
+{
+    const Note moved = notes.takeAt(at);
+    const auto later = [](const Note& a, const Note& b) { return a.lastModified > b.lastModified; };
+    const auto firstSame = std::lower_bound(notes.cbegin(), notes.cend(), moved, later);
+    const auto pastSame = std::upper_bound(notes.cbegin(), notes.cend(), moved, later);
+    const qsizetype a = firstSame - notes.cbegin();
+    const qsizetype b = pastSame - notes.cbegin();
+    notes.insert(a + qMax<qsizetype>(0, qMin(b, at) - a), moved);
+}
+
 const QString generatedNamePrefix = QStringLiteral("Daily Notes - ");
 
 } // namespace
@@ -89,7 +103,8 @@ QList<Note> NotesStore::filteredNotes() const
 {
     if (!m_sortedValid) {
         m_sortedNotes = m_notes;
-        sortNewestFirst(m_sortedNotes);
+        if (!m_notesSorted)
+            sortNewestFirst(m_sortedNotes);
         m_sortedValid = true;
     }
     const QByteArray query = SearchKey::fold(Naming::trimmed(m_searchText));
@@ -109,11 +124,18 @@ QString NotesStore::textFor(const Note& note) const
     return draft != m_drafts.cend() ? *draft : note.content;
 }
 
-void NotesStore::setNotes(QList<Note> notes)
+void NotesStore::changeNotes(const std::function<void(QList<Note>&)>& change, bool sortedAfter)
 {
-    m_notes = std::move(notes);
-    m_sortedValid = false;
+    // Dropping the sorted view first releases its share of the list, so the change happens in
+    // place instead of copying every record.
     m_sortedNotes.clear();
+    m_sortedValid = false;
+    change(m_notes);
+    m_notesSorted = sortedAfter;
+    if (sortedAfter) {
+        m_sortedNotes = m_notes;
+        m_sortedValid = true;
+    }
     emit notesChanged();
 }
 
@@ -150,7 +172,7 @@ void NotesStore::loadNotes()
 void NotesStore::loadNotesNow()
 {
     if (m_folderURL.isEmpty()) {
-        setNotes({});
+        changeNotes([](QList<Note>& notes) { notes.clear(); }, true);
         setSelectedNote(std::nullopt);
         return;
     }
@@ -160,7 +182,7 @@ void NotesStore::loadNotesNow()
         return;
     }
     adoptDiskChanges(loaded.notes);
-    setNotes(std::move(loaded.notes));
+    changeNotes([&](QList<Note>& notes) { notes = std::move(loaded.notes); }, false);
 
     if (m_selectedNote) {
         const qsizetype index = indexOf(m_selectedNote->url);
@@ -242,11 +264,16 @@ bool NotesStore::saveNote(const Note& note)
     }
     updated.lastModified = m_clock.now();
 
-    QList<Note> notes = m_notes;
     const qsizetype at = indexOf(updated.url);
-    notes[at] = updated;
-    sortNewestFirst(notes);
-    setNotes(std::move(notes));
+    changeNotes(
+        [&](QList<Note>& notes) {
+            notes[at] = updated;
+            if (m_notesSorted)
+                moveToDateOrder(notes, at);
+            else
+                sortNewestFirst(notes);
+        },
+        true);
     setSelectedNote(updated);
     return true;
 }
@@ -263,12 +290,14 @@ void NotesStore::followRename(const QString& from, const QString& to, const QStr
         if (*edited && (*edited)->url == from)
             (*edited)->url = to;
     }
-    QList<Note> notes = m_notes;
     const qsizetype index = indexOf(from);
-    notes[index].url = to;
-    notes[index].title = title;
     const bool selected = m_selectedNote && m_selectedNote->url == from;
-    setNotes(std::move(notes));
+    changeNotes(
+        [&](QList<Note>& notes) {
+            notes[index].url = to;
+            notes[index].title = title;
+        },
+        m_notesSorted);
     if (selected)
         setSelectedNote(m_notes[index]);
 }
@@ -402,9 +431,7 @@ void NotesStore::createNote()
     note.fallbackTitle = note.title;
     note.content = name;
     note.lastModified = m_clock.now();
-    QList<Note> notes = m_notes;
-    notes.append(note);
-    setNotes(std::move(notes));
+    changeNotes([&](QList<Note>& notes) { notes.append(note); }, false);
     setSelectedNote(note);
 }
 
@@ -439,9 +466,11 @@ void NotesStore::deleteSelectedNote()
             return;
         }
     }
-    QList<Note> notes = m_notes;
-    notes.removeIf([&](const Note& n) { return n.url == note.url; });
-    setNotes(std::move(notes));
+    changeNotes(
+        [&](QList<Note>& notes) {
+            notes.removeIf([&](const Note& n) { return n.url == note.url; });
+        },
+        m_notesSorted);
     m_drafts.remove(note.url);
     selectNewest();
 }

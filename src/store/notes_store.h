@@ -6,6 +6,7 @@
 #include <QList>
 #include <QObject>
 #include <QTimer>
+#include <functional>
 #include <optional>
 
 class AlertService;
@@ -75,7 +76,7 @@ private:
     bool commitDraftNow(const QString& url);
     void commitTextNow(const QString& text, const QString& url);
     void flushPendingSaveNow();
-    void setNotes(QList<Note> notes);
+    void changeNotes(const std::function<void(QList<Note>&)>& change, bool sortedAfter);
     qsizetype indexOf(const QString& url) const;
     void selectNewest();
     void followRename(const QString& from, const QString& to, const QString& title);
@@ -99,4 +100,6 @@ private:
 
     mutable QList<Note> m_sortedNotes;
     mutable bool m_sortedValid = false;
+    // m_notes itself is newest first (true after any save), so a save need not sort again.
+    bool m_notesSorted = true;
 };

@@ -3,29 +3,94 @@
 #include <QString>
 
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+bool isAsciiSpace(char16_t u)
+{
+    return u == ' ' || u == '\n' || u == '\t' || u == '\r';
+}
+
+// Upper then lower case gives full case folding where simple folding falls short: "Straße"
+// and "STRASSE" both become "strasse".
+void appendFolded(QByteArray& key, QStringView word)
+{
+    key += word.toString().toUpper().toLower().normalized(QString::NormalizationForm_C).toUtf8();
+}
+
+} // namespace
 
 QByteArray SearchKey::fold(QStringView text)
 {
-    // Plain ASCII needs neither normalisation nor full case folding; most notes are mostly
-    // ASCII, and loading thousands of them should not pay for the general path.
-    QByteArray key(text.size(), Qt::Uninitialized);
-    char* out = key.data();
-    for (const QChar ch : text) {
-        const char16_t u = ch.unicode();
-        if (u >= 0x80) {
-            // Upper then lower case gives full case folding where simple folding falls
-            // short: "Straße" and "STRASSE" both become "strasse".
-            return text.toString().toUpper().toLower().normalized(QString::NormalizationForm_C).toUtf8();
+    // Most words of most notes are plain ASCII and need neither normalisation nor full case
+    // folding; only words with other characters take the general path. Words end at ASCII
+    // white space, which no normalisation or case mapping reaches across.
+    QByteArray key;
+    key.reserve(text.size());
+    const char16_t* units = text.utf16();
+    const qsizetype size = text.size();
+    qsizetype wordStart = 0;
+    bool wordIsAscii = true;
+    for (qsizetype i = 0; i <= size; ++i) {
+        const bool end = i == size || isAsciiSpace(units[i]);
+        if (!end) {
+            wordIsAscii = wordIsAscii && units[i] < 0x80;
+            continue;
         }
-        *out++ = (u >= 'A' && u <= 'Z') ? char(u + ('a' - 'A')) : char(u);
+        if (wordIsAscii) {
+            for (qsizetype j = wordStart; j < i; ++j) {
+                const char16_t u = units[j];
+                key += (u >= 'A' && u <= 'Z') ? char(u + ('a' - 'A')) : char(u);
+            }
+        } else {
+            appendFolded(key, text.sliced(wordStart, i - wordStart));
+        }
+        if (i < size)
+            key += char(units[i]);
+        wordStart = i + 1;
+        wordIsAscii = true;
     }
+    // Growth past the reserve doubles the capacity; thousands of keys are kept for the
+    // whole run, so they give the slack back.
+    key.squeeze();
     return key;
 }
 
 bool SearchKey::contains(const QByteArray& haystack, const QByteArray& needle)
 {
-    if (needle.size() > haystack.size())
+    const qsizetype n = needle.size();
+    const qsizetype size = haystack.size();
+    if (n > size)
         return false;
-    return memmem(haystack.constData(), size_t(haystack.size()), needle.constData(),
-                  size_t(needle.size())) != nullptr;
+    const char* text = haystack.constData();
+    const char* pattern = needle.constData();
+#ifdef __SSE2__
+    // Sixteen candidate positions at a time: a position is only compared in full when the
+    // needle's first and last bytes both match there. A search runs over every note on every
+    // keystroke, so this is the hot loop of typing in the search field.
+    if (n >= 2) {
+        const __m128i first = _mm_set1_epi8(pattern[0]);
+        const __m128i last = _mm_set1_epi8(pattern[n - 1]);
+        qsizetype i = 0;
+        for (; i + n - 1 + 16 <= size; i += 16) {
+            const __m128i atFirst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+            const __m128i atLast =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i + n - 1));
+            unsigned mask = unsigned(_mm_movemask_epi8(
+                _mm_and_si128(_mm_cmpeq_epi8(atFirst, first), _mm_cmpeq_epi8(atLast, last))));
+            while (mask) {
+                const int bit = __builtin_ctz(mask);
+                if (std::memcmp(text + i + bit + 1, pattern + 1, size_t(n - 2)) == 0)
+                    return true;
+                mask &= mask - 1;
+            }
+        }
+        text += i;
+        return memmem(text, size_t(size - i), pattern, size_t(n)) != nullptr;
+    }
+#endif
+    return memmem(text, size_t(size), pattern, size_t(n)) != nullptr;
 }

@@ -1,0 +1,225 @@
+// Measures the store on generated folders, each size in a fresh process so that memory
+// figures are its own. Every time is printed beside a reference measured in the same run.
+#include "alert_service.h"
+#include "clock.h"
+#include "folder_access.h"
+#include "freedesktop_trash.h"
+#include "note_generator.h"
+#include "notes_store.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
+#include <functional>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+class SilentAlerts final : public AlertService
+{
+public:
+    void showError(const FileError& error) override
+    {
+        std::fprintf(stderr, "alert: %s %s\n", qPrintable(error.message), qPrintable(error.reason));
+    }
+    bool showText(const QString&, const QString&, Style, const QStringList&) override { return false; }
+};
+
+void settle()
+{
+    for (int i = 0; i < 4; ++i)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+}
+
+double msOf(const std::function<void()>& work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+double medianMs(int runs, const std::function<void()>& work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i)
+        times.push_back(msOf(work));
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+double minMs(int runs, const std::function<void()>& work)
+{
+    double best = 1e300;
+    for (int i = 0; i < runs; ++i)
+        best = std::min(best, msOf(work));
+    return best;
+}
+
+double residentMB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return -1;
+}
+
+double catMs(const QString& folder)
+{
+    const QString command =
+        QStringLiteral("find '%1' -maxdepth 1 -name '*.md' -print0 | xargs -0 cat > /dev/null")
+            .arg(folder);
+    return msOf([&] { QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), command}); });
+}
+
+double bareWriteMs(const QString& path, const QByteArray& bytes)
+{
+    return msOf([&] {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0 || ::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
+            std::fprintf(stderr, "bare write failed\n");
+        ::fdatasync(fd);
+        ::close(fd);
+    });
+}
+
+int runOne(int argc, char** argv, int count)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+    qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
+    const QString folder = home.path() + QStringLiteral("/Notes");
+    QDir().mkpath(folder);
+    const qint64 bytes = NoteGenerator::fill(folder, count);
+    FolderAccess::saveBookmark(folder);
+    const double folderMB = double(bytes) / (1024.0 * 1024.0);
+
+    QTextStream out(stdout);
+    out << QStringLiteral("== %1 notes, %2 MB ==\n").arg(count).arg(folderMB, 0, 'f', 1);
+    out.flush();
+
+    catMs(folder); // warm the page cache
+    const double cat = std::min({catMs(folder), catMs(folder), catMs(folder)});
+
+    const double rssBefore = residentMB();
+    SilentAlerts alerts;
+    FreedesktopTrash trash;
+    SystemClock clock;
+    NotesStore store(alerts, trash, clock);
+    settle();
+    const double rssAfter = residentMB();
+    const double load = minMs(3, [&] {
+        store.loadNotes();
+        settle();
+    });
+    out << QStringLiteral("load                 %1 ms   cat %2 ms   ratio %3  (target <= 1.5)\n")
+               .arg(load, 0, 'f', 1)
+               .arg(cat, 0, 'f', 1)
+               .arg(load / cat, 0, 'f', 2);
+    const double limitMB = 3 * folderMB + 40;
+    out << QStringLiteral("memory               RSS %1 MB (%2 MB before the store)   limit 3 x "
+                          "folder + 40 = %3 MB   ratio %4  (target <= 1)\n")
+               .arg(rssAfter, 0, 'f', 1)
+               .arg(rssBefore, 0, 'f', 1)
+               .arg(limitMB, 0, 'f', 1)
+               .arg(rssAfter / limitMB, 0, 'f', 2);
+
+    const double frameMs = count > 10000 ? 50.0 : 10.0;
+    const QStringList queries = {QString(), QStringLiteral("e"), QStringLiteral("garden"),
+                                 QStringLiteral("zebra")};
+    for (const QString& query : queries) {
+        store.setSearchText(query);
+        qsizetype found = 0;
+        const double first = msOf([&] { found = store.filteredNotes().size(); });
+        const double typical = medianMs(15, [&] { store.filteredNotes(); });
+        out << QStringLiteral("search %1 %2 ms (first %3 ms)   budget %4 ms   ratio %5   %6 found\n")
+                   .arg(QStringLiteral("\"%1\"").arg(query), -13)
+                   .arg(typical, 0, 'f', 2)
+                   .arg(first, 0, 'f', 2)
+                   .arg(frameMs, 0, 'f', 0)
+                   .arg(std::max(first, typical) / frameMs, 0, 'f', 2)
+                   .arg(found);
+    }
+    store.setSearchText(QString());
+
+    Note note = store.notes().first();
+    QString text = store.textFor(note);
+    const int edits = 2000;
+    const double editMs = msOf([&] {
+        for (int i = 0; i < edits; ++i) {
+            text += QLatin1Char('x');
+            store.updateDraft(note, text);
+        }
+    });
+    out << QStringLiteral("edit (updateDraft)   %1 us per keystroke   budget 1000 us   ratio %2\n")
+               .arg(editMs * 1000 / edits, 0, 'f', 2)
+               .arg(editMs / edits, 0, 'f', 4);
+
+    // Saves: in place, then with the first line changing each time (a rename per save).
+    // In the notes folder itself, so both pay for the same directory.
+    const QString bare = folder + QStringLiteral("/.bare-reference");
+    double inPlace = 0, renamed = 0, reference = 0;
+    const int saves = 10;
+    for (int i = 0; i < saves; ++i) {
+        note = store.selectedNote().value_or(store.notes().first());
+        Note edited = note;
+        edited.content = note.content + QStringLiteral(" more");
+        inPlace += msOf([&] { store.saveNote(edited); });
+        reference += bareWriteMs(bare, edited.content.toUtf8());
+    }
+    for (int i = 0; i < saves; ++i) {
+        note = *store.selectedNote();
+        Note edited = note;
+        edited.content = QStringLiteral("Renamed title %1\n").arg(i) + note.content;
+        renamed += msOf([&] { store.saveNote(edited); });
+    }
+    store.setSaveDelay(0);
+    out << QStringLiteral("save in place        %1 ms   bare write + fsync %2 ms   ratio %3\n")
+               .arg(inPlace / saves, 0, 'f', 2)
+               .arg(reference / saves, 0, 'f', 2)
+               .arg(inPlace / reference, 0, 'f', 2);
+    out << QStringLiteral("save with rename     %1 ms   bare write + fsync %2 ms   ratio %3\n")
+               .arg(renamed / saves, 0, 'f', 2)
+               .arg(reference / saves, 0, 'f', 2)
+               .arg(renamed / reference, 0, 'f', 2);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 3 && QByteArray(argv[1]) == "--one")
+        return runOne(argc, argv, QByteArray(argv[2]).toInt());
+
+    QList<int> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.append(QByteArray(argv[i]).toInt());
+    if (sizes.isEmpty())
+        sizes = {1000, 10000, 50000};
+    for (const int size : sizes) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QString::fromLocal8Bit(argv[0]),
+                    {QStringLiteral("--one"), QString::number(size)});
+        child.waitForFinished(-1);
+        if (child.exitCode() != 0)
+            return child.exitCode();
+    }
+    return 0;
+}
