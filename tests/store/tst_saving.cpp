@@ -51,6 +51,7 @@ private slots:
     void savesFollowTheTitle_data();
     void savesFollowTheTitle();
     void savedNoteIsFirstAndSelected();
+    void longTitlesStillSave();
     void writesAreAtomicAndKeepTheFile();
     void renameFailureKeepsEverything();
     void renameNeverReplacesAnExistingFile();
@@ -223,6 +224,23 @@ void SavingTest::savedNoteIsFirstAndSelected()
     QCOMPARE(store.notes().first().url, f.path("Old.md"));
     QCOMPARE(store.selectedNote()->url, f.path("Old.md"));
     QCOMPARE(f.titles(), QStringList({"Old", "New"}));
+}
+
+void SavingTest::longTitlesStillSave()
+{
+    StoreFixture f;
+    TestFiles::write(f.path("Short.md"), "Short", monday);
+    NotesStore& store = f.start();
+    // 130 emoji are 520 bytes of UTF-8: twice what a file name may hold.
+    const QString title = QString::fromUtf8("\U0001F600").repeated(130);
+    Note note = f.note("Short.md");
+    note.content = title + "\nbody";
+    QVERIFY(store.saveNote(note));
+    QVERIFY(f.alerts.shown.isEmpty());
+    const Note saved = store.notes().first();
+    QCOMPARE(TestFiles::read(saved.url), note.content.toUtf8());
+    QVERIFY(Naming::fileName(saved.url).toUtf8().size() <= 255);
+    QVERIFY(title.startsWith(Naming::baseName(saved.url)));
 }
 
 void SavingTest::writesAreAtomicAndKeepTheFile()
