@@ -16,6 +16,15 @@ FileError make(const QString& message, int code)
     return FileError{message, FileError::reasonFor(code), code};
 }
 
+// "The file “X.md” couldn’t be <verb> in the folder “Notes”."
+FileError inFolder(const char* verb, const QString& path, int code)
+{
+    return make(QStringLiteral("The file %1 couldn’t be %2 in the folder %3.")
+                    .arg(quoted(Naming::fileName(path)), QLatin1String(verb),
+                         quoted(Naming::fileName(Naming::folderOf(path)))),
+                code);
+}
+
 } // namespace
 
 QString FileError::reasonFor(int code)
@@ -32,18 +41,12 @@ FileError FileError::folderNotOpened(const QString& folder, int code)
 
 FileError FileError::fileNotSaved(const QString& path, int code)
 {
-    return make(
-        QStringLiteral("The file %1 couldn’t be saved in the folder %2.")
-            .arg(quoted(Naming::fileName(path)), quoted(Naming::fileName(Naming::folderOf(path)))),
-        code);
+    return inFolder("saved", path, code);
 }
 
 FileError FileError::fileNotCreated(const QString& path, int code)
 {
-    return make(
-        QStringLiteral("The file %1 couldn’t be created in the folder %2.")
-            .arg(quoted(Naming::fileName(path)), quoted(Naming::fileName(Naming::folderOf(path)))),
-        code);
+    return inFolder("created", path, code);
 }
 
 FileError FileError::fileNotRenamed(const QString& from, const QString& to, int code)
@@ -57,12 +60,5 @@ FileError FileError::fileNotRemoved(const QString& path, int code)
 {
     return make(
         QStringLiteral("The file %1 couldn’t be deleted.").arg(quoted(Naming::fileName(path))),
-        code);
-}
-
-FileError FileError::folderNotCreated(const QString& folder, int code)
-{
-    return make(
-        QStringLiteral("The folder %1 couldn’t be created.").arg(quoted(Naming::fileName(folder))),
         code);
 }

@@ -85,12 +85,19 @@ mode_t newFileMode()
     return 0666 & ~mask;
 }
 
-int replaceWith(const QByteArray& target, const QByteArray& bytes, mode_t mode)
+// keepOwner: the file being replaced, whose owner the new one takes where we may say so.
+int replaceWith(const QByteArray& target, const QByteArray& bytes, mode_t mode,
+                const struct stat* keepOwner = nullptr)
 {
     QByteArray temp;
     const QByteArray folder = folderOf(target);
     if (const int err = writeTemporary(folder, bytes, mode, temp))
         return err;
+    // Only root may give a file away; anyone else's save leaves it theirs, as any editor's.
+    if (keepOwner) {
+        [[maybe_unused]] const int ignored =
+            ::chown(temp.constData(), keepOwner->st_uid, keepOwner->st_gid);
+    }
     if (::rename(temp.constData(), target.constData()) != 0) {
         const int err = errno;
         ::unlink(temp.constData());
@@ -115,22 +122,7 @@ int NoteFile::writeAtomically(const QString& path, const QByteArray& bytes)
     // Replacing through the folder would bypass a file the user made read-only.
     if (::faccessat(AT_FDCWD, resolved, W_OK, AT_EACCESS) != 0)
         return errno;
-    QByteArray temp;
-    const QByteArray target(resolved);
-    const QByteArray folder = folderOf(target);
-    if (const int err = writeTemporary(folder, bytes, st.st_mode & 07777, temp))
-        return err;
-    // Only possible for root; keeps a shared folder's file with its owner.
-    if (::chown(temp.constData(), st.st_uid, st.st_gid) != 0) {
-        // Not the owner: the file stays ours, as any editor's save would leave it.
-    }
-    if (::rename(temp.constData(), target.constData()) != 0) {
-        const int err = errno;
-        ::unlink(temp.constData());
-        return err;
-    }
-    syncFolderBytes(folder);
-    return 0;
+    return replaceWith(QByteArray(resolved), bytes, st.st_mode & 07777, &st);
 }
 
 int NoteFile::replaceFile(const QString& path, const QByteArray& bytes)
