@@ -8,21 +8,26 @@ namespace {
 
 const QStringList& words()
 {
-    static const QStringList list = QStringLiteral(
-        "the of and to in is that for it as with was on be by at this have from or one had not "
-        "but what all were when we there can an your which their said if do will each about how "
-        "up out them then she many some so these would other into has more her two like him see "
-        "time could no make than first been its who now people my made over did down only way "
-        "find use may water long little very after words called just where most know get through "
-        "back much before go good new write our used me man too any day same right look think "
-        "also around another came come work three word must because does part even place well "
-        "such here take why things help put years different away again off went old number "
-        "meeting project budget garden recipe travel plan ideas book chapter draft review notes "
-        "groceries milk eggs bread coffee tea apples library invoice contract schedule weekend "
-        "monday tuesday friday morning evening call email follow decision release bug feature "
-        "café naïve Straße résumé Zürich crème brûlée jalapeño façade São Paulo Ærø Kraków "
-        "東京 北京 日本語 Привет мир Ελλάδα")
-                                        .split(QLatin1Char(' '));
+    static const QStringList list =
+        QStringLiteral(
+            "the of and to in is that for it as with was on be by at this have from or one had not "
+            "but what all were when we there can an your which their said if do will each about "
+            "how "
+            "up out them then she many some so these would other into has more her two like him "
+            "see "
+            "time could no make than first been its who now people my made over did down only way "
+            "find use may water long little very after words called just where most know get "
+            "through "
+            "back much before go good new write our used me man too any day same right look think "
+            "also around another came come work three word must because does part even place well "
+            "such here take why things help put years different away again off went old number "
+            "meeting project budget garden recipe travel plan ideas book chapter draft review "
+            "notes "
+            "groceries milk eggs bread coffee tea apples library invoice contract schedule weekend "
+            "monday tuesday friday morning evening call email follow decision release bug feature "
+            "café naïve Straße résumé Zürich crème brûlée jalapeño façade São Paulo Ærø Kraków "
+            "東京 北京 日本語 Привет мир Ελλάδα")
+            .split(QLatin1Char(' '));
     return list;
 }
 

@@ -31,7 +31,10 @@ public:
     {
         std::fprintf(stderr, "alert: %s %s\n", qPrintable(error.message), qPrintable(error.reason));
     }
-    bool showText(const QString&, const QString&, Style, const QStringList&) override { return false; }
+    bool showText(const QString&, const QString&, Style, const QStringList&) override
+    {
+        return false;
+    }
 };
 
 void settle()
@@ -88,7 +91,8 @@ double catMs(const QString& folder)
 double bareWriteMs(const QString& path, const QByteArray& bytes)
 {
     return msOf([&] {
-        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int fd =
+            ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fd < 0 || ::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
             std::fprintf(stderr, "bare write failed\n");
         ::fdatasync(fd);
@@ -147,7 +151,8 @@ int runOne(int argc, char** argv, int count)
         qsizetype found = 0;
         const double first = msOf([&] { found = store.filteredNotes().size(); });
         const double typical = medianMs(15, [&] { store.filteredNotes(); });
-        out << QStringLiteral("search %1 %2 ms (first %3 ms)   budget %4 ms   ratio %5   %6 found\n")
+        out << QStringLiteral(
+                   "search %1 %2 ms (first %3 ms)   budget %4 ms   ratio %5   %6 found\n")
                    .arg(QStringLiteral("\"%1\"").arg(query), -13)
                    .arg(typical, 0, 'f', 2)
                    .arg(first, 0, 'f', 2)

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <vector>
 
 namespace {
 
@@ -25,10 +26,27 @@ bool sameText(const QString& a, const QString& b)
     return a.normalized(QString::NormalizationForm_C) == b.normalized(QString::NormalizationForm_C);
 }
 
-void sortNewestFirst(QList<Note>& notes)
+// Sorts by plain numbers and places each record once: with tens of thousands of notes,
+// comparing dates and shuffling records inside the sort cost tens of milliseconds. Records
+// are moved when the list is ours alone, copied when it is shared.
+QList<Note> newestFirst(QList<Note> notes)
 {
-    std::stable_sort(notes.begin(), notes.end(),
-                     [](const Note& a, const Note& b) { return a.lastModified > b.lastModified; });
+    std::vector<std::pair<qint64, qsizetype>> order;
+    order.reserve(size_t(notes.size()));
+    for (qsizetype i = 0; i < notes.size(); ++i)
+        order.emplace_back(notes.at(i).lastModified.toMSecsSinceEpoch(), i);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    const bool own = notes.isDetached();
+    QList<Note> sorted;
+    sorted.reserve(notes.size());
+    for (const auto& entry : order) {
+        if (own)
+            sorted.append(std::move(notes[entry.second]));
+        else
+            sorted.append(notes.at(entry.second));
+    }
+    return sorted;
 }
 
 // In a list sorted newest first, puts the record at `at`, whose date alone changed, where a
@@ -36,13 +54,32 @@ void sortNewestFirst(QList<Note>& notes)
 // same date in its old relative position.
 void moveToDateOrder(QList<Note>& notes, qsizetype at)
 {
-    const Note moved = notes.takeAt(at);
-    const auto later = [](const Note& a, const Note& b) { return a.lastModified > b.lastModified; };
-    const auto firstSame = std::lower_bound(notes.cbegin(), notes.cend(), moved, later);
-    const auto pastSame = std::upper_bound(notes.cbegin(), notes.cend(), moved, later);
-    const qsizetype a = firstSame - notes.cbegin();
-    const qsizetype b = pastSame - notes.cbegin();
-    notes.insert(a + qMax<qsizetype>(0, qMin(b, at) - a), moved);
+    // Binary searches over the list as if the record were already taken out of it.
+    const qint64 date = notes.at(at).lastModified.toMSecsSinceEpoch();
+    const auto dateAt = [&](qsizetype k) {
+        return notes.at(k < at ? k : k + 1).lastModified.toMSecsSinceEpoch();
+    };
+    const auto firstWhere = [&](auto&& test) {
+        qsizetype low = 0;
+        qsizetype high = notes.size() - 1;
+        while (low < high) {
+            const qsizetype mid = low + (high - low) / 2;
+            if (test(dateAt(mid)))
+                high = mid;
+            else
+                low = mid + 1;
+        }
+        return low;
+    };
+    const qsizetype sameFrom = firstWhere([&](qint64 d) { return d <= date; });
+    const qsizetype sameTo = firstWhere([&](qint64 d) { return d < date; });
+    const qsizetype to = sameFrom + qMax<qsizetype>(0, qMin(sameTo, at) - sameFrom);
+    // Rotating moves only the records between the old and the new place, usually none.
+    const auto begin = notes.begin();
+    if (to <= at)
+        std::rotate(begin + to, begin + at, begin + at + 1);
+    else
+        std::rotate(begin + at, begin + at + 1, begin + to + 1);
 }
 
 const QString generatedNamePrefix = QStringLiteral("Daily Notes - ");
@@ -71,7 +108,56 @@ NotesStore::NotesStore(AlertService& alerts, TrashService& trash, const Clock& c
 
 void NotesStore::defer(std::function<void()> work)
 {
-    QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
+    m_deferred.append(std::move(work));
+    scheduleDeferred();
+}
+
+void NotesStore::scheduleDeferred()
+{
+    if (m_deferredScheduled || m_alertsOpen > 0 || m_deferred.isEmpty())
+        return;
+    m_deferredScheduled = true;
+    // One task per turn of the event loop, so each starts after the event that queued it.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_deferredScheduled = false;
+            if (m_alertsOpen > 0 || m_deferred.isEmpty())
+                return;
+            const std::function<void()> work = m_deferred.takeFirst();
+            work();
+            scheduleDeferred();
+        },
+        Qt::QueuedConnection);
+}
+
+// A modal alert turns the event loop while it waits; the store's own queued work must not run
+// inside it, or the notes could change under the operation that is asking.
+template <typename Show> auto NotesStore::whileAlertOpen(Show&& show)
+{
+    ++m_alertsOpen;
+    const auto answer = show();
+    --m_alertsOpen;
+    scheduleDeferred();
+    return answer;
+}
+
+void NotesStore::showError(const FileError& error)
+{
+    whileAlertOpen([&] {
+        m_alerts.showError(error);
+        return true;
+    });
+}
+
+bool NotesStore::ask(const QString& message, const QString& informativeText, bool warning,
+                     const QStringList& buttons)
+{
+    return whileAlertOpen([&] {
+        return m_alerts.showText(
+            message, informativeText,
+            warning ? AlertService::Style::Warning : AlertService::Style::Informational, buttons);
+    });
 }
 
 void NotesStore::setSelectedNote(const std::optional<Note>& note)
@@ -102,9 +188,7 @@ void NotesStore::setFolderURL(const QString& folder)
 QList<Note> NotesStore::filteredNotes() const
 {
     if (!m_sortedValid) {
-        m_sortedNotes = m_notes;
-        if (!m_notesSorted)
-            sortNewestFirst(m_sortedNotes);
+        m_sortedNotes = m_notesSorted ? m_notes : newestFirst(m_notes);
         m_sortedValid = true;
     }
     const QByteArray query = SearchKey::fold(Naming::trimmed(m_searchText));
@@ -178,7 +262,7 @@ void NotesStore::loadNotesNow()
     }
     NoteLoader::Result loaded = NoteLoader::load(m_folderURL);
     if (loaded.error) {
-        m_alerts.showError(*loaded.error);
+        showError(*loaded.error);
         return;
     }
     adoptDiskChanges(loaded.notes);
@@ -249,37 +333,37 @@ bool NotesStore::saveNote(const Note& note)
 
     if (target != updated.url) {
         if (const int err = NoteFile::moveNoReplace(updated.url, target)) {
-            m_alerts.showError(FileError::fileNotRenamed(updated.url, target, err));
+            showError(FileError::fileNotRenamed(updated.url, target, err));
             return false;
         }
         // From here on the file lives at target, whatever the write does.
-        followRename(updated.url, target, title);
+        followRename(index, target, title);
         updated.url = target;
     }
     updated.title = title;
 
     if (const int err = NoteFile::writeAtomically(updated.url, updated.content.toUtf8())) {
-        m_alerts.showError(FileError::fileNotSaved(updated.url, err));
+        showError(FileError::fileNotSaved(updated.url, err));
         return false;
     }
     updated.lastModified = m_clock.now();
 
-    const qsizetype at = indexOf(updated.url);
     changeNotes(
         [&](QList<Note>& notes) {
-            notes[at] = updated;
+            notes[index] = updated;
             if (m_notesSorted)
-                moveToDateOrder(notes, at);
+                moveToDateOrder(notes, index);
             else
-                sortNewestFirst(notes);
+                notes = newestFirst(std::move(notes));
         },
         true);
     setSelectedNote(updated);
     return true;
 }
 
-void NotesStore::followRename(const QString& from, const QString& to, const QString& title)
+void NotesStore::followRename(qsizetype index, const QString& to, const QString& title)
 {
+    const QString from = m_notes.at(index).url;
     const auto draft = m_drafts.find(from);
     if (draft != m_drafts.end()) {
         const QString text = *draft;
@@ -290,7 +374,6 @@ void NotesStore::followRename(const QString& from, const QString& to, const QStr
         if (*edited && (*edited)->url == from)
             (*edited)->url = to;
     }
-    const qsizetype index = indexOf(from);
     const bool selected = m_selectedNote && m_selectedNote->url == from;
     changeNotes(
         [&](QList<Note>& notes) {
@@ -387,12 +470,11 @@ bool NotesStore::saveAllDrafts()
 
 void NotesStore::presentSelectFolderAlert()
 {
-    const bool openPreferences = m_alerts.showText(
-        QStringLiteral("Select a notes folder"),
-        QStringLiteral("Open Preferences (Ctrl+,) and choose a writable folder, such as one in "
-                       "your Documents."),
-        AlertService::Style::Informational,
-        {QStringLiteral("Open Preferences…"), QStringLiteral("Cancel")});
+    const bool openPreferences =
+        ask(QStringLiteral("Select a notes folder"),
+            QStringLiteral("Open Preferences (Ctrl+,) and choose a writable folder, such as one in "
+                           "your Documents."),
+            false, {QStringLiteral("Open Preferences…"), QStringLiteral("Cancel")});
     if (openPreferences)
         emit preferencesRequested();
 }
@@ -421,7 +503,7 @@ void NotesStore::createNote()
         err = NoteFile::createExclusively(path, name.toUtf8());
     }
     if (err) {
-        m_alerts.showError(FileError::fileNotCreated(path, err));
+        showError(FileError::fileNotCreated(path, err));
         return;
     }
     Note note;
@@ -442,27 +524,26 @@ void NotesStore::deleteSelectedNote()
     if (!m_selectedNote)
         return;
     const Note note = *m_selectedNote;
-    const bool confirmed = m_alerts.showText(
+    const bool confirmed = ask(
         QStringLiteral("Delete “%1”?").arg(note.title),
         QStringLiteral("This will move the file to the Trash. You can restore it until the Trash "
                        "is emptied."),
-        AlertService::Style::Warning, {QStringLiteral("Move to Trash"), QStringLiteral("Cancel")});
+        true, {QStringLiteral("Move to Trash"), QStringLiteral("Cancel")});
     if (!confirmed)
         return;
     commitDraft(note.url);
 
     if (m_trash.moveToTrash(note.url) != 0) {
-        const bool permanently = m_alerts.showText(
-            QStringLiteral("Can’t move to Trash"),
-            QStringLiteral("“%1” couldn’t be moved to the Trash. You can delete it permanently "
-                           "instead.")
-                .arg(Naming::fileName(note.url)),
-            AlertService::Style::Warning,
-            {QStringLiteral("Delete Permanently"), QStringLiteral("Cancel")});
+        const bool permanently =
+            ask(QStringLiteral("Can’t move to Trash"),
+                QStringLiteral("“%1” couldn’t be moved to the Trash. You can delete it permanently "
+                               "instead.")
+                    .arg(Naming::fileName(note.url)),
+                true, {QStringLiteral("Delete Permanently"), QStringLiteral("Cancel")});
         if (!permanently)
             return;
         if (const int err = NoteFile::remove(note.url)) {
-            m_alerts.showError(FileError::fileNotRemoved(note.url, err));
+            showError(FileError::fileNotRemoved(note.url, err));
             return;
         }
     }

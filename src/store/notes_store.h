@@ -10,6 +10,7 @@
 #include <optional>
 
 class AlertService;
+struct FileError;
 class Clock;
 class TrashService;
 
@@ -72,6 +73,11 @@ signals:
 
 private:
     void defer(std::function<void()> work);
+    void scheduleDeferred();
+    template <typename Show> auto whileAlertOpen(Show&& show);
+    void showError(const FileError& error);
+    bool ask(const QString& message, const QString& informativeText, bool warning,
+             const QStringList& buttons);
     void loadNotesNow();
     bool commitDraftNow(const QString& url);
     void commitTextNow(const QString& text, const QString& url);
@@ -79,7 +85,7 @@ private:
     void changeNotes(const std::function<void(QList<Note>&)>& change, bool sortedAfter);
     qsizetype indexOf(const QString& url) const;
     void selectNewest();
-    void followRename(const QString& from, const QString& to, const QString& title);
+    void followRename(qsizetype index, const QString& to, const QString& title);
     void adoptDiskChanges(const QList<Note>& fresh);
     void presentSelectFolderAlert();
     bool clearPendingIfFor(const QString& url);
@@ -97,6 +103,10 @@ private:
     // The debounce: one timer for the whole store, restarted by every edit.
     QTimer m_saveTimer;
     std::optional<Note> m_lastEdited;
+
+    QList<std::function<void()>> m_deferred;
+    bool m_deferredScheduled = false;
+    int m_alertsOpen = 0;
 
     mutable QList<Note> m_sortedNotes;
     mutable bool m_sortedValid = false;

@@ -45,6 +45,7 @@ private slots:
     void trashRefused();
     void permanentDeleteRefused();
     void unreadableNoteCanBeDeleted();
+    void queuedWorkWaitsWhileAnAlertIsOpen();
 };
 
 void CreateDeleteTest::createWritesADatedNote()
@@ -310,6 +311,25 @@ void CreateDeleteTest::unreadableNoteCanBeDeleted()
     store.deleteSelectedNote();
     QVERIFY(store.notes().isEmpty());
     QCOMPARE(TestFiles::read(trashFiles() + "/Latin.md"), QByteArray("Caf\xE9"));
+}
+
+void CreateDeleteTest::queuedWorkWaitsWhileAnAlertIsOpen()
+{
+    StoreFixture f;
+    TestFiles::write(f.path("A.md"), "A", monday);
+    NotesStore& store = f.start();
+    TestFiles::write(f.path("B.md"), "B", tuesday);
+    store.loadNotes();
+    qsizetype notesWhileAsking = -1;
+    f.alerts.whileShown = [&] {
+        settle();
+        notesWhileAsking = store.notes().size();
+    };
+    store.deleteSelectedNote(); // answered with Cancel
+    QCOMPARE(notesWhileAsking, 1);
+    f.alerts.whileShown = nullptr;
+    settle();
+    QCOMPARE(store.notes().size(), 2);
 }
 
 QUILLBOX_TEST_MAIN(CreateDeleteTest)

@@ -34,12 +34,16 @@ QString TestHome::makeFolder(const QString& name) const
 void ScriptedAlerts::showError(const FileError& error)
 {
     shown.append({true, error.message, error.reason, Style::Warning, {}, error.code});
+    if (whileShown)
+        whileShown();
 }
 
 bool ScriptedAlerts::showText(const QString& message, const QString& informativeText, Style style,
                               const QStringList& buttons)
 {
     shown.append({false, message, informativeText, style, buttons, 0});
+    if (whileShown)
+        whileShown();
     return m_answers.isEmpty() ? false : m_answers.takeFirst();
 }
 

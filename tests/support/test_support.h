@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+
 // A private home for one test: HOME, XDG_CONFIG_HOME and XDG_DATA_HOME point inside a fresh
 // temporary folder, and no sandbox marker is set.
 class TestHome
@@ -44,6 +46,8 @@ public:
                   const QStringList& buttons) override;
 
     QList<Shown> shown;
+    // Runs while an alert is open, as a real modal alert's event loop would run events.
+    std::function<void()> whileShown;
 
 private:
     QList<bool> m_answers;
