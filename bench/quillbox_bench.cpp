@@ -179,7 +179,9 @@ int runOne(int argc, char** argv, int count)
     // In the notes folder itself, so both pay for the same directory.
     const QString bare = folder + QStringLiteral("/.bare-reference");
     double inPlace = 0, renamed = 0, reference = 0;
-    const int saves = 10;
+    const int saves = qEnvironmentVariableIntValue("QUILLBOX_BENCH_SAVES") > 0
+                          ? qEnvironmentVariableIntValue("QUILLBOX_BENCH_SAVES")
+                          : 10;
     for (int i = 0; i < saves; ++i) {
         note = store.selectedNote().value_or(store.notes().first());
         Note edited = note;

@@ -226,7 +226,7 @@ void NotesStore::changeNotes(const std::function<void(QList<Note>&)>& change, bo
 qsizetype NotesStore::indexOf(const QString& url) const
 {
     for (qsizetype i = 0; i < m_notes.size(); ++i) {
-        if (m_notes[i].url == url)
+        if (m_notes.at(i).url == url)
             return i;
     }
     return -1;
@@ -271,7 +271,7 @@ void NotesStore::loadNotesNow()
     if (m_selectedNote) {
         const qsizetype index = indexOf(m_selectedNote->url);
         if (index >= 0) {
-            setSelectedNote(m_notes[index]);
+            setSelectedNote(m_notes.at(index));
             return;
         }
     }
@@ -318,7 +318,7 @@ bool NotesStore::saveNote(const Note& note)
     const qsizetype index = indexOf(note.url);
     if (index < 0)
         return true;
-    Note updated = m_notes[index];
+    Note updated = m_notes.at(index);
     // Its bytes are not text we can represent; writing would destroy them.
     if (updated.unreadable)
         return false;
@@ -382,7 +382,7 @@ void NotesStore::followRename(qsizetype index, const QString& to, const QString&
         },
         m_notesSorted);
     if (selected)
-        setSelectedNote(m_notes[index]);
+        setSelectedNote(m_notes.at(index));
 }
 
 bool NotesStore::clearPendingIfFor(const QString& url)
@@ -405,7 +405,7 @@ bool NotesStore::commitDraftNow(const QString& url)
     const qsizetype index = indexOf(url);
     if (index < 0)
         return true;
-    Note record = m_notes[index];
+    Note record = m_notes.at(index);
     const QString text = m_drafts.value(url, record.content);
     if (sameText(text, record.content))
         return true;
@@ -428,7 +428,7 @@ void NotesStore::commitTextNow(const QString& text, const QString& url)
     const qsizetype index = indexOf(url);
     if (index < 0)
         return;
-    Note record = m_notes[index];
+    Note record = m_notes.at(index);
     if (sameText(text, record.content))
         return;
     record.content = text;
