@@ -3,9 +3,11 @@
 #include "alert_service.h"
 #include "clock.h"
 #include "folder_access.h"
+#include "folder_panel.h"
 #include "freedesktop_trash.h"
 #include "note_generator.h"
 #include "notes_store.h"
+#include "print_service.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -35,6 +37,19 @@ public:
     {
         return false;
     }
+};
+
+// The bench never chooses a folder or prints.
+class NoPanel final : public FolderPanel
+{
+public:
+    void present(std::function<void(const QString&)>) override {}
+};
+
+class NoPrinter final : public PrintService
+{
+public:
+    void printNote(const QString&, const QString&) override {}
 };
 
 void settle()
@@ -124,7 +139,9 @@ int runOne(int argc, char** argv, int count)
     SilentAlerts alerts;
     FreedesktopTrash trash;
     SystemClock clock;
-    NotesStore store(alerts, trash, clock);
+    NoPanel panel;
+    NoPrinter printer;
+    NotesStore store({alerts, trash, clock, panel, printer});
     settle();
     const double rssAfter = residentMB();
     const double load = minMs(3, [&] {

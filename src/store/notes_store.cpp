@@ -3,9 +3,11 @@
 #include "alert_service.h"
 #include "clock.h"
 #include "folder_access.h"
+#include "folder_panel.h"
 #include "naming.h"
 #include "note_file.h"
 #include "note_loader.h"
+#include "print_service.h"
 #include "search_key.h"
 #include "trash_service.h"
 
@@ -86,9 +88,8 @@ const QString generatedNamePrefix = QStringLiteral("Daily Notes - ");
 
 } // namespace
 
-NotesStore::NotesStore(AlertService& alerts, TrashService& trash, const Clock& clock,
-                       QObject* parent)
-    : QObject(parent), m_alerts(alerts), m_trash(trash), m_clock(clock)
+NotesStore::NotesStore(const StoreServices& services, QObject* parent)
+    : QObject(parent), m_services(services), m_alerts(services.alerts)
 {
     m_saveTimer.setSingleShot(true);
     m_saveTimer.setInterval(defaultSaveDelayMs);
@@ -346,7 +347,7 @@ bool NotesStore::saveNote(const Note& note)
         showError(FileError::fileNotSaved(updated.url, err));
         return false;
     }
-    updated.lastModified = m_clock.now();
+    updated.lastModified = m_services.clock.now();
 
     changeNotes(
         [&](QList<Note>& notes) {
@@ -492,7 +493,7 @@ void NotesStore::createNote()
         presentSelectFolderAlert();
         return;
     }
-    const QDateTime now = m_clock.now();
+    const QDateTime now = m_services.clock.now();
     const QString name = generatedNamePrefix + now.toString(QStringLiteral("yyyy-MM-dd")) +
                          QLatin1Char(' ') + now.toString(QStringLiteral("HHmmss"));
     QString path;
@@ -512,7 +513,7 @@ void NotesStore::createNote()
     note.title = Naming::baseName(path);
     note.fallbackTitle = note.title;
     note.content = name;
-    note.lastModified = m_clock.now();
+    note.lastModified = m_services.clock.now();
     changeNotes([&](QList<Note>& notes) { notes.append(note); }, false);
     setSelectedNote(note);
 }
@@ -533,7 +534,7 @@ void NotesStore::deleteSelectedNote()
         return;
     commitDraft(note.url);
 
-    if (m_trash.moveToTrash(note.url) != 0) {
+    if (m_services.trash.moveToTrash(note.url) != 0) {
         const bool permanently =
             ask(QStringLiteral("Can’t move to Trash"),
                 QStringLiteral("“%1” couldn’t be moved to the Trash. You can delete it permanently "
@@ -554,4 +555,48 @@ void NotesStore::deleteSelectedNote()
         m_notesSorted);
     m_drafts.remove(note.url);
     selectNewest();
+}
+
+// ---- Printing ----
+
+void NotesStore::printSelectedNote()
+{
+    if (!m_selectedNote)
+        return;
+    m_services.printer.printNote(m_selectedNote->title, textFor(*m_selectedNote));
+}
+
+// ---- Choosing the folder ----
+
+void NotesStore::chooseFolderIfNeeded()
+{
+    if (m_folderURL.isEmpty())
+        chooseFolder();
+}
+
+void NotesStore::chooseFolder()
+{
+    m_services.folderPanel.present([store = QPointer<NotesStore>(this)](const QString& folder) {
+        if (store && !folder.isEmpty())
+            store->folderChosen(folder);
+    });
+}
+
+void NotesStore::folderChosen(const QString& folder)
+{
+    if (!FolderAccess::canWrite(folder)) {
+        ask(QStringLiteral("Cannot use this folder"),
+            QStringLiteral("The app does not have permission to write to:\n") + folder +
+                QStringLiteral("\n\nChoose a different location (e.g., a folder under Documents)."),
+            true, {QStringLiteral("OK")});
+        QMetaObject::invokeMethod(this, &NotesStore::chooseFolder, Qt::QueuedConnection);
+        return;
+    }
+    if (const std::optional<FileError> error = FolderAccess::saveBookmark(folder)) {
+        FolderAccess::clearBookmark();
+        showError(*error);
+        QMetaObject::invokeMethod(this, &NotesStore::chooseFolder, Qt::QueuedConnection);
+        return;
+    }
+    setFolderURL(folder);
 }

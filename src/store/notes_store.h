@@ -1,6 +1,7 @@
 #pragma once
 
 #include "note.h"
+#include "store_services.h"
 
 #include <QHash>
 #include <QList>
@@ -9,10 +10,7 @@
 #include <functional>
 #include <optional>
 
-class AlertService;
 struct FileError;
-class Clock;
-class TrashService;
 
 // The one object that holds the notes of the folder, the selection, the search text, the
 // folder itself and the unsaved drafts, and that reads and writes the note files.
@@ -24,8 +22,7 @@ class NotesStore : public QObject
 public:
     static constexpr int defaultSaveDelayMs = 3000;
 
-    NotesStore(AlertService& alerts, TrashService& trash, const Clock& clock,
-               QObject* parent = nullptr);
+    explicit NotesStore(const StoreServices& services, QObject* parent = nullptr);
 
     const QList<Note>& notes() const { return m_notes; }
     const std::optional<Note>& selectedNote() const { return m_selectedNote; }
@@ -59,6 +56,12 @@ public:
     bool saveAllDrafts();
     void createNote();
     void deleteSelectedNote();
+    void printSelectedNote();
+    // Offers the folder chooser when no folder is set.
+    void chooseFolderIfNeeded();
+    // Presents the chooser; a folder is taken only when it is usable and can be remembered,
+    // otherwise the user is told why and the chooser comes back.
+    void chooseFolder();
 
     void setSaveDelay(int milliseconds) { m_saveTimer.setInterval(milliseconds); }
     int saveDelay() const { return m_saveTimer.interval(); }
@@ -90,9 +93,10 @@ private:
     void presentSelectFolderAlert();
     bool clearPendingIfFor(const QString& url);
 
+    void folderChosen(const QString& folder);
+
+    StoreServices m_services;
     AlertService& m_alerts;
-    TrashService& m_trash;
-    const Clock& m_clock;
 
     QList<Note> m_notes;
     std::optional<Note> m_selectedNote;

@@ -9,7 +9,7 @@ NotesStore& StoreFixture::start(const QString& chosen)
     if (!chosen.isEmpty())
         folder = chosen;
     FolderAccess::saveBookmark(folder);
-    m_store = std::make_unique<NotesStore>(alerts, trash, clock);
+    m_store = std::make_unique<NotesStore>(services());
     m_store->setSaveDelay(20);
     settle();
     return *m_store;

@@ -15,6 +15,7 @@ public:
     // Remembers folder (the home's Notes unless given) and starts a store on it.
     NotesStore& start(const QString& folder = {});
     NotesStore& store() { return *m_store; }
+    StoreServices services() { return {alerts, trash, clock, panel, printer}; }
     QString path(const QString& fileName) const { return folder + QLatin1Char('/') + fileName; }
     // The note record for a file name, or an empty Note.
     Note note(const QString& fileName) const;
@@ -24,6 +25,8 @@ public:
     ScriptedAlerts alerts;
     FreedesktopTrash trash;
     FakeClock clock;
+    ScriptedFolderPanel panel;
+    RecordingPrinter printer;
     QString folder;
 
 private:

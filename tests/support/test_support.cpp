@@ -47,6 +47,20 @@ bool ScriptedAlerts::showText(const QString& message, const QString& informative
     return m_answers.isEmpty() ? false : m_answers.takeFirst();
 }
 
+void ScriptedFolderPanel::present(std::function<void(const QString& folder)> done)
+{
+    ++presented;
+    m_done = std::move(done);
+}
+
+void ScriptedFolderPanel::answer(const QString& folder)
+{
+    QVERIFY2(m_done, "the chooser is not open");
+    const auto done = std::move(m_done);
+    m_done = nullptr;
+    done(folder);
+}
+
 namespace TestFiles {
 
 void write(const QString& path, const QByteArray& bytes)

@@ -2,6 +2,8 @@
 
 #include "alert_service.h"
 #include "clock.h"
+#include "folder_panel.h"
+#include "print_service.h"
 
 #include <QDateTime>
 #include <QList>
@@ -51,6 +53,34 @@ public:
 
 private:
     QList<bool> m_answers;
+};
+
+// The chooser as a user answers it: the test says which folder was picked, or cancels.
+class ScriptedFolderPanel final : public FolderPanel
+{
+public:
+    void present(std::function<void(const QString& folder)> done) override;
+    bool isOpen() const { return bool(m_done); }
+    void answer(const QString& folder); // empty: cancel
+    int presented = 0;
+
+private:
+    std::function<void(const QString& folder)> m_done;
+};
+
+class RecordingPrinter final : public PrintService
+{
+public:
+    struct Printed
+    {
+        QString title;
+        QString body;
+    };
+    void printNote(const QString& title, const QString& body) override
+    {
+        printed.append({title, body});
+    }
+    QList<Printed> printed;
 };
 
 class FakeClock final : public Clock

@@ -1,0 +1,59 @@
+#include "quillbox_app.h"
+
+#include "content_view.h"
+#include "notes_app_commands.h"
+#include "notes_store.h"
+#include "unix_signal_watcher.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QSessionManager>
+
+QuillboxApp::QuillboxApp()
+    : m_store(std::make_unique<NotesStore>(
+          StoreServices{m_alerts, m_trash, m_clock, m_folderPanel, m_printer}))
+{
+    m_window = std::make_unique<ContentView>(*m_store, m_notifier);
+    m_alerts.setParent(m_window.get());
+    m_folderPanel.setWindow(m_window.get());
+    m_printer.setWindow(m_window.get());
+    m_commands = new NotesAppCommands(*m_store, m_notifier, *m_window);
+    m_signals = new UnixSignalWatcher(this);
+
+    connect(m_commands, &NotesAppCommands::quitRequested, this, &QuillboxApp::quit);
+    connect(m_commands, &NotesAppCommands::preferencesRequested, this,
+            &QuillboxApp::preferencesRequested);
+    connect(m_store.get(), &NotesStore::preferencesRequested, this,
+            &QuillboxApp::preferencesRequested);
+    connect(m_signals, &UnixSignalWatcher::terminationRequested, this, &QuillboxApp::quit);
+    connect(qApp, &QGuiApplication::applicationStateChanged, m_window.get(),
+            &ContentView::applicationStateChanged);
+    // The last chance: the event loop has ended and nothing queued will run any more.
+    connect(qApp, &QCoreApplication::aboutToQuit, m_store.get(), &NotesStore::saveAllDrafts);
+    connect(qApp, &QGuiApplication::commitDataRequest, m_store.get(),
+            [this](QSessionManager&) { m_store->saveAllDrafts(); });
+    m_window->installEventFilter(this);
+}
+
+QuillboxApp::~QuillboxApp()
+{
+    m_window.reset();
+}
+
+void QuillboxApp::show()
+{
+    m_window->show();
+}
+
+void QuillboxApp::quit()
+{
+    m_store->saveAllDrafts();
+    QCoreApplication::quit();
+}
+
+bool QuillboxApp::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_window.get() && event->type() == QEvent::Close)
+        m_store->saveAllDrafts();
+    return QObject::eventFilter(watched, event);
+}

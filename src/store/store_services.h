@@ -1,0 +1,18 @@
+#pragma once
+
+class AlertService;
+class Clock;
+class FolderPanel;
+class PrintService;
+class TrashService;
+
+// What the store needs from the desktop. The application passes the real ones; tests pass
+// scripted fakes.
+struct StoreServices
+{
+    AlertService& alerts;
+    TrashService& trash;
+    const Clock& clock;
+    FolderPanel& folderPanel;
+    PrintService& printer;
+};

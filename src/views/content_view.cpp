@@ -1,0 +1,237 @@
+#include "content_view.h"
+
+#include "app_notifier.h"
+#include "empty_detail_view.h"
+#include "fallback_icons.h"
+#include "note_editor.h"
+#include "note_row_delegate.h"
+#include "notes_list_model.h"
+#include "notes_store.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QListView>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QToolBar>
+
+namespace {
+
+QWidget* flexibleSpace(QWidget* parent)
+{
+    auto* space = new QWidget(parent);
+    space->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    return space;
+}
+
+} // namespace
+
+ContentView::ContentView(NotesStore& store, AppNotifier& notifier, QWidget* parent)
+    : QMainWindow(parent), m_store(store), m_model(new NotesListModel(store, this)),
+      m_list(new QListView(this)), m_detail(new QStackedWidget(this)),
+      m_empty(new EmptyDetailView(m_detail)), m_editor(new NoteEditor(store, m_detail)),
+      m_splitter(new QSplitter(Qt::Horizontal, this))
+{
+    setWindowTitle(QStringLiteral("Quillbox"));
+    setWindowIcon(FallbackIcons::application());
+    setMinimumSize(500, 300);
+    resize(600, 400);
+
+    m_list->setModel(m_model);
+    m_list->setItemDelegate(new NoteRowDelegate(m_list));
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setResizeMode(QListView::Adjust);
+    m_list->setLayoutMode(QListView::Batched);
+    m_list->setBatchSize(200);
+    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setFrameShape(QFrame::NoFrame);
+    m_list->setAccessibleName(QStringLiteral("Notes"));
+    m_list->setMinimumWidth(200);
+    m_list->setMaximumWidth(400);
+    auto* deleteKey = new QAction(m_list);
+    deleteKey->setShortcut(QKeySequence::Delete);
+    deleteKey->setShortcutContext(Qt::WidgetShortcut);
+    connect(deleteKey, &QAction::triggered, this, &ContentView::deleteNote);
+    m_list->addAction(deleteKey);
+
+    m_detail->addWidget(m_empty);
+    m_detail->addWidget(m_editor);
+    m_splitter->addWidget(m_list);
+    m_splitter->addWidget(m_detail);
+    m_splitter->setCollapsible(0, false);
+    m_splitter->setCollapsible(1, false);
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setSizes({300, 300});
+    setCentralWidget(m_splitter);
+    buildToolbar();
+
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &ContentView::listSelectionChanged);
+    connect(m_model, &NotesListModel::refreshed, this, &ContentView::highlightSelection);
+    connect(&m_store, &NotesStore::selectedNoteChanged, this, &ContentView::storeSelectionChanged);
+    connect(&m_store, &NotesStore::searchTextChanged, this, [this] {
+        if (m_search->text() != m_store.searchText())
+            m_search->setText(m_store.searchText());
+    });
+    connect(&notifier, &AppNotifier::posted, this, &ContentView::answer);
+    storeSelectionChanged();
+}
+
+void ContentView::buildToolbar()
+{
+    QToolBar* toolbar = addToolBar(QStringLiteral("Main"));
+    toolbar->setObjectName(QStringLiteral("mainToolbar"));
+    toolbar->setMovable(false);
+    toolbar->setFloatable(false);
+    toolbar->toggleViewAction()->setEnabled(false);
+    toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+
+    m_newNote = new QAction(FallbackIcons::newNote(), QStringLiteral("New Note"), this);
+    m_newNote->setToolTip(
+        QStringLiteral("New Note (%1)")
+            .arg(QKeySequence(Qt::CTRL | Qt::Key_N).toString(QKeySequence::NativeText)));
+    connect(m_newNote, &QAction::triggered, this, &ContentView::newNote);
+
+    m_deleteNote = new QAction(FallbackIcons::deleteNote(), QStringLiteral("Delete Note"), this);
+    m_deleteNote->setToolTip(
+        QStringLiteral("Delete Selected Note (%1)")
+            .arg(QKeySequence(Qt::CTRL | Qt::Key_Backspace).toString(QKeySequence::NativeText)));
+    connect(m_deleteNote, &QAction::triggered, this, &ContentView::deleteNote);
+
+    m_search = new QLineEdit(toolbar);
+    m_search->setPlaceholderText(QStringLiteral("Search"));
+    m_search->setClearButtonEnabled(true);
+    m_search->setAccessibleName(QStringLiteral("Search"));
+    m_search->setMaximumWidth(220);
+    m_search->setMinimumWidth(120);
+    connect(m_search, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_store.setSearchText(text); });
+
+    toolbar->addWidget(flexibleSpace(toolbar));
+    toolbar->addAction(m_newNote);
+    toolbar->addWidget(flexibleSpace(toolbar));
+    toolbar->addAction(m_deleteNote);
+    toolbar->addWidget(m_search);
+}
+
+bool ContentView::showsEditor() const
+{
+    return m_detail->currentWidget() == m_editor;
+}
+
+void ContentView::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    setSelectionID(m_store.selectedNote() ? m_store.selectedNote()->id : QUuid());
+    if (m_store.folderURL().isEmpty())
+        QTimer::singleShot(chooserDelayMs, &m_store, &NotesStore::chooseFolderIfNeeded);
+    else
+        m_store.loadNotes();
+}
+
+// The note being left is committed before anything else changes what is selected.
+void ContentView::commitLeavingNote()
+{
+    m_store.commitDraft(m_store.selectedNote() ? m_store.selectedNote()->url : QString());
+}
+
+void ContentView::newNote()
+{
+    commitLeavingNote();
+    m_store.createNote();
+    setSelectionID(m_store.selectedNote() ? m_store.selectedNote()->id : QUuid());
+    if (m_store.selectedNote())
+        m_editor->focusAtEnd();
+}
+
+void ContentView::deleteNote()
+{
+    commitLeavingNote();
+    m_store.deleteSelectedNote();
+    setSelectionID(m_store.selectedNote() ? m_store.selectedNote()->id : QUuid());
+}
+
+void ContentView::listSelectionChanged()
+{
+    if (m_highlighting)
+        return;
+    const QModelIndexList rows = m_list->selectionModel()->selectedRows();
+    const QUuid id = rows.isEmpty() ? QUuid() : m_model->idAt(rows.first().row());
+    if (id == m_selectionID)
+        return;
+    m_selectionID = id;
+    commitLeavingNote();
+    for (const Note& note : m_store.notes()) {
+        if (!id.isNull() && note.id == id) {
+            m_store.setSelectedNote(note);
+            return;
+        }
+    }
+    m_store.setSelectedNote(std::nullopt);
+}
+
+void ContentView::storeSelectionChanged()
+{
+    const std::optional<Note>& selected = m_store.selectedNote();
+    m_deleteNote->setEnabled(selected.has_value());
+    if (selected) {
+        m_editor->setNote(*selected);
+        m_detail->setCurrentWidget(m_editor);
+    } else {
+        m_editor->clear();
+        m_detail->setCurrentWidget(m_empty);
+    }
+    setSelectionID(selected ? selected->id : QUuid());
+}
+
+void ContentView::setSelectionID(const QUuid& id)
+{
+    if (id == m_selectionID)
+        return;
+    m_selectionID = id;
+    highlightSelection();
+}
+
+// Shows selectionID in the list without writing it back; a row hidden by the search is
+// simply not highlighted.
+void ContentView::highlightSelection()
+{
+    m_highlighting = true;
+    const int row = m_selectionID.isNull() ? -1 : m_model->rowOf(m_selectionID);
+    if (row < 0) {
+        m_list->selectionModel()->clear();
+    } else {
+        const QModelIndex index = m_model->index(row);
+        m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        m_list->scrollTo(index);
+    }
+    m_highlighting = false;
+}
+
+void ContentView::applicationStateChanged(Qt::ApplicationState state)
+{
+    if (state == Qt::ApplicationActive) {
+        m_store.loadNotes();
+        return;
+    }
+    commitLeavingNote();
+    m_store.flushPendingSave();
+}
+
+void ContentView::answer(const QString& message)
+{
+    if (message == AppNotifier::focusSearch) {
+        // On the next turn, not inside the menu's own event.
+        QTimer::singleShot(0, m_search, [this] {
+            m_search->setFocus(Qt::ShortcutFocusReason);
+            m_search->selectAll();
+        });
+    } else if (message == AppNotifier::printNote) {
+        m_store.printSelectedNote();
+    }
+}

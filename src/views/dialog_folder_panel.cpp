@@ -1,0 +1,26 @@
+#include "dialog_folder_panel.h"
+
+#include <QApplication>
+#include <QFileDialog>
+
+void DialogFolderPanel::present(std::function<void(const QString& folder)> done)
+{
+    QWidget* parent = m_window ? m_window.data() : QApplication::activeWindow();
+    auto* dialog = new QFileDialog(parent, QStringLiteral("Choose Notes Folder"));
+    dialog->setObjectName(QStringLiteral("chooseNotesFolder"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly, true);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setLabelText(QFileDialog::Accept, QStringLiteral("Choose"));
+    dialog->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
+    // The answer is handled after the dialog has closed, never inside its own event.
+    QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, done](int result) {
+        const QString folder = result == QDialog::Accepted && !dialog->selectedFiles().isEmpty()
+                                   ? dialog->selectedFiles().constFirst()
+                                   : QString();
+        QMetaObject::invokeMethod(
+            qApp, [done, folder] { done(folder); }, Qt::QueuedConnection);
+    });
+    dialog->open();
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "folder_panel.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QFileDialog;
+
+// The directory chooser as a window-modal file dialog over the given window (the active
+// window when none is given; a dialog of its own when there is none either).
+class DialogFolderPanel final : public FolderPanel
+{
+public:
+    explicit DialogFolderPanel(QWidget* window = nullptr) : m_window(window) {}
+    void setWindow(QWidget* window) { m_window = window; }
+    void present(std::function<void(const QString& folder)> done) override;
+
+private:
+    QPointer<QWidget> m_window;
+};

@@ -1,0 +1,46 @@
+#include "message_box_alerts.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+QWidget* ownerFor(QWidget* parent)
+{
+    return parent ? parent : QApplication::activeWindow();
+}
+
+} // namespace
+
+void MessageBoxAlerts::showError(const FileError& error)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Quillbox"), error.message,
+                    QMessageBox::Ok, ownerFor(m_parent));
+    box.setInformativeText(error.reason);
+    box.exec();
+}
+
+bool MessageBoxAlerts::showText(const QString& message, const QString& informativeText, Style style,
+                                const QStringList& buttons)
+{
+    QMessageBox box(style == Style::Warning ? QMessageBox::Warning : QMessageBox::Information,
+                    QStringLiteral("Quillbox"), message, QMessageBox::NoButton, ownerFor(m_parent));
+    box.setInformativeText(informativeText);
+    // Roles set the platform's order of the buttons; the first one given is the answer we
+    // ask for, Enter presses it, and the last one (Cancel, where offered) answers Escape.
+    QList<QPushButton*> added;
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        const bool first = i == 0;
+        const bool cancel = !first && buttons[i] == QLatin1String("Cancel");
+        added.append(box.addButton(buttons[i], first    ? QMessageBox::AcceptRole
+                                               : cancel ? QMessageBox::RejectRole
+                                                        : QMessageBox::ActionRole));
+    }
+    if (!added.isEmpty()) {
+        box.setDefaultButton(added.first());
+        box.setEscapeButton(added.size() > 1 ? added.last() : added.first());
+    }
+    box.exec();
+    return !added.isEmpty() && box.clickedButton() == added.first();
+}

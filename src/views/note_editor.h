@@ -1,0 +1,41 @@
+#pragma once
+
+#include "note.h"
+
+#include <QWidget>
+
+class NotesStore;
+class QLabel;
+class QPlainTextEdit;
+
+// Edits the selected note: shows its draft or its saved text, hands every change to the
+// store, and commits when it stops showing the note. A note that is not valid UTF-8 is shown
+// read-only, so its file is never touched.
+class NoteEditor : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit NoteEditor(NotesStore& store, QWidget* parent = nullptr);
+
+    // The store's selection as it is now. A note under another file name is loaded; a newer
+    // record of the same file keeps what is on screen.
+    void setNote(const Note& note);
+    // Stops showing the note and commits its text.
+    void clear();
+    const Note& note() const { return m_note; }
+    bool hasNote() const { return m_hasNote; }
+    QPlainTextEdit* textEdit() const { return m_edit; }
+    void focusAtEnd();
+
+private:
+    void load();
+    void textEdited();
+
+    NotesStore& m_store;
+    QPlainTextEdit* m_edit;
+    QLabel* m_notice;
+    Note m_note;
+    bool m_hasNote = false;
+    bool m_loading = false;
+};
