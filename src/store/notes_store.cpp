@@ -358,7 +358,10 @@ bool NotesStore::saveNote(const Note& note)
                 notes = newestFirst(std::move(notes));
         },
         true);
-    setSelectedNote(updated);
+    // The selection takes the fresh record of its own note only: a save of the note the user
+    // just left must not pull the selection back to it.
+    if (m_selectedNote && m_selectedNote->url == updated.url)
+        setSelectedNote(updated);
     return true;
 }
 

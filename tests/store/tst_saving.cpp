@@ -218,12 +218,20 @@ void SavingTest::savedNoteIsFirstAndSelected()
     NotesStore& store = f.start();
     QCOMPARE(store.selectedNote()->title, QStringLiteral("New"));
 
+    // Saving the note the user left: it moves to the top, the selection stays where it is.
     Note old = f.note("Old.md");
     old.content = "Old\nedited";
     QVERIFY(store.saveNote(old));
     QCOMPARE(store.notes().first().url, f.path("Old.md"));
-    QCOMPARE(store.selectedNote()->url, f.path("Old.md"));
     QCOMPARE(f.titles(), QStringList({"Old", "New"}));
+    QCOMPARE(store.selectedNote()->url, f.path("New.md"));
+
+    // Saving the selected note refreshes the selection with the saved record.
+    Note fresh = f.note("New.md");
+    fresh.content = "New\nedited";
+    QVERIFY(store.saveNote(fresh));
+    QCOMPARE(store.selectedNote()->content, QStringLiteral("New\nedited"));
+    QCOMPARE(store.selectedNote()->lastModified, f.clock.current);
 }
 
 void SavingTest::longTitlesStillSave()

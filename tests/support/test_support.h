@@ -105,6 +105,15 @@ void settle();
 // they would not, so the test process continues as an unprivileged user.
 void dropRootPrivileges();
 
+#define QUILLBOX_GUI_TEST_MAIN(TestClass)                                                          \
+    int main(int argc, char** argv)                                                                \
+    {                                                                                              \
+        dropRootPrivileges();                                                                      \
+        QApplication app(argc, argv);                                                              \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }
+
 #define QUILLBOX_TEST_MAIN(TestClass)                                                              \
     int main(int argc, char** argv)                                                                \
     {                                                                                              \
