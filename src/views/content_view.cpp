@@ -7,6 +7,7 @@
 #include "note_row_delegate.h"
 #include "notes_list_model.h"
 #include "notes_store.h"
+#include "text_key_guard.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -104,6 +105,7 @@ void ContentView::buildToolbar()
     m_search->setPlaceholderText(QStringLiteral("Search"));
     m_search->setClearButtonEnabled(true);
     m_search->setAccessibleName(QStringLiteral("Search"));
+    TextKeyGuard::install(m_search);
     m_search->setMaximumWidth(220);
     m_search->setMinimumWidth(120);
     connect(m_search, &QLineEdit::textChanged, this,

@@ -1,6 +1,7 @@
 #include "note_editor.h"
 
 #include "notes_store.h"
+#include "text_key_guard.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -32,6 +33,7 @@ NoteEditor::NoteEditor(NotesStore& store, QWidget* parent)
     m_edit->setBackgroundRole(QPalette::Base);
     m_edit->setAccessibleName(QStringLiteral("Note"));
     m_edit->setTabChangesFocus(false);
+    TextKeyGuard::install(m_edit);
     connect(m_edit, &QPlainTextEdit::textChanged, this, &NoteEditor::textEdited);
 }
 

@@ -1,0 +1,156 @@
+#include "app_notifier.h"
+#include "content_view.h"
+#include "note_editor.h"
+#include "notes_app_commands.h"
+#include "store_fixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+
+namespace {
+
+struct MenuItem
+{
+    QString text;
+    QString shortcut;
+};
+
+QList<MenuItem> itemsOf(QMenu* menu)
+{
+    QList<MenuItem> items;
+    for (QAction* action : menu->actions())
+        items.append({action->isSeparator() ? QStringLiteral("---") : action->text(),
+                      action->shortcut().toString()});
+    return items;
+}
+
+} // namespace
+
+class CommandsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void menus();
+    void notesMenuActs();
+    void printFollowsTheSelection();
+    void ctrlBackspaceInTextDeletesAWord();
+};
+
+void CommandsTest::menus()
+{
+    StoreFixture f;
+    f.start();
+    AppNotifier notifier;
+    ContentView window(f.store(), notifier);
+    NotesAppCommands commands(f.store(), notifier, window);
+
+    const QList<QAction*> menus = window.menuBar()->actions();
+    QCOMPARE(menus.size(), 2);
+    QCOMPARE(menus[0]->text(), QStringLiteral("File"));
+    QCOMPARE(menus[1]->text(), QStringLiteral("Notes"));
+
+    const QList<MenuItem> file = itemsOf(menus[0]->menu());
+    QCOMPARE(file.size(), 3);
+    QCOMPARE(file[0].text, QStringLiteral("Preferences…"));
+    QCOMPARE(file[0].shortcut, QStringLiteral("Ctrl+,"));
+    QCOMPARE(file[2].text, QStringLiteral("Quit"));
+    QCOMPARE(file[2].shortcut, QStringLiteral("Ctrl+Q"));
+
+    const QList<MenuItem> notes = itemsOf(menus[1]->menu());
+    QCOMPARE(notes.size(), 5);
+    const QStringList texts = {notes[0].text, notes[1].text, notes[2].text, notes[3].text,
+                               notes[4].text};
+    QCOMPARE(texts, QStringList({"New Note", "Delete Note", "Print…", "---", "Search"}));
+    const QStringList shortcuts = {notes[0].shortcut, notes[1].shortcut, notes[2].shortcut,
+                                   notes[4].shortcut};
+    QCOMPARE(shortcuts, QStringList({"Ctrl+N", "Ctrl+Backspace", "Ctrl+P", "Ctrl+L"}));
+}
+
+void CommandsTest::notesMenuActs()
+{
+    StoreFixture f;
+    NotesStore& store = f.start();
+    AppNotifier notifier;
+    ContentView window(store, notifier);
+    NotesAppCommands commands(store, notifier, window);
+    QSignalSpy posted(&notifier, &AppNotifier::posted);
+    QSignalSpy preferences(&commands, &NotesAppCommands::preferencesRequested);
+
+    commands.newNote()->trigger();
+    QCOMPARE(store.notes().size(), 1);
+    QCOMPARE(store.selectedNote()->title, QStringLiteral("Daily Notes - 2026-03-14 092653"));
+
+    // Always enabled: with nothing selected the delete operation decides (it does nothing).
+    store.setSelectedNote(std::nullopt);
+    QVERIFY(commands.deleteNote()->isEnabled());
+    commands.deleteNote()->trigger();
+    QVERIFY(f.alerts.shown.isEmpty());
+
+    commands.search()->trigger();
+    QCOMPARE(posted.size(), 1);
+    QCOMPARE(posted[0][0].toString(), QStringLiteral("FocusSearch"));
+
+    commands.preferences()->trigger();
+    QCOMPARE(preferences.size(), 1);
+}
+
+void CommandsTest::printFollowsTheSelection()
+{
+    StoreFixture f;
+    TestFiles::write(f.path("Plan.md"), "Plan");
+    NotesStore& store = f.start();
+    AppNotifier notifier;
+    ContentView window(store, notifier);
+    NotesAppCommands commands(store, notifier, window);
+
+    QVERIFY(commands.print()->isEnabled());
+    commands.print()->trigger();
+    QCOMPARE(f.printer.printed.size(), 1);
+    store.setSelectedNote(std::nullopt);
+    QVERIFY(!commands.print()->isEnabled());
+    store.setSelectedNote(store.notes().first());
+    QVERIFY(commands.print()->isEnabled());
+}
+
+void CommandsTest::ctrlBackspaceInTextDeletesAWord()
+{
+    StoreFixture f;
+    TestFiles::write(f.path("Plan.md"), "Plan two words");
+    NotesStore& store = f.start();
+    AppNotifier notifier;
+    ContentView window(store, notifier);
+    NotesAppCommands commands(store, notifier, window);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    QPlainTextEdit* edit = window.editor()->textEdit();
+    edit->setFocus();
+    edit->moveCursor(QTextCursor::End);
+    QTest::keyClick(edit, Qt::Key_Backspace, Qt::ControlModifier);
+    QCOMPARE(edit->toPlainText(), QStringLiteral("Plan two "));
+    QVERIFY(f.alerts.shown.isEmpty());
+
+    QLineEdit* search = window.searchField();
+    search->setFocus();
+    QTest::keyClicks(search, "milk eggs");
+    QTest::keyClick(search, Qt::Key_Backspace, Qt::ControlModifier);
+    QCOMPARE(search->text(), QStringLiteral("milk "));
+    QVERIFY(f.alerts.shown.isEmpty());
+
+    // Elsewhere in the window it deletes the note, after asking.
+    window.notesList()->setFocus();
+    QTest::keyClick(window.notesList(), Qt::Key_Backspace, Qt::ControlModifier);
+    QCOMPARE(f.alerts.shown.size(), 1);
+    QCOMPARE(f.alerts.shown[0].message, QStringLiteral("Delete “Plan”?"));
+}
+
+QUILLBOX_GUI_TEST_MAIN(CommandsTest)
+#include "tst_commands.moc"
