@@ -519,6 +519,7 @@ void NotesStore::createNote()
     note.lastModified = m_services.clock.now();
     changeNotes([&](QList<Note>& notes) { notes.append(note); }, false);
     setSelectedNote(note);
+    emit noteCreated();
 }
 
 // ---- Deleting ----

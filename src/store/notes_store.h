@@ -71,6 +71,8 @@ signals:
     void selectedNoteChanged();
     void searchTextChanged();
     void folderURLChanged();
+    // A new note was written and selected; the window puts the cursor into it.
+    void noteCreated();
     // The user asked, from an alert, to open the preferences.
     void preferencesRequested();
 

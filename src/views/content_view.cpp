@@ -77,6 +77,8 @@ ContentView::ContentView(NotesStore& store, AppNotifier& notifier, QWidget* pare
             m_search->setText(m_store.searchText());
     });
     connect(&notifier, &AppNotifier::posted, this, &ContentView::answer);
+    // However the note was made (toolbar or menu), typing goes into it at once.
+    connect(&m_store, &NotesStore::noteCreated, m_editor, &NoteEditor::focusAtEnd);
     storeSelectionChanged();
 }
 
@@ -147,8 +149,6 @@ void ContentView::newNote()
     commitLeavingNote();
     m_store.createNote();
     setSelectionID(m_store.selectedNote() ? m_store.selectedNote()->id : QUuid());
-    if (m_store.selectedNote())
-        m_editor->focusAtEnd();
 }
 
 void ContentView::deleteNote()
