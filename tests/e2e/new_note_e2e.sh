@@ -11,7 +11,10 @@ fi
 
 work=$(mktemp -d)
 app=0
-cleanup() { kill "$app" 2>/dev/null || true; rm -rf "$work"; }
+cleanup() {
+    if [ "$app" -gt 0 ]; then kill "$app" 2>/dev/null || true; fi
+    rm -rf "$work"
+}
 trap cleanup EXIT
 notes="$work/Notes"
 mkdir -p "$notes" "$work/config/quillbox"
