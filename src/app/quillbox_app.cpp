@@ -1,8 +1,10 @@
 #include "quillbox_app.h"
 
 #include "content_view.h"
+#include "folder_preferences.h"
 #include "notes_app_commands.h"
 #include "notes_store.h"
+#include "preferences_view.h"
 #include "unix_signal_watcher.h"
 
 #include <QApplication>
@@ -22,9 +24,8 @@ QuillboxApp::QuillboxApp()
 
     connect(m_commands, &NotesAppCommands::quitRequested, this, &QuillboxApp::quit);
     connect(m_commands, &NotesAppCommands::preferencesRequested, this,
-            &QuillboxApp::preferencesRequested);
-    connect(m_store.get(), &NotesStore::preferencesRequested, this,
-            &QuillboxApp::preferencesRequested);
+            &QuillboxApp::showPreferences);
+    connect(m_store.get(), &NotesStore::preferencesRequested, this, &QuillboxApp::showPreferences);
     connect(m_signals, &UnixSignalWatcher::terminationRequested, this, &QuillboxApp::quit);
     connect(qApp, &QGuiApplication::applicationStateChanged, m_window.get(),
             &ContentView::applicationStateChanged);
@@ -37,7 +38,22 @@ QuillboxApp::QuillboxApp()
 
 QuillboxApp::~QuillboxApp()
 {
+    m_preferencesView.reset();
     m_window.reset();
+}
+
+void QuillboxApp::showPreferences()
+{
+    if (!m_preferencesView) {
+        m_folderPreferences = std::make_unique<FolderPreferences>(
+            *m_store, FolderPreferences::Services{m_clipboard, m_fileManager});
+        m_preferencesView = std::make_unique<PreferencesView>(*m_folderPreferences);
+        m_preferencesView->setWindowTitle(QStringLiteral("Quillbox Preferences"));
+        m_preferencesView->setObjectName(QStringLiteral("preferences"));
+    }
+    m_preferencesView->show();
+    m_preferencesView->raise();
+    m_preferencesView->activateWindow();
 }
 
 void QuillboxApp::show()
@@ -53,7 +69,10 @@ void QuillboxApp::quit()
 
 bool QuillboxApp::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_window.get() && event->type() == QEvent::Close)
+    // Closing the main window ends the application, even with the preferences still open.
+    if (watched == m_window.get() && event->type() == QEvent::Close) {
         m_store->saveAllDrafts();
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    }
     return QObject::eventFilter(watched, event);
 }

@@ -2,15 +2,19 @@
 
 #include "app_notifier.h"
 #include "clock.h"
+#include "dbus_file_manager.h"
 #include "dialog_folder_panel.h"
 #include "dialog_printer.h"
 #include "freedesktop_trash.h"
 #include "message_box_alerts.h"
+#include "qt_clipboard.h"
 
 #include <QObject>
 #include <memory>
 
 class ContentView;
+class FolderPreferences;
+class PreferencesView;
 class NotesAppCommands;
 class NotesStore;
 class UnixSignalWatcher;
@@ -29,11 +33,11 @@ public:
     ContentView& window() { return *m_window; }
     NotesAppCommands& commands() { return *m_commands; }
     void show();
+    // The one preferences window, brought to the front.
+    void showPreferences();
+    PreferencesView* preferencesView() const { return m_preferencesView.get(); }
     // Saves what is unsaved while alerts can still be shown, then ends the event loop.
     void quit();
-
-signals:
-    void preferencesRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -44,9 +48,13 @@ private:
     SystemClock m_clock;
     DialogFolderPanel m_folderPanel;
     DialogPrinter m_printer;
+    QtClipboard m_clipboard;
+    DbusFileManager m_fileManager;
     AppNotifier m_notifier;
     std::unique_ptr<NotesStore> m_store;
     std::unique_ptr<ContentView> m_window;
+    std::unique_ptr<FolderPreferences> m_folderPreferences;
+    std::unique_ptr<PreferencesView> m_preferencesView;
     NotesAppCommands* m_commands = nullptr;
     UnixSignalWatcher* m_signals = nullptr;
 };

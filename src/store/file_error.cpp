@@ -62,3 +62,10 @@ FileError FileError::fileNotRemoved(const QString& path, int code)
         QStringLiteral("The file %1 couldn’t be deleted.").arg(quoted(Naming::fileName(path))),
         code);
 }
+
+FileError FileError::folderNotCreated(const QString& folder, int code)
+{
+    return make(
+        QStringLiteral("The folder %1 couldn’t be created.").arg(quoted(Naming::fileName(folder))),
+        code);
+}

@@ -63,6 +63,9 @@ public:
     // otherwise the user is told why and the chooser comes back.
     void chooseFolder();
 
+    // Reports a failure; the store's queued work waits while the alert is open.
+    void showError(const FileError& error);
+
     void setSaveDelay(int milliseconds) { m_saveTimer.setInterval(milliseconds); }
     int saveDelay() const { return m_saveTimer.interval(); }
 
@@ -80,7 +83,6 @@ private:
     void defer(std::function<void()> work);
     void scheduleDeferred();
     template <typename Show> auto whileAlertOpen(Show&& show);
-    void showError(const FileError& error);
     bool ask(const QString& message, const QString& informativeText, bool warning,
              const QStringList& buttons);
     void loadNotesNow();

@@ -5,7 +5,8 @@
 
 void DialogFolderPanel::present(std::function<void(const QString& folder)> done)
 {
-    QWidget* parent = m_window ? m_window.data() : QApplication::activeWindow();
+    // Over the window the user works in (the preferences, when they asked from there).
+    QWidget* parent = QApplication::activeWindow() ? QApplication::activeWindow() : m_window.data();
     auto* dialog = new QFileDialog(parent, QStringLiteral("Choose Notes Folder"));
     dialog->setObjectName(QStringLiteral("chooseNotesFolder"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);

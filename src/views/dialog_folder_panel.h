@@ -7,8 +7,8 @@
 
 class QFileDialog;
 
-// The directory chooser as a window-modal file dialog over the given window (the active
-// window when none is given; a dialog of its own when there is none either).
+// The directory chooser as a window-modal file dialog over the active window (the given
+// window when none is active; a dialog of its own when there is none either).
 class DialogFolderPanel final : public FolderPanel
 {
 public:

@@ -1,0 +1,115 @@
+#include "adaptive_actions.h"
+
+#include <QPushButton>
+#include <QResizeEvent>
+
+namespace {
+
+int idealWidth(const QPushButton* button)
+{
+    return button->sizeHint().width();
+}
+
+} // namespace
+
+AdaptiveActions::AdaptiveActions(QWidget* parent)
+    : QWidget(parent), m_reveal(new QPushButton(QStringLiteral("Reveal in File Manager"), this)),
+      m_copy(new QPushButton(QStringLiteral("Copy Path"), this)),
+      m_refresh(new QPushButton(QStringLiteral("Refresh Permissions"), this)),
+      m_clear(new QPushButton(QStringLiteral("Clear & Re-select…"), this)),
+      m_useDefault(new QPushButton(QStringLiteral("Use Default"), this))
+{
+    // "&" would otherwise mark a mnemonic and vanish from the label.
+    m_clear->setText(QStringLiteral("Clear && Re-select…"));
+    m_clear->setAccessibleName(QStringLiteral("Clear & Re-select…"));
+    // Destructive: it forgets the folder. Shown in the desktop's colour for danger.
+    m_clear->setObjectName(QStringLiteral("destructive"));
+    QPalette palette = m_clear->palette();
+    palette.setColor(QPalette::ButtonText, QColor(0xc0, 0x1c, 0x28));
+    m_clear->setPalette(palette);
+
+    connect(m_reveal, &QPushButton::clicked, this, &AdaptiveActions::reveal);
+    connect(m_copy, &QPushButton::clicked, this, &AdaptiveActions::copy);
+    connect(m_refresh, &QPushButton::clicked, this, &AdaptiveActions::refresh);
+    connect(m_clear, &QPushButton::clicked, this, &AdaptiveActions::clear);
+    connect(m_useDefault, &QPushButton::clicked, this, &AdaptiveActions::useDefault);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+void AdaptiveActions::setFolderActionsDisabled(bool disabled)
+{
+    for (QPushButton* button : {m_reveal, m_copy, m_refresh})
+        button->setDisabled(disabled);
+}
+
+int AdaptiveActions::singleLineWidth() const
+{
+    int width = minimumGap;
+    for (const QPushButton* button : {m_reveal, m_copy, m_refresh, m_clear, m_useDefault})
+        width += idealWidth(button) + spacing;
+    return width;
+}
+
+int AdaptiveActions::twoLineWidth() const
+{
+    const int first = idealWidth(m_reveal) + spacing + idealWidth(m_copy);
+    const int second = idealWidth(m_refresh) + spacing + idealWidth(m_clear) + spacing +
+                       minimumGap + spacing + idealWidth(m_useDefault);
+    return qMax(first, second);
+}
+
+int AdaptiveActions::rowHeight() const
+{
+    int height = 0;
+    for (const QPushButton* button : {m_reveal, m_copy, m_refresh, m_clear, m_useDefault})
+        height = qMax(height, button->sizeHint().height());
+    return height;
+}
+
+QSize AdaptiveActions::sizeHint() const
+{
+    return {singleLineWidth(), rowHeight()};
+}
+
+QSize AdaptiveActions::minimumSizeHint() const
+{
+    return {twoLineWidth(), rowHeight()};
+}
+
+int AdaptiveActions::heightForWidth(int width) const
+{
+    return singleLineWidth() <= width ? rowHeight() : 2 * rowHeight() + lineSpacing;
+}
+
+void AdaptiveActions::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    place(event->size().width());
+}
+
+void AdaptiveActions::place(int width)
+{
+    const bool singleLine = singleLineWidth() <= width;
+    const int height = rowHeight();
+    const auto placeRow = [&](const QList<QPushButton*>& leading, int y) {
+        int x = 0;
+        for (QPushButton* button : leading) {
+            button->setGeometry(x, y, idealWidth(button), height);
+            x += idealWidth(button) + spacing;
+        }
+    };
+    if (singleLine) {
+        placeRow({m_reveal, m_copy, m_refresh, m_clear}, 0);
+        m_useDefault->setGeometry(width - idealWidth(m_useDefault), 0, idealWidth(m_useDefault),
+                                  height);
+    } else {
+        placeRow({m_reveal, m_copy}, 0);
+        placeRow({m_refresh, m_clear}, height + lineSpacing);
+        m_useDefault->setGeometry(width - idealWidth(m_useDefault), height + lineSpacing,
+                                  idealWidth(m_useDefault), height);
+    }
+    if (singleLine != m_singleLine) {
+        m_singleLine = singleLine;
+        updateGeometry();
+    }
+}

@@ -1,0 +1,149 @@
+#include "preferences_view.h"
+
+#include "adaptive_actions.h"
+#include "elided_label.h"
+#include "folder_preferences.h"
+
+#include <QFrame>
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPropertyAnimation>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace {
+
+QFrame* divider(QWidget* parent)
+{
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+void makeSecondary(QLabel* label)
+{
+    label->setForegroundRole(QPalette::PlaceholderText);
+}
+
+} // namespace
+
+QColor PreferencesView::colorFor(int statusColor, const QPalette& palette)
+{
+    switch (FolderPreferences::StatusColor(statusColor)) {
+    case FolderPreferences::StatusColor::Green:
+        return QColor(0x1a, 0x7f, 0x37);
+    case FolderPreferences::StatusColor::Red:
+        return QColor(0xc0, 0x1c, 0x28);
+    case FolderPreferences::StatusColor::Secondary:
+        break;
+    }
+    return palette.color(QPalette::PlaceholderText);
+}
+
+PreferencesView::PreferencesView(FolderPreferences& model, QWidget* parent)
+    : QWidget(parent), m_model(model), m_scroll(new QScrollArea(this))
+{
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(m_scroll);
+    setFixedSize(contentWidth, contentHeight);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    auto* content = new QWidget(m_scroll);
+    auto* column = new QVBoxLayout(content);
+    column->setSpacing(10);
+    column->addStretch(1);
+
+    auto* section = new QVBoxLayout;
+    section->setSpacing(8);
+    auto* heading = new QHBoxLayout;
+    auto* title = new QLabel(QStringLiteral("Notes Folder"), content);
+    QFont semibold = title->font();
+    semibold.setWeight(QFont::DemiBold);
+    title->setFont(semibold);
+    m_status = new QLabel(content);
+    heading->addWidget(title);
+    heading->addStretch(1);
+    heading->addWidget(m_status);
+    section->addLayout(heading);
+
+    auto* pathRow = new QHBoxLayout;
+    pathRow->setSpacing(8);
+    m_path = new ElidedLabel(content);
+    m_path->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_path->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    m_choose = new QPushButton(QStringLiteral("Choose…"), content);
+    pathRow->addWidget(m_path, 1);
+    pathRow->addWidget(m_choose);
+    section->addLayout(pathRow);
+    section->addWidget(divider(content));
+
+    m_actions = new AdaptiveActions(content);
+    section->addWidget(m_actions);
+    auto* tip = new QLabel(
+        QStringLiteral("Tip: Pick a folder inside your home directory (e.g., ~/Documents/Notes)."),
+        content);
+    tip->setWordWrap(true);
+    makeSecondary(tip);
+    section->addWidget(tip);
+    column->addLayout(section);
+
+    m_messageRow = new QWidget(content);
+    auto* messageLayout = new QVBoxLayout(m_messageRow);
+    messageLayout->setContentsMargins(0, 0, 0, 0);
+    messageLayout->addWidget(divider(m_messageRow));
+    m_message = new QLabel(m_messageRow);
+    makeSecondary(m_message);
+    messageLayout->addWidget(m_message);
+    m_fade = new QGraphicsOpacityEffect(m_messageRow);
+    m_messageRow->setGraphicsEffect(m_fade);
+    m_messageRow->hide();
+    column->addWidget(m_messageRow);
+    m_scroll->setWidget(content);
+
+    connect(m_choose, &QPushButton::clicked, &m_model, &FolderPreferences::pickFolder);
+    connect(m_actions, &AdaptiveActions::reveal, &m_model, &FolderPreferences::revealFolder);
+    connect(m_actions, &AdaptiveActions::copy, &m_model, &FolderPreferences::copyPath);
+    connect(m_actions, &AdaptiveActions::refresh, &m_model,
+            &FolderPreferences::refreshPermissions);
+    connect(m_actions, &AdaptiveActions::clear, &m_model, &FolderPreferences::clearAndReselect);
+    connect(m_actions, &AdaptiveActions::useDefault, &m_model,
+            &FolderPreferences::useDefaultFolder);
+    connect(&m_model, &FolderPreferences::changed, this, &PreferencesView::refresh);
+    refresh();
+}
+
+void PreferencesView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    m_model.checkFolder();
+}
+
+void PreferencesView::refresh()
+{
+    m_status->setText(m_model.statusText());
+    QPalette palette = m_status->palette();
+    palette.setColor(QPalette::WindowText, colorFor(int(m_model.statusColor()), this->palette()));
+    m_status->setPalette(palette);
+    m_path->setFullText(m_model.displayPath());
+    m_actions->setFolderActionsDisabled(!m_model.hasFolder());
+
+    const bool show = m_model.message().has_value();
+    if (show)
+        m_message->setText(*m_model.message());
+    if (show == m_messageRow->isVisible())
+        return;
+    m_messageRow->setVisible(true);
+    auto* fade = new QPropertyAnimation(m_fade, "opacity", this);
+    fade->setDuration(180);
+    fade->setStartValue(show ? 0.0 : 1.0);
+    fade->setEndValue(show ? 1.0 : 0.0);
+    if (!show)
+        connect(fade, &QPropertyAnimation::finished, m_messageRow, &QWidget::hide);
+    fade->start(QAbstractAnimation::DeleteWhenStopped);
+}

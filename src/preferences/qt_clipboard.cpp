@@ -1,0 +1,9 @@
+#include "qt_clipboard.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+void QtClipboard::setText(const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text);
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "clipboard_service.h"
+
+class QtClipboard final : public ClipboardService
+{
+public:
+    void setText(const QString& text) override;
+};

@@ -1,0 +1,243 @@
+#include "clipboard_service.h"
+#include "file_manager_service.h"
+#include "folder_access.h"
+#include "folder_preferences.h"
+#include "store_fixture.h"
+
+#include <QSettings>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+
+namespace {
+
+class RecordingClipboard final : public ClipboardService
+{
+public:
+    void setText(const QString& text) override { texts.append(text); }
+    QStringList texts;
+};
+
+class RecordingFileManager final : public FileManagerService
+{
+public:
+    void reveal(const QString& path) override { revealed.append(path); }
+    QStringList revealed;
+};
+
+bool bookmarkStored()
+{
+    return QSettings(FolderAccess::settingsFilePath(), QSettings::IniFormat)
+        .contains(FolderAccess::bookmarkKey);
+}
+
+// The store with a folder, and the preferences over it with recording desktop services.
+struct PreferencesFixture
+{
+    PreferencesFixture() { f.start(); }
+    FolderPreferences& prefs()
+    {
+        if (!model) {
+            model = std::make_unique<FolderPreferences>(
+                f.store(), FolderPreferences::Services{clipboard, fileManager});
+            model->messageDurationMs = 40;
+            model->recheckDelayMs = 10;
+        }
+        return *model;
+    }
+
+    StoreFixture f;
+    RecordingClipboard clipboard;
+    RecordingFileManager fileManager;
+    std::unique_ptr<FolderPreferences> model;
+};
+
+} // namespace
+
+class FolderPreferencesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void status_data();
+    void status();
+    void displayPath_data();
+    void displayPath();
+    void revealAndCopy();
+    void actionsNeedAFolder();
+    void refreshPermissions();
+    void refreshFailureIsReported();
+    void clearAndReselect();
+    void useDefaultFolder();
+    void useDefaultFolderFailure();
+    void eachMessageStaysItsFullTime();
+};
+
+void FolderPreferencesTest::status_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("checked");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("color");
+    const int secondary = int(FolderPreferences::StatusColor::Secondary);
+    QTest::newRow("no folder") << "" << true << "Not set" << secondary;
+    QTest::newRow("not checked yet") << "Notes" << false << "Checking…" << secondary;
+    QTest::newRow("writable") << "Notes" << true << "Writable"
+                              << int(FolderPreferences::StatusColor::Green);
+    QTest::newRow("read-only") << "Locked" << true << "No access to Locked"
+                               << int(FolderPreferences::StatusColor::Red);
+}
+
+void FolderPreferencesTest::status()
+{
+    QFETCH(QString, folder);
+    QFETCH(bool, checked);
+    QFETCH(QString, text);
+    QFETCH(int, color);
+    PreferencesFixture p;
+    const QString path = folder.isEmpty() ? QString() : p.f.home.makeFolder(folder);
+    p.f.store().setFolderURL(path); // checks, through the change signal
+    FolderPreferences& prefs = p.prefs();
+    if (folder == "Locked")
+        TestFiles::setReadOnly(path, true);
+    if (checked)
+        prefs.checkFolder();
+    QCOMPARE(prefs.statusText(), text);
+    QCOMPARE(int(prefs.statusColor()), color);
+    if (folder == "Locked")
+        TestFiles::setReadOnly(path, false);
+}
+
+void FolderPreferencesTest::displayPath_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("inside home") << "/home/a/Documents/Notes" << "~/Documents/Notes";
+    QTest::newRow("home itself") << "/home/a" << "~";
+    QTest::newRow("a sibling that shares the prefix") << "/home/ab/Notes" << "/home/ab/Notes";
+    QTest::newRow("outside home") << "/srv/notes" << "/srv/notes";
+    QTest::newRow("home repeated later") << "/home/a/x/home/a" << "~/x/home/a";
+}
+
+void FolderPreferencesTest::displayPath()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, shown);
+    QCOMPARE(FolderPreferences::displayPath(path, "/home/a"), shown);
+}
+
+void FolderPreferencesTest::revealAndCopy()
+{
+    PreferencesFixture p;
+    FolderPreferences& prefs = p.prefs();
+    QCOMPARE(prefs.displayPath(), QStringLiteral("~/Notes"));
+    prefs.revealFolder();
+    QCOMPARE(p.fileManager.revealed, QStringList({p.f.folder}));
+    prefs.copyPath();
+    // The full path, never the "~" form.
+    QCOMPARE(p.clipboard.texts, QStringList({p.f.folder}));
+    QCOMPARE(prefs.message(), std::optional<QString>("Path copied to clipboard"));
+    QTRY_VERIFY(!prefs.message());
+}
+
+void FolderPreferencesTest::actionsNeedAFolder()
+{
+    PreferencesFixture p;
+    p.f.store().setFolderURL(QString());
+    FolderPreferences& prefs = p.prefs();
+    QCOMPARE(prefs.displayPath(), QStringLiteral("No folder selected"));
+    QVERIFY(!prefs.hasFolder());
+    prefs.revealFolder();
+    prefs.copyPath();
+    prefs.refreshPermissions();
+    QVERIFY(p.fileManager.revealed.isEmpty());
+    QVERIFY(p.clipboard.texts.isEmpty());
+    QVERIFY(!prefs.message());
+}
+
+void FolderPreferencesTest::refreshPermissions()
+{
+    PreferencesFixture p;
+    FolderPreferences& prefs = p.prefs();
+    TestFiles::write(p.f.path("Later.md"), "Later");
+    QSettings(FolderAccess::settingsFilePath(), QSettings::IniFormat).remove(FolderAccess::bookmarkKey);
+    prefs.refreshPermissions();
+    settle();
+    QVERIFY(bookmarkStored());
+    QCOMPARE(p.f.titles(), QStringList({"Later"}));
+    QCOMPARE(prefs.statusText(), QStringLiteral("Writable"));
+    QCOMPARE(prefs.message(), std::optional<QString>("Permissions refreshed"));
+}
+
+void FolderPreferencesTest::refreshFailureIsReported()
+{
+    PreferencesFixture p;
+    FolderPreferences& prefs = p.prefs();
+    QVERIFY(QDir(p.f.folder).removeRecursively());
+    prefs.refreshPermissions();
+    QCOMPARE(p.f.alerts.shown.size(), 1);
+    QVERIFY(p.f.alerts.shown[0].isError);
+    QCOMPARE(p.f.alerts.shown[0].message, QStringLiteral("The folder “Notes” couldn’t be opened."));
+    QVERIFY(!prefs.message());
+}
+
+void FolderPreferencesTest::clearAndReselect()
+{
+    PreferencesFixture p;
+    FolderPreferences& prefs = p.prefs();
+    prefs.clearAndReselect();
+    QVERIFY(!bookmarkStored());
+    QCOMPARE(p.f.store().folderURL(), QString());
+    QCOMPARE(prefs.statusText(), QStringLiteral("Not set"));
+    QCOMPARE(prefs.message(), std::optional<QString>("Folder cleared — please choose a new folder"));
+    QVERIFY(p.f.panel.isOpen());
+    settle();
+    QVERIFY(p.f.store().notes().isEmpty());
+}
+
+void FolderPreferencesTest::useDefaultFolder()
+{
+    PreferencesFixture p;
+    FolderPreferences& prefs = p.prefs();
+    const QString documentsNotes = p.f.home.path() + "/Documents/Notes";
+    for (int round = 0; round < 2; ++round) { // missing, then already there
+        prefs.useDefaultFolder();
+        QVERIFY(QFileInfo(documentsNotes).isDir());
+        QCOMPARE(p.f.store().folderURL(), documentsNotes);
+        QCOMPARE(FolderAccess::restoreFolder(), documentsNotes);
+        QCOMPARE(prefs.message(), std::optional<QString>("Using ~/Documents/Notes"));
+        QCOMPARE(prefs.statusText(), QStringLiteral("Writable"));
+    }
+    QVERIFY(p.f.alerts.shown.isEmpty());
+}
+
+void FolderPreferencesTest::useDefaultFolderFailure()
+{
+    PreferencesFixture p;
+    FolderPreferences& prefs = p.prefs();
+    TestFiles::write(p.f.home.path() + "/Documents", "a file where the folder should be");
+    prefs.useDefaultFolder();
+    QCOMPARE(p.f.alerts.shown.size(), 1);
+    QCOMPARE(p.f.alerts.shown[0].message, QStringLiteral("The folder “Notes” couldn’t be created."));
+    QCOMPARE(p.f.store().folderURL(), p.f.folder);
+    QCOMPARE(prefs.statusText(), QStringLiteral("Writable"));
+    QVERIFY(!prefs.message());
+}
+
+void FolderPreferencesTest::eachMessageStaysItsFullTime()
+{
+    PreferencesFixture p;
+    FolderPreferences& prefs = p.prefs();
+    prefs.messageDurationMs = 300;
+    QElapsedTimer clock;
+    prefs.copyPath();
+    QTest::qWait(150);
+    prefs.refreshPermissions();
+    clock.start();
+    QTRY_VERIFY(!prefs.message());
+    // Gone only after its own time, not when the first message's time ran out.
+    QVERIFY2(clock.elapsed() >= 280, qPrintable(QString::number(clock.elapsed())));
+}
+
+QUILLBOX_TEST_MAIN(FolderPreferencesTest)
+#include "tst_folder_preferences.moc"
