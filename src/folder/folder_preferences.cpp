@@ -28,8 +28,9 @@ QString FolderPreferences::statusText() const
         return QStringLiteral("Not set");
     if (!m_folderUsable)
         return QStringLiteral("Checking…");
-    return *m_folderUsable ? QStringLiteral("Writable")
-                           : QStringLiteral("No access to ") + Naming::fileName(m_store.folderURL());
+    return *m_folderUsable
+               ? QStringLiteral("Writable")
+               : QStringLiteral("No access to ") + Naming::fileName(m_store.folderURL());
 }
 
 FolderPreferences::StatusColor FolderPreferences::statusColor() const

@@ -16,7 +16,12 @@ class FolderPreferences : public QObject
     Q_OBJECT
 
 public:
-    enum class StatusColor { Secondary, Green, Red };
+    enum class StatusColor
+    {
+        Secondary,
+        Green,
+        Red
+    };
 
     struct Services
     {

@@ -109,8 +109,7 @@ PreferencesView::PreferencesView(FolderPreferences& model, QWidget* parent)
     connect(m_choose, &QPushButton::clicked, &m_model, &FolderPreferences::pickFolder);
     connect(m_actions, &AdaptiveActions::reveal, &m_model, &FolderPreferences::revealFolder);
     connect(m_actions, &AdaptiveActions::copy, &m_model, &FolderPreferences::copyPath);
-    connect(m_actions, &AdaptiveActions::refresh, &m_model,
-            &FolderPreferences::refreshPermissions);
+    connect(m_actions, &AdaptiveActions::refresh, &m_model, &FolderPreferences::refreshPermissions);
     connect(m_actions, &AdaptiveActions::clear, &m_model, &FolderPreferences::clearAndReselect);
     connect(m_actions, &AdaptiveActions::useDefault, &m_model,
             &FolderPreferences::useDefaultFolder);

@@ -4,9 +4,9 @@
 #include "folder_preferences.h"
 #include "store_fixture.h"
 
-#include <QSettings>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QSettings>
 #include <QSignalSpy>
 
 namespace {
@@ -112,11 +112,16 @@ void FolderPreferencesTest::displayPath_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("inside home") << "/home/a/Documents/Notes" << "~/Documents/Notes";
-    QTest::newRow("home itself") << "/home/a" << "~";
-    QTest::newRow("a sibling that shares the prefix") << "/home/ab/Notes" << "/home/ab/Notes";
-    QTest::newRow("outside home") << "/srv/notes" << "/srv/notes";
-    QTest::newRow("home repeated later") << "/home/a/x/home/a" << "~/x/home/a";
+    QTest::newRow("inside home") << "/home/a/Documents/Notes"
+                                 << "~/Documents/Notes";
+    QTest::newRow("home itself") << "/home/a"
+                                 << "~";
+    QTest::newRow("a sibling that shares the prefix") << "/home/ab/Notes"
+                                                      << "/home/ab/Notes";
+    QTest::newRow("outside home") << "/srv/notes"
+                                  << "/srv/notes";
+    QTest::newRow("home repeated later") << "/home/a/x/home/a"
+                                         << "~/x/home/a";
 }
 
 void FolderPreferencesTest::displayPath()
@@ -160,7 +165,8 @@ void FolderPreferencesTest::refreshPermissions()
     PreferencesFixture p;
     FolderPreferences& prefs = p.prefs();
     TestFiles::write(p.f.path("Later.md"), "Later");
-    QSettings(FolderAccess::settingsFilePath(), QSettings::IniFormat).remove(FolderAccess::bookmarkKey);
+    QSettings(FolderAccess::settingsFilePath(), QSettings::IniFormat)
+        .remove(FolderAccess::bookmarkKey);
     prefs.refreshPermissions();
     settle();
     QVERIFY(bookmarkStored());
@@ -189,7 +195,8 @@ void FolderPreferencesTest::clearAndReselect()
     QVERIFY(!bookmarkStored());
     QCOMPARE(p.f.store().folderURL(), QString());
     QCOMPARE(prefs.statusText(), QStringLiteral("Not set"));
-    QCOMPARE(prefs.message(), std::optional<QString>("Folder cleared — please choose a new folder"));
+    QCOMPARE(prefs.message(),
+             std::optional<QString>("Folder cleared — please choose a new folder"));
     QVERIFY(p.f.panel.isOpen());
     settle();
     QVERIFY(p.f.store().notes().isEmpty());
@@ -218,7 +225,8 @@ void FolderPreferencesTest::useDefaultFolderFailure()
     TestFiles::write(p.f.home.path() + "/Documents", "a file where the folder should be");
     prefs.useDefaultFolder();
     QCOMPARE(p.f.alerts.shown.size(), 1);
-    QCOMPARE(p.f.alerts.shown[0].message, QStringLiteral("The folder “Notes” couldn’t be created."));
+    QCOMPARE(p.f.alerts.shown[0].message,
+             QStringLiteral("The folder “Notes” couldn’t be created."));
     QCOMPARE(p.f.store().folderURL(), p.f.folder);
     QCOMPARE(prefs.statusText(), QStringLiteral("Writable"));
     QVERIFY(!prefs.message());

@@ -1,0 +1,229 @@
+#include "adaptive_actions.h"
+#include "clipboard_service.h"
+#include "dbus_file_manager.h"
+#include "elided_label.h"
+#include "file_manager_service.h"
+#include "folder_preferences.h"
+#include "notes_app_commands.h"
+#include "preferences_view.h"
+#include "quillbox_app.h"
+#include "store_fixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QScrollArea>
+
+namespace {
+
+class NoClipboard final : public ClipboardService
+{
+public:
+    void setText(const QString& text) override { copied = text; }
+    QString copied;
+};
+
+class NoFileManager final : public FileManagerService
+{
+public:
+    void reveal(const QString&) override {}
+};
+
+// Stands in for the desktop's file manager on the test's own session bus.
+class FakeFileManager : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+
+public:
+    QStringList shown;
+
+public slots:
+    void ShowItems(const QStringList& uris, const QString& startupId)
+    {
+        Q_UNUSED(startupId);
+        shown += uris;
+    }
+};
+
+QList<int> rowsOf(const AdaptiveActions& row)
+{
+    QList<int> ys;
+    for (QPushButton* button : {row.revealButton(), row.copyButton(), row.refreshButton(),
+                                row.clearButton(), row.useDefaultButton()})
+        ys.append(button->geometry().top());
+    return ys;
+}
+
+} // namespace
+
+class PreferencesViewTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void actionsRowAdapts_data();
+    void actionsRowAdapts();
+    void viewShowsTheFolder();
+    void messagesComeAndGo();
+    void revealOverDbus();
+    void oneWindowFromEveryEntry();
+};
+
+void PreferencesViewTest::actionsRowAdapts_data()
+{
+    QTest::addColumn<int>("extra");
+    QTest::addColumn<bool>("singleLine");
+    QTest::addColumn<bool>("disabled");
+    QTest::newRow("wide, with a folder") << 40 << true << false;
+    QTest::newRow("wide, no folder") << 0 << true << true;
+    QTest::newRow("narrow, with a folder") << -1 << false << false;
+    QTest::newRow("narrow, no folder") << -60 << false << true;
+}
+
+void PreferencesViewTest::actionsRowAdapts()
+{
+    QFETCH(int, extra);
+    QFETCH(bool, singleLine);
+    QFETCH(bool, disabled);
+    AdaptiveActions row;
+    row.setFolderActionsDisabled(disabled);
+    const int width = row.singleLineWidth() + extra;
+    row.resize(width, row.heightForWidth(width));
+    row.show();
+    QCOMPARE(row.isSingleLine(), singleLine);
+
+    const QList<int> ys = rowsOf(row);
+    if (singleLine) {
+        QCOMPARE(ys, QList<int>(5, 0));
+    } else {
+        QCOMPARE(ys[0], 0);
+        QCOMPARE(ys[1], 0);
+        QVERIFY(ys[2] > 0);
+        QCOMPARE(ys[3], ys[2]);
+        QCOMPARE(ys[4], ys[2]);
+    }
+    // "Use Default" at the trailing end, at least 8 px after "Clear & Re-select…".
+    QCOMPARE(row.useDefaultButton()->geometry().right(), width - 1);
+    QVERIFY(row.useDefaultButton()->geometry().left() - row.clearButton()->geometry().right() - 1 >=
+                AdaptiveActions::minimumGap ||
+            extra < -1);
+    QCOMPARE(row.revealButton()->isEnabled(), !disabled);
+    QCOMPARE(row.copyButton()->isEnabled(), !disabled);
+    QCOMPARE(row.refreshButton()->isEnabled(), !disabled);
+    QVERIFY(row.clearButton()->isEnabled());
+    QVERIFY(row.useDefaultButton()->isEnabled());
+    QCOMPARE(row.clearButton()->accessibleName(), QStringLiteral("Clear & Re-select…"));
+    QCOMPARE(row.revealButton()->text(), QStringLiteral("Reveal in File Manager"));
+    QVERIFY(row.clearButton()->palette().color(QPalette::ButtonText).red() > 150);
+}
+
+void PreferencesViewTest::viewShowsTheFolder()
+{
+    StoreFixture f;
+    f.start();
+    NoClipboard clipboard;
+    NoFileManager fileManager;
+    FolderPreferences model(f.store(), {clipboard, fileManager});
+    PreferencesView view(model);
+    view.show();
+    QCOMPARE(view.size(), QSize(520, 220));
+    QCOMPARE(view.statusLabel()->text(), QStringLiteral("Writable"));
+    QCOMPARE(view.statusLabel()->palette().color(QPalette::WindowText),
+             PreferencesView::colorFor(int(FolderPreferences::StatusColor::Green), view.palette()));
+    QCOMPARE(view.pathLabel()->fullText(), QStringLiteral("~/Notes"));
+    QVERIFY(view.actions()->revealButton()->isEnabled());
+    // Two lines in the window's width with the default font.
+    QVERIFY(view.actions()->width() <= 520);
+
+    f.store().setFolderURL(QString());
+    QCOMPARE(view.statusLabel()->text(), QStringLiteral("Not set"));
+    QCOMPARE(view.pathLabel()->fullText(), QStringLiteral("No folder selected"));
+    QVERIFY(!view.actions()->copyButton()->isEnabled());
+    QVERIFY(view.actions()->useDefaultButton()->isEnabled());
+
+    // A long path stays on one line, shortened in the middle.
+    const QString deep = f.home.makeFolder(QString("very long folder name/").repeated(8) + "End");
+    f.store().setFolderURL(deep);
+    QVERIFY(view.pathLabel()->text().contains(QChar(0x2026)));
+    QVERIFY(view.pathLabel()->text().endsWith("End"));
+    QVERIFY(view.pathLabel()->fontMetrics().horizontalAdvance(view.pathLabel()->text()) <=
+            view.pathLabel()->width());
+}
+
+void PreferencesViewTest::messagesComeAndGo()
+{
+    StoreFixture f;
+    f.start();
+    NoClipboard clipboard;
+    NoFileManager fileManager;
+    FolderPreferences model(f.store(), {clipboard, fileManager});
+    model.messageDurationMs = 50;
+    PreferencesView view(model);
+    view.show();
+    QVERIFY(!view.messageLabel()->isVisible());
+    QTest::mouseClick(view.actions()->copyButton(), Qt::LeftButton);
+    QCOMPARE(clipboard.copied, f.folder);
+    QVERIFY(view.messageLabel()->isVisible());
+    QCOMPARE(view.messageLabel()->text(), QStringLiteral("Path copied to clipboard"));
+    // Taller than the window now: it scrolls instead of growing.
+    QCOMPARE(view.size(), QSize(520, 220));
+    QTRY_VERIFY(!view.messageLabel()->isVisible());
+}
+
+void PreferencesViewTest::revealOverDbus()
+{
+    // A private session bus of our own, so nothing on the machine answers but the fake.
+    QProcess bus;
+    bus.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
+    QVERIFY(bus.waitForReadyRead(5000));
+    qputenv("DBUS_SESSION_BUS_ADDRESS", bus.readLine().trimmed());
+    QVERIFY(QDBusConnection::sessionBus().isConnected());
+    TestHome home;
+    const QString folder = home.notesFolder();
+    QList<QUrl> opened;
+    DbusFileManager manager([&](const QUrl& url) { opened.append(url); });
+
+    // No file manager on the bus: the parent folder is opened instead.
+    manager.reveal(folder);
+    QTRY_COMPARE(opened, QList<QUrl>({QUrl::fromLocalFile(home.path())}));
+
+    QDBusConnection service = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "fake-fm");
+    FakeFileManager fake;
+    QVERIFY(service.registerObject("/org/freedesktop/FileManager1", &fake,
+                                   QDBusConnection::ExportAllSlots));
+    QVERIFY(service.registerService("org.freedesktop.FileManager1"));
+    manager.reveal(folder);
+    QTRY_COMPARE(fake.shown, QStringList({QUrl::fromLocalFile(folder).toString()}));
+    QCOMPARE(opened.size(), 1);
+    service.unregisterService("org.freedesktop.FileManager1");
+    QDBusConnection::disconnectFromBus("fake-fm");
+    bus.kill();
+    bus.waitForFinished();
+}
+
+void PreferencesViewTest::oneWindowFromEveryEntry()
+{
+    TestHome home;
+    QuillboxApp app;
+    QVERIFY(!app.preferencesView());
+    app.commands().preferences()->trigger();
+    PreferencesView* first = app.preferencesView();
+    QVERIFY(first && first->isVisible());
+    app.showPreferences();
+    QCOMPARE(app.preferencesView(), first);
+    // The "Select a notes folder" alert's first button leads to the same window.
+    emit app.store().preferencesRequested();
+    QCOMPARE(app.preferencesView(), first);
+    int windows = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        windows += qobject_cast<PreferencesView*>(widget) ? 1 : 0;
+    QCOMPARE(windows, 1);
+}
+
+QUILLBOX_GUI_TEST_MAIN(PreferencesViewTest)
+#include "tst_preferences_view.moc"
