@@ -13,7 +13,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("quillbox"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quillbox"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLBOX_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("quillbox"));
+    QApplication::setDesktopFileName(QStringLiteral("io.github.quillbox.Quillbox"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

@@ -98,5 +98,5 @@ QIcon FallbackIcons::deleteNote()
 
 QIcon FallbackIcons::application()
 {
-    return themed("quillbox", quill);
+    return themed("io.github.quillbox.Quillbox", quill);
 }

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs into a scratch prefix and checks what a desktop needs: the executable answers
+# --version and --help, the desktop entry and the AppStream data validate, the icon is there.
+set -euo pipefail
+build=$1
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+id=io.github.quillbox.Quillbox
+for file in bin/quillbox "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml" \
+    "share/icons/hicolor/scalable/apps/$id.svg" share/man/man1/quillbox.1; do
+    [ -e "$prefix/$file" ] || { echo "FAIL: $file was not installed"; exit 1; }
+done
+desktop-file-validate "$prefix/share/applications/$id.desktop"
+appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml"
+
+version=$(QT_QPA_PLATFORM=offscreen "$prefix/bin/quillbox" --version)
+[ "$version" = "quillbox 0.1.0" ] || { echo "FAIL: --version said '$version'"; exit 1; }
+QT_QPA_PLATFORM=offscreen "$prefix/bin/quillbox" --help | grep -q -- "--version" ||
+    { echo "FAIL: --help does not list the options"; exit 1; }
+if QT_QPA_PLATFORM=offscreen "$prefix/bin/quillbox" --bogus >/dev/null 2>&1; then
+    echo "FAIL: an unknown option was accepted"
+    exit 1
+fi
+echo "PASS: installed, validated, --version and --help answer"
