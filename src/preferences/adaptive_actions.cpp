@@ -33,7 +33,9 @@ AdaptiveActions::AdaptiveActions(QWidget* parent)
     connect(m_refresh, &QPushButton::clicked, this, &AdaptiveActions::refresh);
     connect(m_clear, &QPushButton::clicked, this, &AdaptiveActions::clear);
     connect(m_useDefault, &QPushButton::clicked, this, &AdaptiveActions::useDefault);
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
 }
 
 void AdaptiveActions::setFolderActionsDisabled(bool disabled)
@@ -108,8 +110,9 @@ void AdaptiveActions::place(int width)
         m_useDefault->setGeometry(width - idealWidth(m_useDefault), height + lineSpacing,
                                   idealWidth(m_useDefault), height);
     }
-    if (singleLine != m_singleLine) {
-        m_singleLine = singleLine;
-        updateGeometry();
-    }
+    m_singleLine = singleLine;
+    // Layouts in a scroll area ask for a height once; a row that wraps tells them again.
+    const int needed = heightForWidth(width);
+    if (minimumHeight() != needed)
+        setFixedHeight(needed);
 }

@@ -53,6 +53,7 @@ PreferencesView::PreferencesView(FolderPreferences& model, QWidget* parent)
     m_scroll->setWidgetResizable(true);
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setFocusPolicy(Qt::NoFocus);
 
     auto* content = new QWidget(m_scroll);
     auto* column = new QVBoxLayout(content);

@@ -1,7 +1,9 @@
 #include "app_notifier.h"
 #include "content_view.h"
+#include "folder_access.h"
 #include "note_editor.h"
 #include "notes_app_commands.h"
+#include "quillbox_app.h"
 #include "store_fixture.h"
 
 #include <QAction>
@@ -41,6 +43,8 @@ private slots:
     void notesMenuActs();
     void printFollowsTheSelection();
     void ctrlBackspaceInTextDeletesAWord();
+    // Last: it ends the application's event loop.
+    void quitWritesWhatWasTyped();
 };
 
 void CommandsTest::menus()
@@ -150,6 +154,22 @@ void CommandsTest::ctrlBackspaceInTextDeletesAWord()
     QTest::keyClick(window.notesList(), Qt::Key_Backspace, Qt::ControlModifier);
     QCOMPARE(f.alerts.shown.size(), 1);
     QCOMPARE(f.alerts.shown[0].message, QStringLiteral("Delete “Plan”?"));
+}
+
+void CommandsTest::quitWritesWhatWasTyped()
+{
+    TestHome home;
+    const QString folder = home.notesFolder();
+    TestFiles::write(folder + "/Plan.md", "Plan");
+    FolderAccess::saveBookmark(folder);
+    QuillboxApp app;
+    app.show();
+    settle();
+    QPlainTextEdit* edit = app.window().editor()->textEdit();
+    edit->moveCursor(QTextCursor::End);
+    QTest::keyClicks(edit, " for Monday");
+    app.commands().quit()->trigger();
+    QCOMPARE(TestFiles::read(folder + "/Plan for Monday.md"), QByteArray("Plan for Monday"));
 }
 
 QUILLBOX_GUI_TEST_MAIN(CommandsTest)
