@@ -32,6 +32,24 @@ QList<MenuItem> itemsOf(QMenu* menu)
     return items;
 }
 
+// The store, the window and its menus, as the application puts them together.
+struct MenuFixture
+{
+    explicit MenuFixture(const QStringList& notes = {})
+    {
+        for (const QString& name : notes)
+            TestFiles::write(f.path(name + ".md"), name.toUtf8());
+        f.start();
+        window = std::make_unique<ContentView>(f.store(), notifier);
+        commands = new NotesAppCommands(f.store(), notifier, *window);
+    }
+
+    StoreFixture f;
+    AppNotifier notifier;
+    std::unique_ptr<ContentView> window;
+    NotesAppCommands* commands = nullptr; // owned by the window
+};
+
 } // namespace
 
 class CommandsTest : public QObject
@@ -49,13 +67,8 @@ private slots:
 
 void CommandsTest::menus()
 {
-    StoreFixture f;
-    f.start();
-    AppNotifier notifier;
-    ContentView window(f.store(), notifier);
-    NotesAppCommands commands(f.store(), notifier, window);
-
-    const QList<QAction*> menus = window.menuBar()->actions();
+    MenuFixture m;
+    const QList<QAction*> menus = m.window->menuBar()->actions();
     QCOMPARE(menus.size(), 2);
     QCOMPARE(menus[0]->text(), QStringLiteral("File"));
     QCOMPARE(menus[1]->text(), QStringLiteral("Notes"));
@@ -79,12 +92,10 @@ void CommandsTest::menus()
 
 void CommandsTest::notesMenuActs()
 {
-    StoreFixture f;
-    NotesStore& store = f.start();
-    AppNotifier notifier;
-    ContentView window(store, notifier);
-    NotesAppCommands commands(store, notifier, window);
-    QSignalSpy posted(&notifier, &AppNotifier::posted);
+    MenuFixture m;
+    NotesStore& store = m.f.store();
+    NotesAppCommands& commands = *m.commands;
+    QSignalSpy posted(&m.notifier, &AppNotifier::posted);
     QSignalSpy preferences(&commands, &NotesAppCommands::preferencesRequested);
 
     commands.newNote()->trigger();
@@ -95,7 +106,7 @@ void CommandsTest::notesMenuActs()
     store.setSelectedNote(std::nullopt);
     QVERIFY(commands.deleteNote()->isEnabled());
     commands.deleteNote()->trigger();
-    QVERIFY(f.alerts.shown.isEmpty());
+    QVERIFY(m.f.alerts.shown.isEmpty());
 
     commands.search()->trigger();
     QCOMPARE(posted.size(), 1);
@@ -107,16 +118,12 @@ void CommandsTest::notesMenuActs()
 
 void CommandsTest::printFollowsTheSelection()
 {
-    StoreFixture f;
-    TestFiles::write(f.path("Plan.md"), "Plan");
-    NotesStore& store = f.start();
-    AppNotifier notifier;
-    ContentView window(store, notifier);
-    NotesAppCommands commands(store, notifier, window);
-
+    MenuFixture m({"Plan"});
+    NotesStore& store = m.f.store();
+    NotesAppCommands& commands = *m.commands;
     QVERIFY(commands.print()->isEnabled());
     commands.print()->trigger();
-    QCOMPARE(f.printer.printed.size(), 1);
+    QCOMPARE(m.f.printer.printed.size(), 1);
     store.setSelectedNote(std::nullopt);
     QVERIFY(!commands.print()->isEnabled());
     store.setSelectedNote(store.notes().first());
@@ -125,12 +132,9 @@ void CommandsTest::printFollowsTheSelection()
 
 void CommandsTest::ctrlBackspaceInTextDeletesAWord()
 {
-    StoreFixture f;
-    TestFiles::write(f.path("Plan.md"), "Plan two words");
-    NotesStore& store = f.start();
-    AppNotifier notifier;
-    ContentView window(store, notifier);
-    NotesAppCommands commands(store, notifier, window);
+    MenuFixture m({"Plan two words"});
+    ContentView& window = *m.window;
+    ScriptedAlerts& alerts = m.f.alerts;
     window.show();
     QApplication::setActiveWindow(&window);
     QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -140,20 +144,20 @@ void CommandsTest::ctrlBackspaceInTextDeletesAWord()
     edit->moveCursor(QTextCursor::End);
     QTest::keyClick(edit, Qt::Key_Backspace, Qt::ControlModifier);
     QCOMPARE(edit->toPlainText(), QStringLiteral("Plan two "));
-    QVERIFY(f.alerts.shown.isEmpty());
+    QVERIFY(alerts.shown.isEmpty());
 
     QLineEdit* search = window.searchField();
     search->setFocus();
     QTest::keyClicks(search, "milk eggs");
     QTest::keyClick(search, Qt::Key_Backspace, Qt::ControlModifier);
     QCOMPARE(search->text(), QStringLiteral("milk "));
-    QVERIFY(f.alerts.shown.isEmpty());
+    QVERIFY(alerts.shown.isEmpty());
 
     // Elsewhere in the window it deletes the note, after asking.
     window.notesList()->setFocus();
     QTest::keyClick(window.notesList(), Qt::Key_Backspace, Qt::ControlModifier);
-    QCOMPARE(f.alerts.shown.size(), 1);
-    QCOMPARE(f.alerts.shown[0].message, QStringLiteral("Delete “Plan”?"));
+    QCOMPARE(alerts.shown.size(), 1);
+    QCOMPARE(alerts.shown[0].message, QStringLiteral("Delete “Plan two words”?"));
 }
 
 void CommandsTest::quitWritesWhatWasTyped()

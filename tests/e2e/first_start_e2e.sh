@@ -3,38 +3,14 @@
 # is chosen and its notes listed; a note is made and typed into; then, before the pause that
 # would save it, the folder is changed in the preferences. The typed text must be on disk.
 set -euo pipefail
-bin=$(realpath "$1")
-
-if [ -z "${QUILLBOX_E2E_INSIDE:-}" ]; then
-    export QUILLBOX_E2E_INSIDE=1
-    exec xvfb-run -a -s "-screen 0 1024x768x24" dbus-run-session -- "$0" "$@"
-fi
-
-work=$(mktemp -d)
-app=0
-cleanup() {
-    if [ "$app" -gt 0 ]; then kill "$app" 2>/dev/null || true; fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/e2e_lib.sh" "$@"
 notes="$work/Synced Notes"
 mkdir -p "$notes"
 printf 'Hello\nfrom another machine' >"$notes/Hello.md"
-export HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" LANG=C.UTF-8
 conf="$work/config/quillbox/quillbox.conf"
 
-fail() { echo "FAIL: $*"; find "$work" -name '*.md' -o -name '*.conf' | sort; exit 1; }
-wait_for() {
-    local limit=$1; shift
-    for _ in $(seq $((limit * 10))); do
-        if "$@"; then return 0; fi
-        sleep 0.1
-    done
-    return 1
-}
 window_named() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
 remembers() { grep -q "NotesFolderBookmark=@ByteArray($1)" "$conf" 2>/dev/null; }
-has_file() { compgen -G "$1" >/dev/null; }
 contains() { grep -q "$2" "$1" 2>/dev/null; }
 
 "$bin" >"$work/app.log" 2>&1 &
@@ -68,7 +44,5 @@ contains "$created" "typed before the folder changed" ||
 [ "$(cat "$notes/Hello.md")" = "$(printf 'Hello\nfrom another machine')" ] ||
     fail "a note nobody edited was changed"
 
-kill -TERM "$app"
-wait "$app" || fail "quillbox exited with $?"
-app=0
+terminate
 echo "PASS: first start, chooser, new note, folder changed in the preferences, nothing lost"

@@ -43,7 +43,6 @@ private slots:
     void deleteTheOnlyNote();
     void trashRefused_data();
     void trashRefused();
-    void permanentDeleteRefused();
     void unreadableNoteCanBeDeleted();
     void queuedWorkWaitsWhileAnAlertIsOpen();
     void printingUsesTheUnsavedText();
@@ -234,29 +233,32 @@ void CreateDeleteTest::deleteTheOnlyNote()
 
 void CreateDeleteTest::trashRefused_data()
 {
-    QTest::addColumn<bool>("deletePermanently");
-    QTest::newRow("cancel") << false;
-    QTest::newRow("delete permanently") << true;
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("cancel") << "cancel";
+    QTest::newRow("delete permanently") << "delete";
+    QTest::newRow("permanent delete refused too") << "delete, refused";
 }
 
 void CreateDeleteTest::trashRefused()
 {
-    QFETCH(bool, deletePermanently);
+    QFETCH(QString, answer);
     StoreFixture f;
-    TestFiles::write(f.path("Stuck.md"), "Stuck", monday);
-    TestFiles::write(f.path("Other.md"), "Other", tuesday);
+    TestFiles::write(f.path("Stuck.md"), "Stuck", tuesday);
+    TestFiles::write(f.path("Other.md"), "Other", monday);
     // A file where the trash folder should be.
     QDir().mkpath(qEnvironmentVariable("XDG_DATA_HOME") + "/Trash");
     TestFiles::write(trashFiles(), "not a folder");
     NotesStore& store = f.start();
     store.setSaveDelay(60000);
-    store.setSelectedNote(f.note("Stuck.md"));
     store.updateDraft(f.note("Stuck.md"), "Stuck\ntyped");
     f.alerts.answerNext(true);
-    f.alerts.answerNext(deletePermanently);
+    f.alerts.answerNext(answer != "cancel");
+    const bool refused = answer.endsWith("refused");
+    TestFiles::setReadOnly(f.folder, refused);
     store.deleteSelectedNote();
+    TestFiles::setReadOnly(f.folder, false);
 
-    QCOMPARE(f.alerts.shown.size(), 2);
+    QCOMPARE(f.alerts.shown.size(), refused ? 3 : 2);
     const ScriptedAlerts::Shown& alert = f.alerts.shown[1];
     QCOMPARE(alert.message, QStringLiteral("Can’t move to Trash"));
     QCOMPARE(alert.informativeText,
@@ -266,9 +268,14 @@ void CreateDeleteTest::trashRefused()
     QCOMPARE(alert.buttons, QStringList({"Delete Permanently", "Cancel"}));
     QCOMPARE(TestFiles::read(trashFiles()), QByteArray("not a folder"));
     QVERIFY(!QFile::exists("files") && !QFile::exists("info"));
+    if (refused) {
+        QCOMPARE(f.alerts.shown[2].message,
+                 QStringLiteral("The file “Stuck.md” couldn’t be deleted."));
+        QCOMPARE(f.alerts.shown[2].informativeText, QStringLiteral("Permission denied"));
+    }
 
     settle();
-    if (deletePermanently) {
+    if (answer == "delete") {
         QCOMPARE(TestFiles::entries(f.folder), QStringList({"Other.md"}));
         QCOMPARE(f.titles(), QStringList({"Other"}));
         QCOMPARE(store.selectedNote()->title, QStringLiteral("Other"));
@@ -278,28 +285,6 @@ void CreateDeleteTest::trashRefused()
         QCOMPARE(store.selectedNote()->title, QStringLiteral("Stuck"));
         QCOMPARE(TestFiles::read(f.path("Stuck.md")), QByteArray("Stuck\ntyped"));
     }
-}
-
-void CreateDeleteTest::permanentDeleteRefused()
-{
-    StoreFixture f;
-    TestFiles::write(f.path("Stuck.md"), "Stuck", monday);
-    QDir().mkpath(qEnvironmentVariable("XDG_DATA_HOME") + "/Trash");
-    TestFiles::write(trashFiles(), "not a folder");
-    NotesStore& store = f.start();
-    store.updateDraft(f.note("Stuck.md"), "Stuck\ntyped");
-    f.alerts.answerNext(true);
-    f.alerts.answerNext(true);
-    TestFiles::setReadOnly(f.folder, true);
-    store.deleteSelectedNote();
-    TestFiles::setReadOnly(f.folder, false);
-
-    QCOMPARE(f.alerts.shown.size(), 3);
-    QCOMPARE(f.alerts.shown[2].message, QStringLiteral("The file “Stuck.md” couldn’t be deleted."));
-    QCOMPARE(f.alerts.shown[2].informativeText, QStringLiteral("Permission denied"));
-    QCOMPARE(store.notes().size(), 1);
-    QCOMPARE(store.selectedNote()->title, QStringLiteral("Stuck"));
-    QCOMPARE(store.drafts().value(f.path("Stuck.md")), QStringLiteral("Stuck\ntyped"));
 }
 
 void CreateDeleteTest::unreadableNoteCanBeDeleted()
