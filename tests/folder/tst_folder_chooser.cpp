@@ -67,13 +67,10 @@ void FolderChooserTest::refusedFolderExplainsAndAsksAgain()
     store.chooseFolder();
     f.panel.answer(locked);
     QCOMPARE(f.alerts.shown.size(), 1);
-    const ScriptedAlerts::Shown& alert = f.alerts.shown[0];
-    QCOMPARE(alert.message, QStringLiteral("Cannot use this folder"));
-    QCOMPARE(alert.informativeText,
-             "The app does not have permission to write to:\n" + locked +
-                 "\n\nChoose a different location (e.g., a folder under Documents).");
-    QCOMPARE(alert.buttons, QStringList({"OK"}));
-    QCOMPARE(alert.style, AlertService::Style::Warning);
+    f.alerts.expect(0, "Cannot use this folder",
+                    "The app does not have permission to write to:\n" + locked +
+                        "\n\nChoose a different location (e.g., a folder under Documents).",
+                    AlertService::Style::Warning, {"OK"});
 
     // The chooser comes back after the alert; cancelling it changes nothing.
     QVERIFY(!f.panel.isOpen());
@@ -110,18 +107,13 @@ void FolderChooserTest::unrememberableFolderAsksAgain()
 
 void FolderChooserTest::answerAfterTheStoreIsGoneDoesNothing()
 {
-    TestHome home;
-    ScriptedAlerts alerts;
-    FreedesktopTrash trash;
-    FakeClock clock;
-    ScriptedFolderPanel panel;
-    RecordingPrinter printer;
+    StoreFixture f;
     {
-        NotesStore store({alerts, trash, clock, panel, printer});
+        NotesStore store(f.services());
         store.chooseFolder();
     }
-    panel.answer(home.notesFolder());
-    QVERIFY(alerts.shown.isEmpty());
+    f.panel.answer(f.folder);
+    QVERIFY(f.alerts.shown.isEmpty());
     QVERIFY(!QSettings(FolderAccess::settingsFilePath(), QSettings::IniFormat)
                  .contains(FolderAccess::bookmarkKey));
 }

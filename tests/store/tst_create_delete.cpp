@@ -122,14 +122,10 @@ void CreateDeleteTest::createWithoutAUsableFolder()
     TestFiles::setReadOnly(f.folder, false);
 
     QCOMPARE(f.alerts.shown.size(), 1);
-    const ScriptedAlerts::Shown& alert = f.alerts.shown[0];
-    QCOMPARE(alert.message, QStringLiteral("Select a notes folder"));
-    QCOMPARE(
-        alert.informativeText,
-        QStringLiteral("Open Preferences (Ctrl+,) and choose a writable folder, such as one in "
-                       "your Documents."));
-    QCOMPARE(alert.style, AlertService::Style::Informational);
-    QCOMPARE(alert.buttons, QStringList({"Open Preferences…", "Cancel"}));
+    f.alerts.expect(0, "Select a notes folder",
+                    "Open Preferences (Ctrl+,) and choose a writable folder, such as one in your "
+                    "Documents.",
+                    AlertService::Style::Informational, {"Open Preferences…", "Cancel"});
     QCOMPARE(preferences.size(), openPreferences ? 1 : 0);
     QCOMPARE(changes.size(), 0);
     QCOMPARE(TestFiles::entries(f.folder), QStringList());
@@ -174,13 +170,10 @@ void CreateDeleteTest::deleteAsksFirst()
     settle();
 
     QCOMPARE(f.alerts.shown.size(), 1);
-    const ScriptedAlerts::Shown& alert = f.alerts.shown[0];
-    QCOMPARE(alert.message, QStringLiteral("Delete “He said \"hi\" “twice””?"));
-    QCOMPARE(alert.informativeText,
-             QStringLiteral("This will move the file to the Trash. You can restore it until the "
-                            "Trash is emptied."));
-    QCOMPARE(alert.style, AlertService::Style::Warning);
-    QCOMPARE(alert.buttons, QStringList({"Move to Trash", "Cancel"}));
+    f.alerts.expect(0, "Delete “He said \"hi\" “twice””?",
+                    "This will move the file to the Trash. You can restore it until the Trash is "
+                    "emptied.",
+                    AlertService::Style::Warning, {"Move to Trash", "Cancel"});
     QCOMPARE(TestFiles::read(f.path("Quote.md")), QByteArray("Quote"));
     QCOMPARE(store.notes().size(), 1);
     QCOMPARE(store.drafts().value(note.url), QStringLiteral("Quote\nunsaved"));
@@ -259,13 +252,10 @@ void CreateDeleteTest::trashRefused()
     TestFiles::setReadOnly(f.folder, false);
 
     QCOMPARE(f.alerts.shown.size(), refused ? 3 : 2);
-    const ScriptedAlerts::Shown& alert = f.alerts.shown[1];
-    QCOMPARE(alert.message, QStringLiteral("Can’t move to Trash"));
-    QCOMPARE(alert.informativeText,
-             QStringLiteral("“Stuck.md” couldn’t be moved to the Trash. You can delete it "
-                            "permanently instead."));
-    QCOMPARE(alert.style, AlertService::Style::Warning);
-    QCOMPARE(alert.buttons, QStringList({"Delete Permanently", "Cancel"}));
+    f.alerts.expect(1, "Can’t move to Trash",
+                    "“Stuck.md” couldn’t be moved to the Trash. You can delete it permanently "
+                    "instead.",
+                    AlertService::Style::Warning, {"Delete Permanently", "Cancel"});
     QCOMPARE(TestFiles::read(trashFiles()), QByteArray("not a folder"));
     QVERIFY(!QFile::exists("files") && !QFile::exists("info"));
     if (refused) {

@@ -61,6 +61,18 @@ void ScriptedFolderPanel::answer(const QString& folder)
     done(folder);
 }
 
+void ScriptedAlerts::expect(qsizetype index, const QString& message, const QString& informativeText,
+                            Style style, const QStringList& buttons) const
+{
+    QVERIFY2(index < shown.size(), "that alert was not shown");
+    const Shown& alert = shown.at(index);
+    QVERIFY(!alert.isError);
+    QCOMPARE(alert.message, message);
+    QCOMPARE(alert.informativeText, informativeText);
+    QCOMPARE(alert.style, style);
+    QCOMPARE(alert.buttons, buttons);
+}
+
 namespace TestFiles {
 
 void write(const QString& path, const QByteArray& bytes)

@@ -48,6 +48,9 @@ public:
                   const QStringList& buttons) override;
 
     QList<Shown> shown;
+    // Compares alert `index` with the texts, style and buttons a user would see.
+    void expect(qsizetype index, const QString& message, const QString& informativeText,
+                Style style, const QStringList& buttons) const;
     // Runs while an alert is open, as a real modal alert's event loop would run events.
     std::function<void()> whileShown;
 
@@ -105,20 +108,14 @@ void settle();
 // they would not, so the test process continues as an unprivileged user.
 void dropRootPrivileges();
 
-#define QUILLBOX_GUI_TEST_MAIN(TestClass)                                                          \
+// Each test executable leaves root first (see above), then runs its tests.
+#define QUILLBOX_TEST_MAIN_WITH(Application, TestClass)                                            \
     int main(int argc, char** argv)                                                                \
     {                                                                                              \
         dropRootPrivileges();                                                                      \
-        QApplication app(argc, argv);                                                              \
+        Application app(argc, argv);                                                               \
         TestClass test;                                                                            \
         return QTest::qExec(&test, argc, argv);                                                    \
     }
-
-#define QUILLBOX_TEST_MAIN(TestClass)                                                              \
-    int main(int argc, char** argv)                                                                \
-    {                                                                                              \
-        dropRootPrivileges();                                                                      \
-        QCoreApplication app(argc, argv);                                                          \
-        TestClass test;                                                                            \
-        return QTest::qExec(&test, argc, argv);                                                    \
-    }
+#define QUILLBOX_TEST_MAIN(TestClass) QUILLBOX_TEST_MAIN_WITH(QCoreApplication, TestClass)
+#define QUILLBOX_GUI_TEST_MAIN(TestClass) QUILLBOX_TEST_MAIN_WITH(QApplication, TestClass)
