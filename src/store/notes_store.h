@@ -21,6 +21,8 @@ class NotesStore : public QObject
 
 public:
     static constexpr int defaultSaveDelayMs = 3000;
+    // Below this many notes a second thread costs more than it saves.
+    static constexpr qsizetype parallelSearchThreshold = 4000;
 
     explicit NotesStore(const StoreServices& services, QObject* parent = nullptr);
 

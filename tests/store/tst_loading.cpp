@@ -29,6 +29,7 @@ private slots:
     void search_data();
     void search();
     void searchIgnoresDrafts();
+    void searchOverManyNotes();
 };
 
 void LoadingTest::onlyNoteFilesAreListed()
@@ -224,6 +225,27 @@ void LoadingTest::searchIgnoresDrafts()
     store.updateDraft(f.note("Groceries.md"), "milk and honey");
     store.setSearchText("honey");
     QCOMPARE(f.titles(), QStringList());
+}
+
+void LoadingTest::searchOverManyNotes()
+{
+    // Enough notes for the search to share the work between threads.
+    StoreFixture f;
+    const int count = int(NotesStore::parallelSearchThreshold) + 101;
+    QStringList expected;
+    for (int i = 0; i < count; ++i) {
+        const bool hit = i % 97 == 0 || i == count - 1;
+        const QString name = QStringLiteral("Note %1").arg(i, 5, 10, QLatin1Char('0'));
+        TestFiles::write(f.path(name + ".md"), hit ? "has the Needle" : "nothing",
+                         monday.addSecs(i));
+        if (hit)
+            expected.prepend(name);
+    }
+    NotesStore& store = f.start();
+    store.setSearchText("needle");
+    QCOMPARE(f.titles(), expected);
+    store.setSearchText(QString());
+    QCOMPARE(store.filteredNotes().size(), count);
 }
 
 QUILLBOX_TEST_MAIN(LoadingTest)
