@@ -26,7 +26,7 @@ QuillboxApp::QuillboxApp()
     connect(m_commands, &NotesAppCommands::preferencesRequested, this,
             &QuillboxApp::showPreferences);
     connect(m_store.get(), &NotesStore::preferencesRequested, this, &QuillboxApp::showPreferences);
-    connect(m_signals, &UnixSignalWatcher::terminationRequested, this, &QuillboxApp::quit);
+    connect(m_signals, &UnixSignalWatcher::terminationRequested, this, &QuillboxApp::terminate);
     connect(qApp, &QGuiApplication::applicationStateChanged, m_window.get(),
             &ContentView::applicationStateChanged);
     // The last chance: the event loop has ended and nothing queued will run any more.
@@ -63,6 +63,15 @@ void QuillboxApp::show()
 
 void QuillboxApp::quit()
 {
+    // A save that failed was reported; staying open keeps the text on screen, where the user
+    // can still fix the cause or copy it.
+    if (m_store->saveAllDrafts())
+        QCoreApplication::quit();
+}
+
+void QuillboxApp::terminate()
+{
+    // The system wants us gone (a signal): save what can be saved, and go.
     m_store->saveAllDrafts();
     QCoreApplication::quit();
 }
@@ -71,7 +80,10 @@ bool QuillboxApp::eventFilter(QObject* watched, QEvent* event)
 {
     // Closing the main window ends the application, even with the preferences still open.
     if (watched == m_window.get() && event->type() == QEvent::Close) {
-        m_store->saveAllDrafts();
+        if (!m_store->saveAllDrafts()) {
+            event->ignore();
+            return true;
+        }
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     }
     return QObject::eventFilter(watched, event);

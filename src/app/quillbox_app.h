@@ -36,8 +36,11 @@ public:
     // The one preferences window, brought to the front.
     void showPreferences();
     PreferencesView* preferencesView() const { return m_preferencesView.get(); }
-    // Saves what is unsaved while alerts can still be shown, then ends the event loop.
+    // Saves what is unsaved while alerts can still be shown, then ends the event loop; stays
+    // open when something could not be saved.
     void quit();
+    // For SIGTERM, SIGINT and SIGHUP: saves what it can and ends in any case.
+    void terminate();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -152,14 +152,11 @@ void NotesStore::showError(const FileError& error)
     });
 }
 
-bool NotesStore::ask(const QString& message, const QString& informativeText, bool warning,
-                     const QStringList& buttons)
+bool NotesStore::ask(const QString& message, const QString& informativeText,
+                     AlertService::Style style, const QStringList& buttons)
 {
-    return whileAlertOpen([&] {
-        return m_alerts.showText(
-            message, informativeText,
-            warning ? AlertService::Style::Warning : AlertService::Style::Informational, buttons);
-    });
+    return whileAlertOpen(
+        [&] { return m_alerts.showText(message, informativeText, style, buttons); });
 }
 
 void NotesStore::setSelectedNote(const std::optional<Note>& note)
@@ -494,7 +491,8 @@ void NotesStore::presentSelectFolderAlert()
         ask(QStringLiteral("Select a notes folder"),
             QStringLiteral("Open Preferences (Ctrl+,) and choose a writable folder, such as one in "
                            "your Documents."),
-            false, {QStringLiteral("Open Preferences…"), QStringLiteral("Cancel")});
+            AlertService::Style::Informational,
+            {QStringLiteral("Open Preferences…"), QStringLiteral("Cancel")});
     if (openPreferences)
         emit preferencesRequested();
 }
@@ -549,7 +547,7 @@ void NotesStore::deleteSelectedNote()
         QStringLiteral("Delete “%1”?").arg(note.title),
         QStringLiteral("This will move the file to the Trash. You can restore it until the Trash "
                        "is emptied."),
-        true, {QStringLiteral("Move to Trash"), QStringLiteral("Cancel")});
+        AlertService::Style::Warning, {QStringLiteral("Move to Trash"), QStringLiteral("Cancel")});
     if (!confirmed)
         return;
     commitDraft(note.url);
@@ -560,7 +558,8 @@ void NotesStore::deleteSelectedNote()
                 QStringLiteral("“%1” couldn’t be moved to the Trash. You can delete it permanently "
                                "instead.")
                     .arg(Naming::fileName(note.url)),
-                true, {QStringLiteral("Delete Permanently"), QStringLiteral("Cancel")});
+                AlertService::Style::Warning,
+                {QStringLiteral("Delete Permanently"), QStringLiteral("Cancel")});
         if (!permanently)
             return;
         if (const int err = NoteFile::remove(note.url)) {
@@ -608,7 +607,7 @@ void NotesStore::folderChosen(const QString& folder)
         ask(QStringLiteral("Cannot use this folder"),
             QStringLiteral("The app does not have permission to write to:\n") + folder +
                 QStringLiteral("\n\nChoose a different location (e.g., a folder under Documents)."),
-            true, {QStringLiteral("OK")});
+            AlertService::Style::Warning, {QStringLiteral("OK")});
         QMetaObject::invokeMethod(this, &NotesStore::chooseFolder, Qt::QueuedConnection);
         return;
     }

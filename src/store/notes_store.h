@@ -1,5 +1,6 @@
 #pragma once
 
+#include "alert_service.h"
 #include "note.h"
 #include "store_services.h"
 
@@ -85,7 +86,7 @@ private:
     void defer(std::function<void()> work);
     void scheduleDeferred();
     template <typename Show> auto whileAlertOpen(Show&& show);
-    bool ask(const QString& message, const QString& informativeText, bool warning,
+    bool ask(const QString& message, const QString& informativeText, AlertService::Style style,
              const QStringList& buttons);
     void loadNotesNow();
     bool commitDraftNow(const QString& url);

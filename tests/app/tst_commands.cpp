@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QTimer>
 
 namespace {
 
@@ -61,6 +62,7 @@ private slots:
     void notesMenuActs();
     void printFollowsTheSelection();
     void ctrlBackspaceInTextDeletesAWord();
+    void closingStaysOpenWhenTextCannotBeSaved();
     // Last: it ends the application's event loop.
     void quitWritesWhatWasTyped();
 };
@@ -158,6 +160,31 @@ void CommandsTest::ctrlBackspaceInTextDeletesAWord()
     QTest::keyClick(window.notesList(), Qt::Key_Backspace, Qt::ControlModifier);
     QCOMPARE(alerts.shown.size(), 1);
     QCOMPARE(alerts.shown[0].message, QStringLiteral("Delete “Plan two words”?"));
+}
+
+void CommandsTest::closingStaysOpenWhenTextCannotBeSaved()
+{
+    TestHome home;
+    const QString folder = home.notesFolder();
+    TestFiles::write(folder + "/Plan.md", "Plan");
+    TestFiles::setReadOnly(folder + "/Plan.md", true);
+    FolderAccess::saveBookmark(folder);
+    QuillboxApp app;
+    app.show();
+    settle();
+    QPlainTextEdit* edit = app.window().editor()->textEdit();
+    edit->moveCursor(QTextCursor::End);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QTest::keyClicks(edit, "kept");
+    // The failed save shows its alert; answer it at once.
+    QTimer::singleShot(50, [] {
+        if (QWidget* box = QApplication::activeModalWidget())
+            QTest::keyClick(box, Qt::Key_Return);
+    });
+    QVERIFY(!app.window().close());
+    QVERIFY(app.window().isVisible());
+    QCOMPARE(edit->toPlainText(), QStringLiteral("Plan\nkept"));
+    QCOMPARE(TestFiles::read(folder + "/Plan.md"), QByteArray("Plan"));
 }
 
 void CommandsTest::quitWritesWhatWasTyped()
