@@ -40,9 +40,13 @@ NoteEditor::NoteEditor(NotesStore& store, QWidget* parent)
 void NoteEditor::setNote(const Note& note)
 {
     const bool otherFile = !m_hasNote || note.url != m_note.url;
+    // Another program changed the file while it was shown here, and nothing was typed since:
+    // show the new text, or the next keystroke would write the old one back over it.
+    const bool changedElsewhere =
+        !otherFile && note.content != m_note.content && m_edit->toPlainText() == m_note.content;
     m_note = note;
     m_hasNote = true;
-    if (otherFile)
+    if (otherFile || changedElsewhere)
         load();
 }
 

@@ -7,11 +7,13 @@
 
 namespace {
 
+// Rows are the same when they show the same files: a reload makes new records (new ids) for
+// the same notes, and the list should not jump for that.
 bool sameRows(const QList<Note>& a, const QList<Note>& b, qsizetype from, qsizetype to,
               qsizetype shift)
 {
     for (qsizetype i = from; i < to; ++i) {
-        if (a.at(i).id != b.at(i + shift).id)
+        if (a.at(i).url != b.at(i + shift).url)
             return false;
     }
     return true;
@@ -86,11 +88,12 @@ void NotesListModel::refresh()
 {
     QList<Note> next = m_store.filteredNotes();
     if (next.size() == m_notes.size() && sameRows(m_notes, next, 0, next.size(), 0)) {
-        // The same rows: only titles and dates can have changed.
+        // The same rows: only ids, titles and dates can have changed.
         const QList<Note> before = std::exchange(m_notes, std::move(next));
         for (qsizetype i = 0; i < m_notes.size(); ++i) {
             if (before.at(i).title != m_notes.at(i).title ||
-                before.at(i).lastModified != m_notes.at(i).lastModified)
+                before.at(i).lastModified != m_notes.at(i).lastModified ||
+                before.at(i).id != m_notes.at(i).id)
                 emit dataChanged(index(int(i)), index(int(i)));
         }
     } else if (!applyAsOneMove(next)) {
@@ -108,17 +111,17 @@ bool NotesListModel::applyAsOneMove(const QList<Note>& next)
     if (n != m_notes.size() || n < 2)
         return false;
     qsizetype first = 0;
-    while (first < n && m_notes.at(first).id == next.at(first).id)
+    while (first < n && m_notes.at(first).url == next.at(first).url)
         ++first;
     qsizetype last = n - 1;
-    while (last > first && m_notes.at(last).id == next.at(last).id)
+    while (last > first && m_notes.at(last).url == next.at(last).url)
         --last;
     int from = -1;
     int to = -1;
-    if (m_notes.at(last).id == next.at(first).id && sameRows(m_notes, next, first, last, 1)) {
+    if (m_notes.at(last).url == next.at(first).url && sameRows(m_notes, next, first, last, 1)) {
         from = int(last); // moved up
         to = int(first);
-    } else if (m_notes.at(first).id == next.at(last).id &&
+    } else if (m_notes.at(first).url == next.at(last).url &&
                sameRows(m_notes, next, first + 1, last + 1, -1)) {
         from = int(first); // moved down
         to = int(last);

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QToolBar>
 
@@ -87,6 +88,7 @@ private slots:
     void renameKeepsTheEditor();
     void unreadableNoteIsReadOnly();
     void applicationStates();
+    void changesFromOtherProgramsReachTheEditor();
     void focusSearchOnTheNextTurn();
     void printNoteUsesTheEditorsText();
     void chooserOpensWithoutAFolder();
@@ -323,6 +325,30 @@ void ContentViewTest::applicationStates()
     // The selection stays on the note being edited.
     QCOMPARE(w.highlighted(), QStringLiteral("Ideas"));
     QCOMPARE(w.editorText(), QStringLiteral("Ideas\nplain text!"));
+}
+
+void ContentViewTest::changesFromOtherProgramsReachTheEditor()
+{
+    WindowFixture w;
+    ContentView& window = w.open();
+    w.clickRow("Trip");
+    const int scrolled = window.notesList()->verticalScrollBar()->value();
+
+    // Shown, not edited: the editor follows the file.
+    TestFiles::write(w.f.path("Trip.md"), "Trip\ntrain at 7 (from the laptop)", tuesday);
+    window.applicationStateChanged(Qt::ApplicationActive);
+    settle();
+    QCOMPARE(w.editorText(), QStringLiteral("Trip\ntrain at 7 (from the laptop)"));
+    QCOMPARE(w.highlighted(), QStringLiteral("Trip"));
+    QCOMPARE(window.notesList()->verticalScrollBar()->value(), scrolled);
+
+    // Edited here: the user's text stays, and is what gets saved.
+    window.editor()->textEdit()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(window.editor()->textEdit(), "!");
+    TestFiles::write(w.f.path("Trip.md"), "Trip\nchanged again elsewhere", tuesday);
+    window.applicationStateChanged(Qt::ApplicationActive);
+    settle();
+    QCOMPARE(w.editorText(), QStringLiteral("Trip\ntrain at 7 (from the laptop)!"));
 }
 
 void ContentViewTest::focusSearchOnTheNextTurn()
