@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QPointer>
+#include <QSet>
 
 #include <algorithm>
 #include <cerrno>
@@ -280,6 +281,7 @@ void NotesStore::loadNotesNow()
         return;
     }
     adoptDiskChanges(loaded.notes);
+    restoreDeletedWithUnsavedText(loaded.notes);
     changeNotes([&](QList<Note>& notes) { notes = std::move(loaded.notes); }, false);
 
     if (m_selectedNote) {
@@ -290,6 +292,30 @@ void NotesStore::loadNotesNow()
         }
     }
     selectNewest();
+}
+
+// A note whose file another program removed while the user had unsaved text in it would
+// leave the list with that text. The user's typing wins: the file is written again.
+void NotesStore::restoreDeletedWithUnsavedText(QList<Note>& fresh)
+{
+    QSet<QString> present;
+    present.reserve(fresh.size());
+    for (const Note& note : std::as_const(fresh))
+        present.insert(note.url);
+    for (const Note& note : std::as_const(m_notes)) {
+        const auto draft = m_drafts.constFind(note.url);
+        if (draft == m_drafts.cend() || note.unreadable || present.contains(note.url) ||
+            sameText(*draft, note.content) || Naming::folderOf(note.url) != m_folderURL)
+            continue;
+        if (const int err = NoteFile::createExclusively(note.url, draft->toUtf8())) {
+            showError(FileError::fileNotCreated(note.url, err));
+            continue;
+        }
+        Note restored = note;
+        restored.content = *draft;
+        restored.lastModified = m_services.clock.now();
+        fresh.append(restored);
+    }
 }
 
 // A draft that holds no edit of the user still equals the text we last read. When another

@@ -97,6 +97,7 @@ private:
     void selectNewest();
     void followRename(qsizetype index, const QString& to, const QString& title);
     void adoptDiskChanges(const QList<Note>& fresh);
+    void restoreDeletedWithUnsavedText(QList<Note>& fresh);
     void presentSelectFolderAlert();
     bool clearPendingIfFor(const QString& url);
 

@@ -63,6 +63,7 @@ private slots:
     void changingFoldersSavesTheOldFolderFirst();
     void changesByOtherProgramsAreNotOverwritten();
     void unreadableNotesAreNeverWritten();
+    void unsavedTextOutlivesADeleteElsewhere();
     void deletedNoteIsNotWrittenBack();
     void savingWithoutAFolderUsesTheNotesOwnFolder();
 };
@@ -526,6 +527,30 @@ void SavingTest::unreadableNotesAreNeverWritten()
 
     QCOMPARE(TestFiles::entries(f.folder), QStringList({"Latin.md"}));
     QCOMPARE(TestFiles::read(f.path("Latin.md")), latin1);
+}
+
+void SavingTest::unsavedTextOutlivesADeleteElsewhere()
+{
+    StoreFixture f;
+    TestFiles::write(f.path("Draft.md"), "Draft", monday);
+    TestFiles::write(f.path("Clean.md"), "Clean", monday);
+    NotesStore& store = f.start();
+    store.setSaveDelay(60000);
+    store.setSelectedNote(f.note("Draft.md"));
+    store.updateDraft(f.note("Draft.md"), "Draft\nhalf a thought");
+    store.updateDraft(f.note("Clean.md"), "Clean"); // viewed, never edited
+
+    // A sync tool removes both files.
+    QFile::remove(f.path("Draft.md"));
+    QFile::remove(f.path("Clean.md"));
+    store.loadNotes();
+    settle();
+
+    QCOMPARE(TestFiles::entries(f.folder), QStringList({"Draft.md"}));
+    QCOMPARE(TestFiles::read(f.path("Draft.md")), QByteArray("Draft\nhalf a thought"));
+    QCOMPARE(f.titles(), QStringList({"Draft"}));
+    QCOMPARE(store.selectedNote()->url, f.path("Draft.md"));
+    QVERIFY(f.alerts.shown.isEmpty());
 }
 
 void SavingTest::deletedNoteIsNotWrittenBack()
