@@ -91,7 +91,7 @@ const QString generatedNamePrefix = QStringLiteral("Daily Notes - ");
 } // namespace
 
 NotesStore::NotesStore(const StoreServices& services, QObject* parent)
-    : QObject(parent), m_services(services), m_alerts(services.alerts)
+    : QObject(parent), m_services(services)
 {
     m_saveTimer.setSingleShot(true);
     m_saveTimer.setInterval(defaultSaveDelayMs);
@@ -148,7 +148,7 @@ template <typename Show> auto NotesStore::whileAlertOpen(Show&& show)
 void NotesStore::showError(const FileError& error)
 {
     whileAlertOpen([&] {
-        m_alerts.showError(error);
+        m_services.alerts.showError(error);
         return true;
     });
 }
@@ -157,7 +157,7 @@ bool NotesStore::ask(const QString& message, const QString& informativeText,
                      AlertService::Style style, const QStringList& buttons)
 {
     return whileAlertOpen(
-        [&] { return m_alerts.showText(message, informativeText, style, buttons); });
+        [&] { return m_services.alerts.showText(message, informativeText, style, buttons); });
 }
 
 void NotesStore::setSelectedNote(const std::optional<Note>& note)

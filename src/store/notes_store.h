@@ -104,7 +104,6 @@ private:
     void folderChosen(const QString& folder);
 
     StoreServices m_services;
-    AlertService& m_alerts;
 
     QList<Note> m_notes;
     std::optional<Note> m_selectedNote;
