@@ -1,6 +1,7 @@
 #include "message_box_alerts.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -11,6 +12,15 @@ QWidget* ownerFor(QWidget* parent)
     return parent ? parent : QApplication::activeWindow();
 }
 
+// Left alone, the box wraps a sentence every few words; give its text room to read.
+void giveRoom(QMessageBox& box)
+{
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        grid->addItem(new QSpacerItem(380, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
+}
+
 } // namespace
 
 void MessageBoxAlerts::showError(const FileError& error)
@@ -18,6 +28,7 @@ void MessageBoxAlerts::showError(const FileError& error)
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Quillbox"), error.message,
                     QMessageBox::Ok, ownerFor(m_parent));
     box.setInformativeText(error.reason);
+    giveRoom(box);
     box.exec();
 }
 
@@ -41,6 +52,7 @@ bool MessageBoxAlerts::showText(const QString& message, const QString& informati
         box.setDefaultButton(added.first());
         box.setEscapeButton(added.size() > 1 ? added.last() : added.first());
     }
+    giveRoom(box);
     box.exec();
     return !added.isEmpty() && box.clickedButton() == added.first();
 }
