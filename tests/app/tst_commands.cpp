@@ -51,6 +51,26 @@ struct MenuFixture
     NotesAppCommands* commands = nullptr; // owned by the window
 };
 
+// The whole application, started on a remembered folder and shown.
+struct RunningApp
+{
+    explicit RunningApp(const QString& folder)
+    {
+        FolderAccess::saveBookmark(folder);
+        app = std::make_unique<QuillboxApp>();
+        app->show();
+        settle();
+    }
+    QPlainTextEdit* editorAtEnd() const
+    {
+        QPlainTextEdit* edit = app->window().editor()->textEdit();
+        edit->moveCursor(QTextCursor::End);
+        return edit;
+    }
+
+    std::unique_ptr<QuillboxApp> app;
+};
+
 } // namespace
 
 class CommandsTest : public QObject
@@ -168,12 +188,9 @@ void CommandsTest::closingStaysOpenWhenTextCannotBeSaved()
     const QString folder = home.notesFolder();
     TestFiles::write(folder + "/Plan.md", "Plan");
     TestFiles::setReadOnly(folder + "/Plan.md", true);
-    FolderAccess::saveBookmark(folder);
-    QuillboxApp app;
-    app.show();
-    settle();
-    QPlainTextEdit* edit = app.window().editor()->textEdit();
-    edit->moveCursor(QTextCursor::End);
+    RunningApp running(folder);
+    QuillboxApp& app = *running.app;
+    QPlainTextEdit* edit = running.editorAtEnd();
     QTest::keyClick(edit, Qt::Key_Return);
     QTest::keyClicks(edit, "kept");
     // The failed save shows its alert; answer it at once.
@@ -192,14 +209,9 @@ void CommandsTest::quitWritesWhatWasTyped()
     TestHome home;
     const QString folder = home.notesFolder();
     TestFiles::write(folder + "/Plan.md", "Plan");
-    FolderAccess::saveBookmark(folder);
-    QuillboxApp app;
-    app.show();
-    settle();
-    QPlainTextEdit* edit = app.window().editor()->textEdit();
-    edit->moveCursor(QTextCursor::End);
-    QTest::keyClicks(edit, " for Monday");
-    app.commands().quit()->trigger();
+    RunningApp running(folder);
+    QTest::keyClicks(running.editorAtEnd(), " for Monday");
+    running.app->commands().quit()->trigger();
     QCOMPARE(TestFiles::read(folder + "/Plan for Monday.md"), QByteArray("Plan for Monday"));
 }
 
