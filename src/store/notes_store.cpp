@@ -111,6 +111,7 @@ NotesStore::NotesStore(const StoreServices& services, QObject* parent)
 
 void NotesStore::defer(std::function<void()> work)
 {
+    m_loadQueuedLast = false;
     m_deferred.append(std::move(work));
     scheduleDeferred();
 }
@@ -128,6 +129,8 @@ void NotesStore::scheduleDeferred()
             if (m_alertsOpen > 0 || m_deferred.isEmpty())
                 return;
             const std::function<void()> work = m_deferred.takeFirst();
+            if (m_deferred.isEmpty())
+                m_loadQueuedLast = false;
             work();
             scheduleDeferred();
         },
@@ -265,7 +268,12 @@ void NotesStore::selectNewest()
 
 void NotesStore::loadNotes()
 {
+    // A load reads the folder as it is when it runs, so a second one queued right behind
+    // the first would read the same files again: at start-up that doubled the wait.
+    if (m_loadQueuedLast)
+        return;
     defer([this] { loadNotesNow(); });
+    m_loadQueuedLast = true;
 }
 
 void NotesStore::loadNotesNow()

@@ -117,6 +117,7 @@ private:
 
     QList<std::function<void()>> m_deferred;
     bool m_deferredScheduled = false;
+    bool m_loadQueuedLast = false; // the newest queued task is a load
     int m_alertsOpen = 0;
 
     mutable QList<Note> m_sortedNotes;
