@@ -5,6 +5,8 @@
 #include "notes_app_commands.h"
 #include "notes_store.h"
 #include "preferences_view.h"
+#include "recovery_folder.h"
+#include "message_bar.h"
 #include "unix_signal_watcher.h"
 
 #include <QApplication>
@@ -29,11 +31,19 @@ QuillboxApp::QuillboxApp()
     connect(m_signals, &UnixSignalWatcher::terminationRequested, this, &QuillboxApp::terminate);
     connect(qApp, &QGuiApplication::applicationStateChanged, m_window.get(),
             &ContentView::applicationStateChanged);
-    // The last chance: the event loop has ended and nothing queued will run any more.
-    connect(qApp, &QCoreApplication::aboutToQuit, m_store.get(), &NotesStore::saveAllDrafts);
+    // The last chance: the event loop has ended and nothing queued will run any more, and no
+    // one may be asked anything.
+    connect(qApp, &QCoreApplication::aboutToQuit, m_store.get(), &NotesStore::saveBeforeExit);
     connect(qApp, &QGuiApplication::commitDataRequest, m_store.get(),
-            [this](QSessionManager&) { m_store->saveAllDrafts(); });
+            [this](QSessionManager&) { m_store->saveBeforeExit(); });
     m_window->installEventFilter(this);
+    if (RecoveryFolder::hasFiles()) {
+        m_window->messageBar()->showMessage(
+            tr("Text that could not be saved earlier is kept in “%1”.")
+                .arg(RecoveryFolder::path()),
+            tr("Show in File Manager"),
+            [this] { m_fileManager.reveal(RecoveryFolder::path()); });
+    }
 }
 
 QuillboxApp::~QuillboxApp()
@@ -64,23 +74,24 @@ void QuillboxApp::show()
 void QuillboxApp::quit()
 {
     // A save that failed was reported; staying open keeps the text on screen, where the user
-    // can still fix the cause or copy it.
-    if (m_store->saveAllDrafts())
+    // can still fix the cause or copy it, unless they choose to quit anyway.
+    if (m_store->prepareToQuit())
         QCoreApplication::quit();
 }
 
 void QuillboxApp::terminate()
 {
-    // The system wants us gone (a signal): save what can be saved, and go.
-    m_store->saveAllDrafts();
-    QCoreApplication::quit();
+    // The system wants us gone (a signal): save what can be saved, keep the rest, and go,
+    // even from inside an open alert.
+    m_store->saveBeforeExit();
+    QCoreApplication::exit(0);
 }
 
 bool QuillboxApp::eventFilter(QObject* watched, QEvent* event)
 {
     // Closing the main window ends the application, even with the preferences still open.
     if (watched == m_window.get() && event->type() == QEvent::Close) {
-        if (!m_store->saveAllDrafts()) {
+        if (!m_store->prepareToQuit()) {
             event->ignore();
             return true;
         }

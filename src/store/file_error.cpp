@@ -20,7 +20,7 @@ FileError make(const QString& message, int code)
 FileError inFolder(const char* verb, const QString& path, int code)
 {
     return make(QStringLiteral("The file %1 couldn’t be %2 in the folder %3.")
-                    .arg(quoted(Naming::fileName(path)), QLatin1String(verb),
+                    .arg(quoted(Naming::readableName(Naming::fileName(path))), QLatin1String(verb),
                          quoted(Naming::fileName(Naming::folderOf(path)))),
                 code);
 }
@@ -59,7 +59,7 @@ FileError FileError::fileNotRenamed(const QString& from, const QString& to, int 
 FileError FileError::fileNotRemoved(const QString& path, int code)
 {
     return make(
-        QStringLiteral("The file %1 couldn’t be deleted.").arg(quoted(Naming::fileName(path))),
+        QStringLiteral("The file %1 couldn’t be deleted.").arg(quoted(Naming::readableName(Naming::fileName(path)))),
         code);
 }
 
@@ -68,4 +68,11 @@ FileError FileError::folderNotCreated(const QString& folder, int code)
     return make(
         QStringLiteral("The folder %1 couldn’t be created.").arg(quoted(Naming::fileName(folder))),
         code);
+}
+
+FileError FileError::textNotRecovered(const QString& folder, int code)
+{
+    return make(QStringLiteral("The unsaved text couldn’t be kept in the folder %1.")
+                    .arg(quoted(folder)),
+                code);
 }

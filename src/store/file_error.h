@@ -16,5 +16,6 @@ struct FileError
     static FileError fileNotRenamed(const QString& from, const QString& to, int code);
     static FileError fileNotRemoved(const QString& path, int code);
     static FileError folderNotCreated(const QString& folder, int code);
+    static FileError textNotRecovered(const QString& folder, int code);
     static QString reasonFor(int code);
 };

@@ -4,7 +4,6 @@
 #include "note_file.h"
 
 #include <QDir>
-#include <QFile>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -17,13 +16,16 @@ namespace {
 
 constexpr int maxNameAttempts = 1000;
 
+constexpr char infoSuffix[] = ".trashinfo";
+
 QByteArray encoded(const QString& path)
 {
-    return QFile::encodeName(path);
+    return Naming::pathBytes(path);
 }
 
-// A real directory (not a link to one) that is ours, or that we could make.
-int ensurePrivateFolder(const QString& path)
+// A real directory (not a link to one) that is ours alone, or that we could make. Another
+// user's folder, or one others may read, would hand them the deleted notes.
+int ensurePrivateFolder(const QString& path, bool onSharedMount)
 {
     const QByteArray p = encoded(path);
     if (::mkdir(p.constData(), 0700) != 0 && errno != EEXIST)
@@ -33,13 +35,32 @@ int ensurePrivateFolder(const QString& path)
         return errno;
     if (!S_ISDIR(st.st_mode))
         return ENOTDIR;
+    if (onSharedMount && (st.st_uid != ::getuid() || (st.st_mode & 0777) != 0700))
+        return EACCES;
     return 0;
 }
 
-int ensureTrashFolder(const QString& trash)
+// The name inside the trash need only be unique there; it must leave room for the info
+// file's suffix, or a legal note name could never be trashed.
+QString trashName(const QString& fileName, int attempt)
+{
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    const QString base = dot > 0 ? fileName.left(dot) : fileName;
+    const QString extension = dot > 0 ? fileName.mid(dot) : QString();
+    const QString suffix = attempt > 1 ? QStringLiteral(" %1").arg(attempt) : QString();
+    const qsizetype room = Naming::maxFileNameBytes - qsizetype(sizeof infoSuffix - 1) -
+                           Naming::pathBytes(suffix + extension).size();
+    QString fitted = Naming::fitToBytes(base, room);
+    // fitToBytes counts UTF-8; a name's stray bytes count once each, so cut further if needed.
+    while (Naming::pathBytes(fitted).size() > room)
+        fitted.chop(1);
+    return fitted + suffix + extension;
+}
+
+int ensureTrashFolder(const QString& trash, bool onSharedMount)
 {
     for (const QString& sub : {QString(), QStringLiteral("/files"), QStringLiteral("/info")}) {
-        if (const int err = ensurePrivateFolder(trash + sub))
+        if (const int err = ensurePrivateFolder(trash + sub, onSharedMount && sub.isEmpty()))
             return err;
     }
     return 0;
@@ -75,7 +96,8 @@ QString FreedesktopTrash::homeTrashPath()
 
 QByteArray FreedesktopTrash::trashInfo(const QString& originalPath, const QDateTime& deletionDate)
 {
-    return "[Trash Info]\nPath=" + QUrl::toPercentEncoding(originalPath, "/") + "\nDeletionDate=" +
+    return "[Trash Info]\nPath=" + Naming::pathBytes(originalPath).toPercentEncoding("/") +
+           "\nDeletionDate=" +
            deletionDate.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toUtf8() + "\n";
 }
 
@@ -92,22 +114,23 @@ FreedesktopTrash::Location FreedesktopTrash::locate(const QString& path)
         return {{}, {}, EACCES};
     if (home.st_dev == file.st_dev) {
         const QString trash = homeTrashPath();
-        return {trash, {}, ensureTrashFolder(trash)};
+        return {trash, {}, ensureTrashFolder(trash, false)};
     }
 
     const QString top = mountTopOf(Naming::folderOf(path), file.st_dev);
     const QString uid = QString::number(::getuid());
-    // $top/.Trash/$uid, only when .Trash is a real, sticky directory.
+    // $top/.Trash/$uid, only when .Trash is a real, sticky directory (never a link), and
+    // $uid is ours with mode 0700.
     struct stat shared;
     const QString sharedTrash = joined(top, QStringLiteral(".Trash"));
     if (::lstat(encoded(sharedTrash).constData(), &shared) == 0 && S_ISDIR(shared.st_mode) &&
-        (shared.st_mode & S_ISVTX)) {
+        !S_ISLNK(shared.st_mode) && (shared.st_mode & S_ISVTX)) {
         const QString trash = sharedTrash + QLatin1Char('/') + uid;
-        if (ensureTrashFolder(trash) == 0)
+        if (ensureTrashFolder(trash, true) == 0)
             return {trash, top, 0};
     }
     const QString trash = joined(top, QStringLiteral(".Trash-") + uid);
-    return {trash, top, ensureTrashFolder(trash)};
+    return {trash, top, ensureTrashFolder(trash, true)};
 }
 
 int FreedesktopTrash::moveToTrash(const QString& path)
@@ -120,14 +143,9 @@ int FreedesktopTrash::moveToTrash(const QString& path)
         recorded = path.mid(trash.mountTop.size() + 1);
     const QString base = Naming::fileName(path);
     for (int attempt = 1; attempt <= maxNameAttempts; ++attempt) {
-        QString name = base;
-        if (attempt > 1) {
-            const qsizetype dot = base.lastIndexOf(QLatin1Char('.'));
-            const QString suffix = QStringLiteral(" %1").arg(attempt);
-            name = dot > 0 ? base.left(dot) + suffix + base.mid(dot) : base + suffix;
-        }
+        const QString name = trashName(base, attempt);
         const QByteArray infoPath =
-            encoded(trash.folder + QStringLiteral("/info/") + name + QStringLiteral(".trashinfo"));
+            encoded(trash.folder + QStringLiteral("/info/") + name) + infoSuffix;
         // The info file is made first and exclusively: it reserves the name.
         const int fd = ::open(infoPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0) {

@@ -35,6 +35,10 @@ bool isRegexSpace(char32_t c)
 
 bool isForbiddenInFileName(char32_t c)
 {
+    // Control characters: a NUL would cut the path short, and the others make names that
+    // other programs show as garbage.
+    if (c < 0x20 || c == 0x7F)
+        return true;
     switch (c) {
     case '/':
     case ':':
@@ -67,7 +71,47 @@ bool entryExists(const QString& path)
     // lstat, so that a dangling link also counts as taken: a rename that must not replace
     // anything would fail on it.
     struct stat st;
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+    return ::lstat(Naming::pathBytes(path).constData(), &st) == 0;
+}
+
+constexpr char16_t byteEscape = 0xDC00;
+constexpr char16_t byteOrderMark = 0xFEFF;
+
+bool isEscapedByte(QStringView text, qsizetype i)
+{
+    const char16_t c = text[i].unicode();
+    return c >= 0xDC80 && c <= 0xDCFF && (i == 0 || !text[i - 1].isHighSurrogate());
+}
+
+// Length of the valid UTF-8 sequence at bytes[i], or 0.
+int utf8SequenceAt(const QByteArray& bytes, qsizetype i)
+{
+    const auto at = [&](qsizetype k) { return static_cast<unsigned char>(bytes[k]); };
+    const unsigned char b = at(i);
+    int length = 0;
+    char32_t min = 0;
+    char32_t c = 0;
+    if (b < 0x80)
+        return 1;
+    if ((b & 0xE0) == 0xC0) {
+        length = 2, min = 0x80, c = b & 0x1F;
+    } else if ((b & 0xF0) == 0xE0) {
+        length = 3, min = 0x800, c = b & 0x0F;
+    } else if ((b & 0xF8) == 0xF0) {
+        length = 4, min = 0x10000, c = b & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + length > bytes.size())
+        return 0;
+    for (int k = 1; k < length; ++k) {
+        if ((at(i + k) & 0xC0) != 0x80)
+            return 0;
+        c = (c << 6) | (at(i + k) & 0x3F);
+    }
+    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+        return 0;
+    return length;
 }
 
 } // namespace
@@ -91,7 +135,10 @@ QString Naming::trimmed(QStringView text)
 
 QString Naming::derivedTitle(QStringView content, const QString& fallback)
 {
+    // A byte-order mark that an editor left at the start is no part of the title.
     qsizetype begin = 0;
+    while (begin < content.size() && content[begin] == QChar(byteOrderMark))
+        ++begin;
     while (begin < content.size() && isLineBreak(content[begin].unicode()))
         ++begin;
     qsizetype end = begin;
@@ -106,6 +153,8 @@ QString Naming::sanitizedFileName(QStringView title)
     QString name;
     name.reserve(title.size());
     bool inSpaceRun = false;
+    while (title.startsWith(QChar(byteOrderMark)))
+        title = title.sliced(1);
     // Every character this looks at lies in the Basic Multilingual Plane; surrogates pass.
     for (const QChar ch : title) {
         const char32_t c = ch.unicode();
@@ -152,11 +201,72 @@ QString Naming::uniqueFileURL(const QString& folder, const QString& base, const 
     QString candidate = candidateFor(QString());
     if (!excluding.isEmpty() && candidate == excluding)
         return candidate;
-    for (qint64 n = 2;; ++n) {
+    for (int n = 2; n <= maxNameAttempts + 1; ++n) {
         if (!entryExists(candidate) || candidate == excluding)
             return candidate;
         candidate = candidateFor(QStringLiteral(" (%1)").arg(n));
     }
+    return {};
+}
+
+QString Naming::pathFromBytes(const QByteArray& bytes)
+{
+    QString path;
+    path.reserve(bytes.size());
+    qsizetype begin = 0; // start of the valid run not yet appended
+    qsizetype i = 0;
+    while (i < bytes.size()) {
+        const int length = utf8SequenceAt(bytes, i);
+        if (length > 0) {
+            i += length;
+            continue;
+        }
+        path += QString::fromUtf8(bytes.constData() + begin, i - begin);
+        path += QChar(char16_t(byteEscape + static_cast<unsigned char>(bytes[i])));
+        begin = ++i;
+    }
+    if (begin == 0)
+        return QString::fromUtf8(bytes);
+    path += QString::fromUtf8(bytes.constData() + begin, bytes.size() - begin);
+    return path;
+}
+
+QByteArray Naming::pathBytes(QStringView path)
+{
+    if (isValidUtf8Name(path))
+        return path.toUtf8();
+    QByteArray bytes;
+    qsizetype begin = 0;
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        if (!isEscapedByte(path, i))
+            continue;
+        bytes += path.sliced(begin, i - begin).toUtf8();
+        bytes += char(path[i].unicode() - byteEscape);
+        begin = i + 1;
+    }
+    bytes += path.sliced(begin).toUtf8();
+    return bytes;
+}
+
+bool Naming::isValidUtf8Name(QStringView path)
+{
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        if (path[i].isLowSurrogate() && isEscapedByte(path, i))
+            return false;
+    }
+    return true;
+}
+
+QString Naming::readableName(const QString& name)
+{
+    if (isValidUtf8Name(name))
+        return name;
+    QString readable = name;
+    for (qsizetype i = 0; i < readable.size(); ++i) {
+        if (isEscapedByte(name, i))
+            readable[i] = QChar::ReplacementCharacter;
+    }
+    return readable;
 }
 
 bool Naming::isNoteFileName(QStringView fileName)

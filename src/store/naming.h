@@ -20,8 +20,11 @@ public:
     static QString derivedTitle(QStringView content, const QString& fallback);
     // A safe base name (no extension) for a title.
     static QString sanitizedFileName(QStringView title);
+    // Numbered names tried before a folder counts as too full of one name.
+    static constexpr int maxNameAttempts = 1000;
     // Path for the note's file in folder: base + ".md", numbered " (N)" while the name is
     // taken by another entry. excluding is the note's current path (empty for a new note).
+    // Empty when every name tried was taken.
     static QString uniqueFileURL(const QString& folder, const QString& base,
                                  const QString& excluding = {});
 
@@ -34,6 +37,15 @@ public:
     // U+0009 to U+000D and U+0085.
     static bool isTrimmedSpace(char32_t c);
     static QString trimmed(QStringView text);
+    // File names are bytes, and not every name is valid UTF-8. Such a name's stray bytes are
+    // held as lone surrogates U+DC80..U+DCFF, which no valid name can decode to, so each
+    // file keeps one exact path and two names never collapse into one.
+    static QString pathFromBytes(const QByteArray& bytes);
+    static QByteArray pathBytes(QStringView path);
+    static bool isValidUtf8Name(QStringView path);
+    // The name as a person reads it: stray bytes shown as U+FFFD.
+    static QString readableName(const QString& name);
+
     // Cut at a grapheme boundary so that the UTF-8 form fits in maxBytes.
     static QString fitToBytes(const QString& text, qsizetype maxBytes);
 };

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "file_identity.h"
+#include "note_text.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QHashFunctions>
@@ -16,8 +19,16 @@ struct Note
     QString fallbackTitle; // base name when the record was made; survives renames
     QString content;       // text as last read from or written to the file
     QDateTime lastModified;
-    // Not valid UTF-8 or not readable: shown empty and never written, so its bytes survive.
+    // Not valid UTF-8 (its text or its name) or not readable: shown read-only and never
+    // written or renamed, so its bytes survive.
     bool unreadable = false;
+    // What the file looked like when content was read or written: a save checks it first.
+    FileIdentity identity;
+    bool hasBom = false;
+    NoteText::LineEnding lineEnding = NoteText::LineEnding::Lf;
+
+    // The bytes the file holds for content.
+    QByteArray fileBytes() const { return NoteText::encode(content, hasBom); }
 
     // Earlier than every real date; stands for a modification date that could not be read.
     static QDateTime distantPast();

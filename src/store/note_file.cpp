@@ -16,7 +16,7 @@ namespace {
 
 QByteArray encoded(const QString& path)
 {
-    return QFile::encodeName(path);
+    return Naming::pathBytes(path);
 }
 
 int writeAll(int fd, const QByteArray& bytes)
@@ -41,9 +41,9 @@ int writeAll(int fd, const QByteArray& bytes)
 // Writes bytes into a new hidden file next to the target (hidden, so a load never lists it)
 // and makes it durable. On success tempPath names it; on failure nothing is left.
 int writeTemporary(const QByteArray& folder, const QByteArray& bytes, mode_t mode,
-                   QByteArray& tempPath)
+                   QByteArray& tempPath, FileIdentity& identity)
 {
-    QByteArray pattern = folder + "/.quillbox-save-XXXXXX";
+    QByteArray pattern = folder + '/' + NoteFile::temporaryPrefix + "XXXXXX";
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0)
         return errno;
@@ -52,6 +52,10 @@ int writeTemporary(const QByteArray& folder, const QByteArray& bytes, mode_t mod
         err = writeAll(fd, bytes);
     if (!err && ::fdatasync(fd) != 0)
         err = errno;
+    // Renaming keeps the inode and the modification time: this is what the note will be.
+    struct stat st;
+    if (!err && ::fstat(fd, &st) == 0)
+        identity = FileIdentity::of(st);
     if (::close(fd) != 0 && !err)
         err = errno;
     if (err) {
@@ -68,13 +72,35 @@ QByteArray folderOf(const QByteArray& path)
     return slash <= 0 ? QByteArray("/") : path.left(slash);
 }
 
-void syncFolderBytes(const QByteArray& folder)
+// Without it a rename may not survive a power cut; a folder we cannot open for that is a
+// failure to report, not a detail.
+int syncFolderBytes(const QByteArray& folder)
 {
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
+    if (fd < 0)
+        return errno;
+    const int err = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return err;
+}
+
+bool holdsBytes(const QByteArray& path, const QByteArray& expected)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    QByteArray actual(expected.size() + 1, Qt::Uninitialized);
+    qsizetype filled = 0;
+    while (filled < actual.size()) {
+        const ssize_t got = ::read(fd, actual.data() + filled, size_t(actual.size() - filled));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        filled += got;
     }
+    ::close(fd);
+    return filled == expected.size() && QByteArrayView(actual).first(filled) == expected;
 }
 
 // What an ordinary new file gets: read-write for all, less the user's umask.
@@ -86,13 +112,14 @@ mode_t newFileMode()
 }
 
 // keepOwner: the file being replaced, whose owner the new one takes where we may say so.
-int replaceWith(const QByteArray& target, const QByteArray& bytes, mode_t mode,
-                const struct stat* keepOwner = nullptr)
+NoteFile::Written replaceWith(const QByteArray& target, const QByteArray& bytes, mode_t mode,
+                             const struct stat* keepOwner = nullptr)
 {
     QByteArray temp;
     const QByteArray folder = folderOf(target);
-    if (const int err = writeTemporary(folder, bytes, mode, temp))
-        return err;
+    FileIdentity identity;
+    if (const int err = writeTemporary(folder, bytes, mode, temp, identity))
+        return {err, {}};
     // Only root may give a file away; anyone else's save leaves it theirs, as any editor's.
     if (keepOwner) {
         [[maybe_unused]] const int ignored =
@@ -101,45 +128,68 @@ int replaceWith(const QByteArray& target, const QByteArray& bytes, mode_t mode,
     if (::rename(temp.constData(), target.constData()) != 0) {
         const int err = errno;
         ::unlink(temp.constData());
-        return err;
+        return {err, {}};
     }
-    syncFolderBytes(folder);
-    return 0;
+    return {syncFolderBytes(folder), identity};
 }
 
 } // namespace
 
-int NoteFile::writeAtomically(const QString& path, const QByteArray& bytes)
+NoteFile::Checked NoteFile::check(const QString& path, const FileIdentity& expected,
+                                  const QByteArray& expectedBytes)
+{
+    const QByteArray p = encoded(path);
+    struct stat st;
+    if (::stat(p.constData(), &st) != 0) {
+        if (errno == ENOENT)
+            return {State::Missing, 0, {}};
+        return {State::Failed, errno, {}};
+    }
+    if (!S_ISREG(st.st_mode))
+        return {State::Changed, 0, {}};
+    const FileIdentity now = FileIdentity::of(st);
+    if (now == expected)
+        return {State::Unchanged, 0, now};
+    // Touched, or rewritten with the same text (a sync tool does that): nothing is lost by
+    // writing over it.
+    if (now.size == expectedBytes.size() && holdsBytes(p, expectedBytes))
+        return {State::Unchanged, 0, now};
+    return {State::Changed, 0, now};
+}
+
+NoteFile::Written NoteFile::writeAtomically(const QString& path, const QByteArray& bytes)
 {
     char resolved[PATH_MAX];
     if (!::realpath(encoded(path).constData(), resolved))
-        return errno;
+        return {errno, {}};
     struct stat st;
     if (::stat(resolved, &st) != 0)
-        return errno;
+        return {errno, {}};
     if (!S_ISREG(st.st_mode))
-        return EISDIR;
+        return {EISDIR, {}};
     // Replacing through the folder would bypass a file the user made read-only.
     if (::faccessat(AT_FDCWD, resolved, W_OK, AT_EACCESS) != 0)
-        return errno;
+        return {errno, {}};
     return replaceWith(QByteArray(resolved), bytes, st.st_mode & 07777, &st);
 }
 
 int NoteFile::replaceFile(const QString& path, const QByteArray& bytes)
 {
-    return replaceWith(encoded(path), bytes, newFileMode());
+    return replaceWith(encoded(path), bytes, newFileMode()).error;
 }
 
-int NoteFile::createExclusively(const QString& path, const QByteArray& bytes)
+NoteFile::Written NoteFile::createExclusively(const QString& path, const QByteArray& bytes)
 {
     const QByteArray target = encoded(path);
     QByteArray temp;
-    if (const int err = writeTemporary(folderOf(target), bytes, newFileMode(), temp))
-        return err;
-    const int err = moveNoReplace(QFile::decodeName(temp), path);
-    if (err)
+    FileIdentity identity;
+    if (const int err = writeTemporary(folderOf(target), bytes, newFileMode(), temp, identity))
+        return {err, {}};
+    if (const int err = moveNoReplace(Naming::pathFromBytes(temp), path)) {
         ::unlink(temp.constData());
-    return err;
+        return {err, {}};
+    }
+    return {syncFolderBytes(folderOf(target)), identity};
 }
 
 int NoteFile::moveNoReplace(const QString& from, const QString& to)
@@ -159,6 +209,8 @@ int NoteFile::moveNoReplace(const QString& from, const QString& to)
             return err;
         }
     }
+    // Best effort: the callers that need the new name to be durable sync the folder again
+    // and report what that says.
     syncFolderBytes(folderOf(target));
     if (folderOf(source) != folderOf(target))
         syncFolderBytes(folderOf(source));
@@ -170,11 +222,10 @@ int NoteFile::remove(const QString& path)
     const QByteArray target = encoded(path);
     if (::unlink(target.constData()) != 0)
         return errno;
-    syncFolderBytes(folderOf(target));
-    return 0;
+    return syncFolderBytes(folderOf(target));
 }
 
-void NoteFile::syncFolder(const QString& folder)
+int NoteFile::syncFolder(const QString& folder)
 {
-    syncFolderBytes(encoded(folder));
+    return syncFolderBytes(encoded(folder));
 }

@@ -1,13 +1,15 @@
 #include "note_loader.h"
 
 #include "naming.h"
+#include "note_file.h"
 
 #include <QFile>
 #include <QRandomGenerator>
-#include <QStringDecoder>
 #include <QTimeZone>
 
 #include <cerrno>
+#include <cstring>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #ifdef __GLIBC__
@@ -31,12 +33,18 @@ QDateTime modificationDate(const struct stat& st)
     return QDateTime::fromMSecsSinceEpoch(ms, QTimeZone::utc());
 }
 
-bool isAscii(const QByteArray& bytes)
+// A save killed between writing its temporary file and renaming it leaves the file behind;
+// sync tools would copy it around for ever. One younger than this may belong to a save that
+// another window is making right now.
+constexpr int staleTemporarySeconds = 60;
+
+void removeStaleTemporary(int dirFd, const char* name)
 {
-    unsigned char seen = 0;
-    for (const char c : bytes)
-        seen |= static_cast<unsigned char>(c);
-    return seen < 0x80;
+    struct stat st;
+    if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+        return;
+    if (::time(nullptr) - st.st_mtim.tv_sec > staleTemporarySeconds)
+        ::unlinkat(dirFd, name, 0);
 }
 
 // Reads the whole file, or returns false. The file may grow while it is read.
@@ -59,17 +67,6 @@ bool readAll(int fd, qsizetype sizeHint, QByteArray& out)
     }
     out.truncate(filled);
     return true;
-}
-
-std::optional<QString> decodeStrict(const QByteArray& bytes)
-{
-    if (isAscii(bytes))
-        return QString::fromLatin1(bytes);
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = decoder(bytes);
-    if (decoder.hasError())
-        return std::nullopt;
-    return text;
 }
 
 } // namespace
@@ -113,17 +110,26 @@ bool readEntry(int dirFd, const Entry& entry, const QString& folder, Note& note)
         ::close(fd);
         if (!regular)
             return false;
-        std::optional<QString> text = read ? decodeStrict(bytes) : std::nullopt;
-        if (text)
-            note.content = std::move(*text);
-        else
+        std::optional<NoteText::Decoded> text = read ? NoteText::decode(bytes) : std::nullopt;
+        if (text) {
+            note.content = std::move(text->text);
+            note.hasBom = text->hasBom;
+            note.lineEnding = text->lineEnding;
+            // What was read is what the file held at this identity; a later change shows in it.
+            st.st_size = bytes.size();
+        } else {
             note.unreadable = true;
+        }
     }
-    const QString name = QFile::decodeName(entry.name);
+    const QString name = Naming::pathFromBytes(entry.name);
+    // A name that is not UTF-8 cannot be written back under any name we could make.
+    if (!Naming::isValidUtf8Name(name))
+        note.unreadable = true;
     note.url = folder + QLatin1Char('/') + name;
-    note.title = Naming::baseName(name);
+    note.title = Naming::readableName(Naming::baseName(name));
     note.fallbackTitle = note.title;
     note.lastModified = modificationDate(st);
+    note.identity = FileIdentity::of(st);
     note.prepareSearch();
     return true;
 }
@@ -133,19 +139,23 @@ bool readEntry(int dirFd, const Entry& entry, const QString& folder, Note& note)
 NoteLoader::Result NoteLoader::load(const QString& folder)
 {
     Result result;
-    std::unique_ptr<DIR, DirCloser> dir(::opendir(QFile::encodeName(folder).constData()));
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(Naming::pathBytes(folder).constData()));
     if (!dir) {
         result.error = FileError::folderNotOpened(folder, errno);
         return result;
     }
     std::vector<Entry> entries;
     while (const dirent* entry = ::readdir(dir.get())) {
-        if (entry->d_name[0] == '.')
+        if (entry->d_name[0] == '.') {
+            if (std::strncmp(entry->d_name, NoteFile::temporaryPrefix,
+                             std::strlen(NoteFile::temporaryPrefix)) == 0)
+                removeStaleTemporary(::dirfd(dir.get()), entry->d_name);
             continue;
+        }
         if (entry->d_type != DT_REG && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
             continue;
         QByteArray name(entry->d_name);
-        if (Naming::isNoteFileName(QFile::decodeName(name)))
+        if (Naming::isNoteFileName(Naming::pathFromBytes(name)))
             entries.push_back({std::move(name)});
     }
 

@@ -8,6 +8,7 @@
 #include "note_file.h"
 #include "note_loader.h"
 #include "print_service.h"
+#include "recovery_folder.h"
 #include "search_key.h"
 #include "trash_service.h"
 
@@ -22,13 +23,6 @@
 
 namespace {
 
-// Texts are equal under Unicode canonical equivalence.
-bool sameText(const QString& a, const QString& b)
-{
-    if (a == b)
-        return true;
-    return a.normalized(QString::NormalizationForm_C) == b.normalized(QString::NormalizationForm_C);
-}
 
 // Sorts by plain numbers and places each record once: with tens of thousands of notes,
 // comparing dates and shuffling records inside the sort cost tens of milliseconds. Records
@@ -96,8 +90,8 @@ NotesStore::NotesStore(const StoreServices& services, QObject* parent)
     m_saveTimer.setSingleShot(true);
     m_saveTimer.setInterval(defaultSaveDelayMs);
     connect(&m_saveTimer, &QTimer::timeout, this, [this] {
-        if (m_lastEdited)
-            defer([this, note = *m_lastEdited] { saveNote(note); });
+        if (!m_lastEditedUrl.isEmpty())
+            defer([this, url = m_lastEditedUrl] { commitDraftNow(url); });
     });
 
     m_folderURL = FolderAccess::restoreFolder();
@@ -150,6 +144,8 @@ template <typename Show> auto NotesStore::whileAlertOpen(Show&& show)
 
 void NotesStore::showError(const FileError& error)
 {
+    if (m_quiet)
+        return;
     whileAlertOpen([&] {
         m_services.alerts.showError(error);
         return true;
@@ -180,10 +176,12 @@ void NotesStore::setSearchText(const QString& text)
 void NotesStore::setFolderURL(const QString& folder)
 {
     const QString cleaned = folder.isEmpty() ? QString() : QDir::cleanPath(folder);
-    // The reload drops the old folder's records: their unsaved text goes to disk first.
+    // The reload drops the old folder's records: their unsaved text goes to disk first. What
+    // cannot be saved stays in the drafts, which quitting still asks about.
     if (cleaned != m_folderURL)
         saveAllDrafts();
     m_folderURL = cleaned;
+    m_lastLoadError.clear();
     emit folderURLChanged();
     loadNotes();
 }
@@ -220,10 +218,18 @@ QList<Note> NotesStore::filteredNotes() const
     return found;
 }
 
+QHash<QString, QString> NotesStore::drafts() const
+{
+    QHash<QString, QString> texts;
+    for (auto it = m_drafts.cbegin(); it != m_drafts.cend(); ++it)
+        texts.insert(it.key(), it->text);
+    return texts;
+}
+
 QString NotesStore::textFor(const Note& note) const
 {
     const auto draft = m_drafts.constFind(note.url);
-    return draft != m_drafts.cend() ? *draft : note.content;
+    return draft != m_drafts.cend() ? draft->text : note.content;
 }
 
 void NotesStore::changeNotes(const std::function<void(QList<Note>&)>& change, bool sortedAfter)
@@ -285,11 +291,17 @@ void NotesStore::loadNotesNow()
     }
     NoteLoader::Result loaded = NoteLoader::load(m_folderURL);
     if (loaded.error) {
-        showError(*loaded.error);
+        // Every activation reloads: a folder that is gone would otherwise raise the same
+        // alert each time the user comes back to the window.
+        const QString failure = loaded.error->message + loaded.error->reason;
+        if (failure != m_lastLoadError) {
+            m_lastLoadError = failure;
+            showError(*loaded.error);
+        }
         return;
     }
-    adoptDiskChanges(loaded.notes);
-    restoreDeletedWithUnsavedText(loaded.notes);
+    m_lastLoadError.clear();
+    reconcileDrafts(loaded.notes);
     changeNotes([&](QList<Note>& notes) { notes = std::move(loaded.notes); }, false);
 
     if (m_selectedNote) {
@@ -302,129 +314,241 @@ void NotesStore::loadNotesNow()
     selectNewest();
 }
 
-// A note whose file another program removed while the user had unsaved text in it would
-// leave the list with that text. The user's typing wins: the file is written again.
-void NotesStore::restoreDeletedWithUnsavedText(QList<Note>& fresh)
+// The drafts outlive every reload. A draft whose note vanished from the listing keeps its
+// record, so the user still sees the text; one whose file another program changed is saved
+// at once, which writes it beside the other program's version instead of over it.
+void NotesStore::reconcileDrafts(QList<Note>& fresh)
 {
-    QSet<QString> present;
-    present.reserve(fresh.size());
-    for (const Note& note : std::as_const(fresh))
-        present.insert(note.url);
-    for (const Note& note : std::as_const(m_notes)) {
-        const auto draft = m_drafts.constFind(note.url);
-        if (draft == m_drafts.cend() || note.unreadable || present.contains(note.url) ||
-            sameText(*draft, note.content) || Naming::folderOf(note.url) != m_folderURL)
-            continue;
-        if (const int err = NoteFile::createExclusively(note.url, draft->toUtf8())) {
-            showError(FileError::fileNotCreated(note.url, err));
+    QHash<QString, qsizetype> position;
+    position.reserve(fresh.size());
+    for (qsizetype i = 0; i < fresh.size(); ++i)
+        position.insert(fresh.at(i).url, i);
+    QStringList toSave;
+    for (auto it = m_drafts.begin(); it != m_drafts.end();) {
+        const qsizetype at = position.value(it.key(), -1);
+        if (!it->isUnsaved()) {
+            // Nothing typed that the file lacks: the file as it is now wins.
+            it = at >= 0 ? m_drafts.erase(it) : std::next(it);
             continue;
         }
-        Note restored = note;
-        restored.content = *draft;
-        restored.lastModified = m_services.clock.now();
-        fresh.append(restored);
-    }
-}
-
-// A draft that holds no edit of the user still equals the text we last read. When another
-// program changed the file since, that draft must not be written back over the newer text.
-void NotesStore::adoptDiskChanges(const QList<Note>& fresh)
-{
-    QHash<QString, const Note*> previous;
-    previous.reserve(m_notes.size());
-    for (const Note& note : std::as_const(m_notes))
-        previous.insert(note.url, &note);
-    for (const Note& note : fresh) {
-        const Note* before = previous.value(note.url);
-        if (!before || sameText(before->content, note.content))
-            continue;
-        const auto draft = m_drafts.find(note.url);
-        if (draft != m_drafts.end() && sameText(*draft, before->content))
-            *draft = note.content;
-        for (std::optional<Note>* edited : {&m_pendingNote, &m_lastEdited}) {
-            if (*edited && (*edited)->url == note.url &&
-                sameText((*edited)->content, before->content))
-                (*edited)->content = note.content;
+        if (Naming::folderOf(it.key()) == m_folderURL) {
+            if (at < 0) {
+                fresh.append(it->base);
+                toSave.append(it.key());
+            } else if (fresh.at(at).identity != it->base.identity) {
+                toSave.append(it.key());
+            }
         }
+        ++it;
     }
+    for (const QString& url : std::as_const(toSave))
+        commitDraft(url);
 }
 
 // ---- Editing and saving ----
 
+void NotesStore::setDraftText(const QString& url, const QString& text)
+{
+    const auto draft = m_drafts.find(url);
+    if (draft != m_drafts.end()) {
+        draft->text = text;
+        return;
+    }
+    const qsizetype index = indexOf(url);
+    if (index < 0)
+        return;
+    m_drafts.insert(url, Draft{text, m_notes.at(index)});
+}
+
 void NotesStore::updateDraft(const Note& note, const QString& text)
 {
-    m_drafts.insert(note.url, text);
+    if (!m_drafts.contains(note.url) && indexOf(note.url) < 0)
+        m_drafts.insert(note.url, Draft{text, note});
+    setDraftText(note.url, text);
     Note edited = note;
     edited.content = text;
-    m_pendingNote = edited;
-    m_lastEdited = std::move(edited);
+    m_pendingNote = std::move(edited);
+    m_lastEditedUrl = note.url;
     m_saveTimer.start();
 }
 
 bool NotesStore::saveNote(const Note& note)
 {
-    const qsizetype index = indexOf(note.url);
-    if (index < 0)
+    if (!m_drafts.contains(note.url) && indexOf(note.url) < 0)
         return true;
-    Note updated = m_notes.at(index);
-    // Its bytes are not text we can represent; writing would destroy them.
-    if (updated.unreadable)
-        return false;
-    if (sameText(updated.content, note.content))
-        return true;
-    updated.content = note.content;
+    setDraftText(note.url, note.content);
+    return saveDraft(note.url) != Saved::Failed;
+}
 
-    const QString folder = m_folderURL.isEmpty() ? Naming::folderOf(updated.url) : m_folderURL;
-    const QString title = Naming::derivedTitle(updated.content, updated.fallbackTitle);
-    const QString base = Naming::sanitizedFileName(title);
-    const QString target = Naming::uniqueFileURL(folder, base, updated.url);
+NotesStore::Saved NotesStore::saveDraft(const QString& url)
+{
+    const auto found = m_drafts.constFind(url);
+    if (found == m_drafts.cend())
+        return Saved::InPlace;
+    const Draft draft = *found;
+    const Note& base = draft.base;
+    // Its bytes are not text we can represent, or its name is not; writing would destroy them.
+    if (base.unreadable)
+        return Saved::Failed;
+    if (!draft.isUnsaved()) {
+        m_drafts.remove(url);
+        return Saved::InPlace;
+    }
 
-    if (target != updated.url) {
-        if (const int err = NoteFile::moveNoReplace(updated.url, target)) {
-            showError(FileError::fileNotRenamed(updated.url, target, err));
-            return false;
+    // The note's own folder, even when the store has moved on to another one since.
+    const QString folder = Naming::folderOf(url);
+    const QString title = Naming::derivedTitle(draft.text, base.fallbackTitle);
+    const QString target = Naming::uniqueFileURL(folder, Naming::sanitizedFileName(title), url);
+    if (target.isEmpty()) {
+        showError(FileError::fileNotSaved(url, EEXIST));
+        return Saved::Failed;
+    }
+    const QByteArray bytes = NoteText::encode(draft.text, base.hasBom);
+
+    const NoteFile::Checked checked = NoteFile::check(url, base.identity, base.fileBytes());
+    NoteFile::Written written;
+    switch (checked.state) {
+    case NoteFile::State::Failed:
+        showError(FileError::fileNotSaved(url, checked.error));
+        return Saved::Failed;
+    case NoteFile::State::Changed:
+        return keepAsConflictCopy(url, draft);
+    case NoteFile::State::Missing:
+        // Another program deleted the file while the user had text in it: the text makes the
+        // file again, never over whatever took the name meanwhile.
+        written = NoteFile::createExclusively(target, bytes);
+        if (written.error) {
+            showError(FileError::fileNotCreated(target, written.error));
+            return Saved::Failed;
         }
-        // From here on the file lives at target, whatever the write does.
-        followRename(index, target, title);
-        updated.url = target;
+        break;
+    case NoteFile::State::Unchanged:
+        if (target != url) {
+            if (const int err = NoteFile::moveNoReplace(url, target)) {
+                showError(FileError::fileNotRenamed(url, target, err));
+                return Saved::Failed;
+            }
+            // From here on the file lives at target, whatever the write does.
+            followRename(url, target, title);
+        }
+        written = NoteFile::writeAtomically(target, bytes);
+        if (written.error) {
+            showError(FileError::fileNotSaved(target, written.error));
+            return Saved::Failed;
+        }
+        break;
     }
-    updated.title = title;
 
-    if (const int err = NoteFile::writeAtomically(updated.url, updated.content.toUtf8())) {
-        showError(FileError::fileNotSaved(updated.url, err));
-        return false;
-    }
-    updated.lastModified = m_services.clock.now();
+    Note saved = base;
+    saved.url = target;
+    saved.title = title;
+    saved.content = draft.text;
+    saved.identity = written.identity;
+    saved.lastModified = m_services.clock.now();
+    m_drafts.remove(url);
+    m_drafts.remove(target);
+    recordSaved(url, saved);
+    return Saved::InPlace;
+}
 
+// Updates or adds the record of a note just written, and keeps it in date order.
+void NotesStore::recordSaved(const QString& oldUrl, const Note& saved)
+{
+    qsizetype index = indexOf(saved.url);
+    if (index < 0)
+        index = indexOf(oldUrl);
+    if (index < 0 && Naming::folderOf(saved.url) != m_folderURL)
+        return;
+    Note updated = saved;
+    if (index >= 0)
+        updated.id = m_notes.at(index).id;
+    else if (updated.id.isNull())
+        updated.id = NoteLoader::newId();
     changeNotes(
         [&](QList<Note>& notes) {
-            notes[index] = updated;
+            if (index < 0)
+                notes.prepend(updated);
+            else
+                notes[index] = updated;
             if (m_notesSorted)
-                moveToDateOrder(notes, index);
+                moveToDateOrder(notes, qMax<qsizetype>(index, 0));
             else
                 notes = newestFirst(std::move(notes));
         },
         true);
     // The selection takes the fresh record of its own note only: a save of the note the user
     // just left must not pull the selection back to it.
-    if (m_selectedNote && m_selectedNote->url == updated.url)
+    if (m_selectedNote && (m_selectedNote->url == updated.url || m_selectedNote->url == oldUrl))
         setSelectedNote(updated);
-    return true;
 }
 
-void NotesStore::followRename(qsizetype index, const QString& to, const QString& title)
+// Another program changed the note since we last read or wrote it. Its file stays as it is;
+// the user's text becomes a new note beside it, which takes the selection when the original
+// had it.
+NotesStore::Saved NotesStore::keepAsConflictCopy(const QString& url, const Draft& draft)
 {
-    const QString from = m_notes.at(index).url;
+    const QString folder = Naming::folderOf(url);
+    const QString suffix = QStringLiteral(" (conflict %1)")
+                               .arg(m_services.clock.now().toString(QStringLiteral(
+                                   "yyyy-MM-dd HHmmss")));
+    const QString title = Naming::derivedTitle(draft.text, draft.base.fallbackTitle);
+    const QString base =
+        Naming::fitToBytes(Naming::sanitizedFileName(title),
+                           Naming::maxFileNameBytes - Naming::numberSuffixReserveBytes - 1 -
+                               Naming::extension.size() - suffix.toUtf8().size()) +
+        suffix;
+    const QByteArray bytes = NoteText::encode(draft.text, draft.base.hasBom);
+    QString path;
+    NoteFile::Written written{EEXIST, {}};
+    for (int attempt = 0; attempt < Naming::maxNameAttempts && written.error == EEXIST;
+         ++attempt) {
+        path = Naming::uniqueFileURL(folder, base);
+        if (path.isEmpty())
+            break;
+        written = NoteFile::createExclusively(path, bytes);
+    }
+    if (written.error) {
+        showError(FileError::fileNotCreated(path.isEmpty() ? url : path, written.error));
+        return Saved::Failed;
+    }
+
+    Note copy = draft.base;
+    copy.id = NoteLoader::newId();
+    copy.url = path;
+    copy.title = Naming::baseName(path);
+    copy.fallbackTitle = copy.title;
+    copy.content = draft.text;
+    copy.unreadable = false;
+    copy.identity = written.identity;
+    copy.lastModified = m_services.clock.now();
+    m_drafts.remove(url);
+    clearPendingIfFor(url);
+    const bool wasSelected = m_selectedNote && m_selectedNote->url == url;
+    recordSaved(path, copy);
+    if (wasSelected)
+        setSelectedNote(m_notes.at(indexOf(path)));
+    emit conflictCopySaved(url, path);
+    // Our record of the original still holds the text we read before the other program's.
+    loadNotes();
+    return Saved::AsConflictCopy;
+}
+
+void NotesStore::followRename(const QString& from, const QString& to, const QString& title)
+{
     const auto draft = m_drafts.find(from);
     if (draft != m_drafts.end()) {
-        const QString text = *draft;
+        Draft moved = *draft;
+        moved.base.url = to;
         m_drafts.erase(draft);
-        m_drafts.insert(to, text);
+        m_drafts.insert(to, moved);
     }
-    for (std::optional<Note>* edited : {&m_pendingNote, &m_lastEdited}) {
-        if (*edited && (*edited)->url == from)
-            (*edited)->url = to;
-    }
+    if (m_pendingNote && m_pendingNote->url == from)
+        m_pendingNote->url = to;
+    if (m_lastEditedUrl == from)
+        m_lastEditedUrl = to;
+    const qsizetype index = indexOf(from);
+    if (index < 0)
+        return;
     const bool selected = m_selectedNote && m_selectedNote->url == from;
     changeNotes(
         [&](QList<Note>& notes) {
@@ -451,19 +575,11 @@ void NotesStore::commitDraft(const QString& url)
 
 bool NotesStore::commitDraftNow(const QString& url)
 {
-    if (url.isEmpty())
+    if (url.isEmpty() || !m_drafts.contains(url))
         return true;
-    const qsizetype index = indexOf(url);
-    if (index < 0)
-        return true;
-    Note record = m_notes.at(index);
-    const QString text = m_drafts.value(url, record.content);
-    if (sameText(text, record.content))
-        return true;
-    record.content = text;
-    // Only a save that reached the file may mark the text saved; a failed one keeps the
+    // Only a save that reached the disk may mark the text saved; a failed one keeps the
     // pending edit, so the next flush tries again.
-    if (!saveNote(record))
+    if (saveDraft(url) == Saved::Failed)
         return false;
     clearPendingIfFor(url);
     return true;
@@ -476,15 +592,13 @@ void NotesStore::commitText(const QString& text, const Note& note)
 
 void NotesStore::commitTextNow(const QString& text, const QString& url)
 {
-    const qsizetype index = indexOf(url);
-    if (index < 0)
-        return;
-    Note record = m_notes.at(index);
-    if (sameText(text, record.content))
-        return;
-    record.content = text;
-    if (saveNote(record))
-        clearPendingIfFor(url);
+    if (!m_drafts.contains(url)) {
+        const qsizetype index = indexOf(url);
+        if (index < 0 || Draft{text, m_notes.at(index)}.isUnsaved() == false)
+            return;
+    }
+    setDraftText(url, text);
+    commitDraftNow(url);
 }
 
 void NotesStore::flushPendingSave()
@@ -496,25 +610,64 @@ void NotesStore::flushPendingSaveNow()
 {
     if (!m_pendingNote)
         return;
-    const Note pending = *m_pendingNote;
-    saveNote(pending);
+    const QString url = m_pendingNote->url;
+    commitDraftNow(url);
     m_pendingNote.reset();
 }
 
 bool NotesStore::saveAllDrafts()
 {
-    QStringList unsaved;
-    for (const Note& note : std::as_const(m_notes)) {
-        const auto draft = m_drafts.constFind(note.url);
-        if (draft != m_drafts.cend() && !note.unreadable && !sameText(*draft, note.content))
-            unsaved.append(note.url);
-    }
     bool allSaved = true;
-    for (const QString& url : std::as_const(unsaved))
-        allSaved = commitDraftNow(url) && allSaved;
+    // A save can rename its draft's key or drop it: walk a copy of the keys.
+    const QStringList urls = m_drafts.keys();
+    for (const QString& url : urls) {
+        if (m_drafts.contains(url))
+            allSaved = commitDraftNow(url) && allSaved;
+    }
     if (allSaved)
         m_saveTimer.stop();
     return allSaved;
+}
+
+bool NotesStore::recoverUnsaved()
+{
+    int firstError = 0;
+    const QStringList urls = m_drafts.keys();
+    for (const QString& url : urls) {
+        const Draft draft = m_drafts.value(url);
+        if (draft.isUnsaved()) {
+            if (const int err = RecoveryFolder::keep(url, draft.text, draft.base.hasBom)) {
+                firstError = firstError ? firstError : err;
+                continue;
+            }
+        }
+        m_drafts.remove(url);
+        clearPendingIfFor(url);
+    }
+    if (firstError)
+        showError(FileError::textNotRecovered(RecoveryFolder::path(), firstError));
+    return firstError == 0;
+}
+
+bool NotesStore::prepareToQuit()
+{
+    if (saveAllDrafts())
+        return true;
+    const bool stay =
+        ask(QStringLiteral("Some notes couldn’t be saved"),
+            QStringLiteral("Their text is still here. If you quit anyway, it is kept in “%1”.")
+                .arg(RecoveryFolder::path()),
+            AlertService::Style::Warning,
+            {QStringLiteral("Don’t Quit"), QStringLiteral("Quit Anyway")});
+    return !stay && recoverUnsaved();
+}
+
+void NotesStore::saveBeforeExit()
+{
+    m_quiet = true;
+    saveAllDrafts();
+    recoverUnsaved();
+    m_quiet = false;
 }
 
 // ---- Creating ----
@@ -533,7 +686,9 @@ void NotesStore::presentSelectFolderAlert()
 
 void NotesStore::createNote()
 {
-    commitDraft(m_selectedNote ? m_selectedNote->url : QString());
+    // The note being left reaches its file before the new one takes the editor.
+    if (m_selectedNote)
+        commitDraftNow(m_selectedNote->url);
     const QString folder = m_folderURL;
     if (folder.isEmpty()) {
         presentSelectFolderAlert();
@@ -548,14 +703,18 @@ void NotesStore::createNote()
     const QString name = generatedNamePrefix + now.toString(QStringLiteral("yyyy-MM-dd")) +
                          QLatin1Char(' ') + now.toString(QStringLiteral("HHmmss"));
     QString path;
-    int err = EEXIST;
+    NoteFile::Written written{EEXIST, {}};
     // A name can be taken between looking and writing (a sync tool); look again then.
-    for (int attempt = 0; attempt < 100 && err == EEXIST; ++attempt) {
+    for (int attempt = 0; attempt < 100 && written.error == EEXIST; ++attempt) {
         path = Naming::uniqueFileURL(folder, name);
-        err = NoteFile::createExclusively(path, name.toUtf8());
+        if (path.isEmpty())
+            break;
+        written = NoteFile::createExclusively(path, name.toUtf8());
     }
-    if (err) {
-        showError(FileError::fileNotCreated(path, err));
+    if (written.error) {
+        showError(FileError::fileNotCreated(path.isEmpty() ? folder + QLatin1Char('/') + name
+                                                           : path,
+                                            written.error));
         return;
     }
     Note note;
@@ -564,6 +723,7 @@ void NotesStore::createNote()
     note.title = Naming::baseName(path);
     note.fallbackTitle = note.title;
     note.content = name;
+    note.identity = written.identity;
     note.lastModified = m_services.clock.now();
     changeNotes([&](QList<Note>& notes) { notes.append(note); }, false);
     setSelectedNote(note);
@@ -584,14 +744,20 @@ void NotesStore::deleteSelectedNote()
         AlertService::Style::Warning, {QStringLiteral("Move to Trash"), QStringLiteral("Cancel")});
     if (!confirmed)
         return;
-    commitDraft(note.url);
+    // The Trash keeps what the user last typed. When that cannot be written, or went to a
+    // conflict copy because another program changed the file, nothing is deleted.
+    if (m_drafts.contains(note.url)) {
+        if (saveDraft(note.url) != Saved::InPlace)
+            return;
+        clearPendingIfFor(note.url);
+    }
 
     if (m_services.trash.moveToTrash(note.url) != 0) {
         const bool permanently =
             ask(QStringLiteral("Can’t move to Trash"),
                 QStringLiteral("“%1” couldn’t be moved to the Trash. You can delete it permanently "
                                "instead.")
-                    .arg(Naming::fileName(note.url)),
+                    .arg(Naming::readableName(Naming::fileName(note.url))),
                 AlertService::Style::Warning,
                 {QStringLiteral("Delete Permanently"), QStringLiteral("Cancel")});
         if (!permanently)
@@ -607,6 +773,7 @@ void NotesStore::deleteSelectedNote()
         },
         m_notesSorted);
     m_drafts.remove(note.url);
+    clearPendingIfFor(note.url);
     selectNewest();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "alert_service.h"
+#include "draft.h"
 #include "note.h"
 #include "store_services.h"
 
@@ -39,7 +40,9 @@ public:
     // Newest first, filtered by the trimmed search text against title and saved content.
     QList<Note> filteredNotes() const;
 
-    const QHash<QString, QString>& drafts() const { return m_drafts; }
+    // The unsaved text of every note, by file: the one place it is kept until it is on disk.
+    QHash<QString, QString> drafts() const;
+    bool hasDraft(const QString& url) const { return m_drafts.contains(url); }
     const std::optional<Note>& pendingNote() const { return m_pendingNote; }
     // The text a view should show for a note: its draft, else its saved content.
     QString textFor(const Note& note) const;
@@ -52,11 +55,22 @@ public:
 
     // Immediate operations.
     void updateDraft(const Note& note, const QString& text);
-    // True when the file holds the note's text afterwards (or the note is gone).
+    // True when the note's text is on disk afterwards: in its file, or in a conflict copy
+    // beside it when another program changed the file since we last read it.
     bool saveNote(const Note& note);
-    // Writes every draft that differs from its note's saved text, synchronously: the path
-    // for quitting, when the event loop will not run again. True when all succeeded.
+    // The same for the note's draft; leaving a note calls it before the next one is shown.
+    bool commitDraftNow(const QString& url);
+    // Writes every draft, synchronously, going on past failures: the path for quitting,
+    // when the event loop will not run again. True when every text is on disk.
     bool saveAllDrafts();
+    // Puts each text that could not be saved into the recovery folder; true when all went.
+    bool recoverUnsaved();
+    // Saves everything; when something cannot be saved, asks whether to quit anyway and
+    // then keeps that text in the recovery folder. True when the application may end.
+    bool prepareToQuit();
+    // For a signal or the end of the session: saves what it can and keeps the rest in the
+    // recovery folder, without showing anything or waiting for anyone.
+    void saveBeforeExit();
     void createNote();
     void deleteSelectedNote();
     void printSelectedNote();
@@ -79,6 +93,8 @@ signals:
     void folderURLChanged();
     // A new note was written and selected; the window puts the cursor into it.
     void noteCreated();
+    // Another program changed `theirs` since we read it: the user's text went to `ours`.
+    void conflictCopySaved(const QString& theirs, const QString& ours);
     // The user asked, from an alert, to open the preferences.
     void preferencesRequested();
 
@@ -88,16 +104,25 @@ private:
     template <typename Show> auto whileAlertOpen(Show&& show);
     bool ask(const QString& message, const QString& informativeText, AlertService::Style style,
              const QStringList& buttons);
+    enum class Saved
+    {
+        InPlace,
+        AsConflictCopy,
+        Failed,
+    };
+
     void loadNotesNow();
-    bool commitDraftNow(const QString& url);
+    void setDraftText(const QString& url, const QString& text);
+    Saved saveDraft(const QString& url);
+    Saved keepAsConflictCopy(const QString& url, const Draft& draft);
+    void recordSaved(const QString& oldUrl, const Note& saved);
     void commitTextNow(const QString& text, const QString& url);
     void flushPendingSaveNow();
     void changeNotes(const std::function<void(QList<Note>&)>& change, bool sortedAfter);
     qsizetype indexOf(const QString& url) const;
     void selectNewest();
-    void followRename(qsizetype index, const QString& to, const QString& title);
-    void adoptDiskChanges(const QList<Note>& fresh);
-    void restoreDeletedWithUnsavedText(QList<Note>& fresh);
+    void followRename(const QString& from, const QString& to, const QString& title);
+    void reconcileDrafts(QList<Note>& fresh);
     void presentSelectFolderAlert();
     bool clearPendingIfFor(const QString& url);
 
@@ -109,11 +134,15 @@ private:
     std::optional<Note> m_selectedNote;
     QString m_searchText;
     QString m_folderURL;
-    QHash<QString, QString> m_drafts;
+    QHash<QString, Draft> m_drafts;
     std::optional<Note> m_pendingNote;
     // The debounce: one timer for the whole store, restarted by every edit.
     QTimer m_saveTimer;
-    std::optional<Note> m_lastEdited;
+    QString m_lastEditedUrl;
+    // Ending on a signal: nothing may wait for a person.
+    bool m_quiet = false;
+    // A folder that cannot be listed is reported once, not at every activation.
+    QString m_lastLoadError;
 
     QList<std::function<void()>> m_deferred;
     bool m_deferredScheduled = false;

@@ -2,6 +2,8 @@
 
 #include "app_notifier.h"
 #include "empty_detail_view.h"
+#include "message_bar.h"
+#include "naming.h"
 #include "fallback_icons.h"
 #include "note_editor.h"
 #include "note_row_delegate.h"
@@ -16,6 +18,7 @@
 #include <QStackedWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -32,7 +35,7 @@ ContentView::ContentView(NotesStore& store, AppNotifier& notifier, QWidget* pare
     : QMainWindow(parent), m_store(store), m_model(new NotesListModel(store, this)),
       m_list(new QListView(this)), m_detail(new QStackedWidget(this)),
       m_empty(new EmptyDetailView(m_detail)), m_editor(new NoteEditor(store, m_detail)),
-      m_splitter(new QSplitter(Qt::Horizontal, this))
+      m_splitter(new QSplitter(Qt::Horizontal, this)), m_messageBar(new MessageBar(this))
 {
     setWindowTitle(QStringLiteral("Quillbox"));
     setWindowIcon(FallbackIcons::application());
@@ -65,7 +68,13 @@ ContentView::ContentView(NotesStore& store, AppNotifier& notifier, QWidget* pare
     m_splitter->setCollapsible(1, false);
     m_splitter->setStretchFactor(1, 1);
     m_splitter->setSizes({300, 300});
-    setCentralWidget(m_splitter);
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(m_messageBar);
+    column->addWidget(m_splitter, 1);
+    setCentralWidget(central);
     buildToolbar();
 
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -79,6 +88,14 @@ ContentView::ContentView(NotesStore& store, AppNotifier& notifier, QWidget* pare
     connect(&notifier, &AppNotifier::posted, this, &ContentView::answer);
     // However the note was made (toolbar or menu), typing goes into it at once.
     connect(&m_store, &NotesStore::noteCreated, m_editor, &NoteEditor::focusAtEnd);
+    connect(&m_store, &NotesStore::conflictCopySaved, this,
+            [this](const QString& theirs, const QString& ours) {
+                m_messageBar->showMessage(
+                    tr("Another program changed “%1” while you were editing it. Your text was "
+                       "saved as “%2”; the other version was kept as it is.")
+                        .arg(Naming::readableName(Naming::fileName(theirs)),
+                             Naming::fileName(ours)));
+            });
     storeSelectionChanged();
 }
 
@@ -141,12 +158,12 @@ void ContentView::showEvent(QShowEvent* event)
 // The note being left is committed before anything else changes what is selected.
 void ContentView::commitLeavingNote()
 {
-    m_store.commitDraft(m_store.selectedNote() ? m_store.selectedNote()->url : QString());
+    m_store.commitDraftNow(m_store.selectedNote() ? m_store.selectedNote()->url : QString());
 }
 
 void ContentView::newNote()
 {
-    commitLeavingNote();
+    // Creating commits the note being left before the new one is shown.
     m_store.createNote();
     setSelectionID(m_store.selectedNote() ? m_store.selectedNote()->id : QUuid());
 }
@@ -221,7 +238,7 @@ void ContentView::applicationStateChanged(Qt::ApplicationState state)
         m_store.loadNotes();
         return;
     }
-    commitLeavingNote();
+    m_store.commitDraft(m_store.selectedNote() ? m_store.selectedNote()->url : QString());
     m_store.flushPendingSave();
 }
 

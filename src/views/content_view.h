@@ -5,6 +5,7 @@
 
 class AppNotifier;
 class EmptyDetailView;
+class MessageBar;
 class NoteEditor;
 class NotesListModel;
 class NotesStore;
@@ -33,6 +34,7 @@ public:
     QAction* newNoteAction() const { return m_newNote; }
     QAction* deleteNoteAction() const { return m_deleteNote; }
     QSplitter* splitter() const { return m_splitter; }
+    MessageBar* messageBar() const { return m_messageBar; }
     bool showsEditor() const;
     QUuid selectionID() const { return m_selectionID; }
 
@@ -60,6 +62,7 @@ private:
     EmptyDetailView* m_empty;
     NoteEditor* m_editor;
     QSplitter* m_splitter;
+    MessageBar* m_messageBar;
     QLineEdit* m_search = nullptr;
     QAction* m_newNote = nullptr;
     QAction* m_deleteNote = nullptr;

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 NoteEditor::NoteEditor(NotesStore& store, QWidget* parent)
@@ -43,7 +44,8 @@ void NoteEditor::setNote(const Note& note)
     // Another program changed the file while it was shown here, and nothing was typed since:
     // show the new text, or the next keystroke would write the old one back over it.
     const bool changedElsewhere =
-        !otherFile && note.content != m_note.content && m_edit->toPlainText() == m_note.content;
+        !otherFile && !m_store.hasDraft(note.url) &&
+        (note.content != m_note.content || note.unreadable != m_note.unreadable);
     m_note = note;
     m_hasNote = true;
     if (otherFile || changedElsewhere)
@@ -54,11 +56,8 @@ void NoteEditor::clear()
 {
     if (!m_hasNote)
         return;
-    if (!m_note.unreadable) {
-        const auto draft = m_store.drafts().constFind(m_note.url);
-        m_store.commitText(draft != m_store.drafts().cend() ? *draft : m_edit->toPlainText(),
-                           m_note);
-    }
+    if (m_store.hasDraft(m_note.url))
+        m_store.commitDraft(m_note.url);
     m_hasNote = false;
     m_loading = true;
     m_edit->clear();
@@ -71,22 +70,28 @@ void NoteEditor::load()
     m_edit->setReadOnly(m_note.unreadable);
     m_notice->setVisible(m_note.unreadable);
     if (m_note.unreadable) {
-        m_notice->setText(QStringLiteral("This note is not valid UTF-8 text or could not be read. "
-                                         "It is shown read-only, and its file is left as it is."));
+        m_notice->setText(QStringLiteral("This note’s text or name is not valid UTF-8, or it "
+                                         "could not be read. It is shown read-only, and its "
+                                         "file is left as it is."));
     }
-    if (m_edit->toPlainText() == text)
-        return;
-    // A load that changes the text counts as an edit of this note, as typing would.
-    m_loading = m_note.unreadable;
+    // Showing a note is not editing it: the file is written only after the user types.
+    m_loading = true;
     m_edit->setPlainText(text);
     m_loading = false;
+}
+
+QString NoteEditor::text() const
+{
+    // The raw text keeps non-breaking spaces and line separators that the plain text would
+    // turn into spaces and line feeds; paragraphs end as the file's lines end.
+    return NoteText::fromEditor(m_edit->document()->toRawText(), m_note.lineEnding);
 }
 
 void NoteEditor::textEdited()
 {
     if (m_loading || !m_hasNote || m_note.unreadable)
         return;
-    m_store.updateDraft(m_note, m_edit->toPlainText());
+    m_store.updateDraft(m_note, text());
 }
 
 void NoteEditor::focusAtEnd()

@@ -26,6 +26,8 @@ public:
     const Note& note() const { return m_note; }
     bool hasNote() const { return m_hasNote; }
     QPlainTextEdit* textEdit() const { return m_edit; }
+    // What the editor holds, as the note's file would hold it.
+    QString text() const;
     void focusAtEnd();
 
 private:

@@ -311,7 +311,7 @@ void SavingTest::renameNeverReplacesAnExistingFile()
     QCOMPARE(NoteFile::moveNoReplace(folder + "/A.md", folder + "/B.md"), EEXIST);
     QCOMPARE(TestFiles::read(folder + "/A.md"), QByteArray("a"));
     QCOMPARE(TestFiles::read(folder + "/B.md"), QByteArray("b"));
-    QCOMPARE(NoteFile::createExclusively(folder + "/B.md", "new"), EEXIST);
+    QCOMPARE(NoteFile::createExclusively(folder + "/B.md", "new").error, EEXIST);
     QCOMPARE(TestFiles::read(folder + "/B.md"), QByteArray("b"));
     QCOMPARE(TestFiles::entries(folder), QStringList({"A.md", "B.md"}));
 }

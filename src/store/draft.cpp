@@ -1,0 +1,10 @@
+#include "draft.h"
+
+bool Draft::isUnsaved() const
+{
+    // Texts are equal under Unicode canonical equivalence.
+    if (text == base.content)
+        return false;
+    return text.normalized(QString::NormalizationForm_C) !=
+           base.content.normalized(QString::NormalizationForm_C);
+}

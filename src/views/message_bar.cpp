@@ -1,0 +1,45 @@
+#include "message_bar.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+
+MessageBar::MessageBar(QWidget* parent)
+    : QFrame(parent), m_text(new QLabel(this)), m_action(new QPushButton(this)),
+      m_dismiss(new QPushButton(tr("Dismiss"), this))
+{
+    setFrameShape(QFrame::StyledPanel);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::ToolTipBase);
+    setForegroundRole(QPalette::ToolTipText);
+    setAccessibleName(tr("Message"));
+    m_text->setWordWrap(true);
+    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(8, 4, 4, 4);
+    layout->addWidget(m_text, 1);
+    layout->addWidget(m_action);
+    layout->addWidget(m_dismiss);
+    connect(m_action, &QPushButton::clicked, this, [this] {
+        if (m_run)
+            m_run();
+    });
+    connect(m_dismiss, &QPushButton::clicked, this, &QWidget::hide);
+    hide();
+}
+
+void MessageBar::showMessage(const QString& text, const QString& actionText,
+                             std::function<void()> action)
+{
+    m_text->setText(text);
+    m_text->setAccessibleName(text);
+    m_run = std::move(action);
+    m_action->setText(actionText);
+    m_action->setVisible(!actionText.isEmpty() && m_run);
+    show();
+}
+
+QString MessageBar::text() const
+{
+    return m_text->text();
+}
