@@ -23,7 +23,6 @@
 
 namespace {
 
-
 // Sorts by plain numbers and places each record once: with tens of thousands of notes,
 // comparing dates and shuffling records inside the sort cost tens of milliseconds. Records
 // are moved when the list is ours alone, copied when it is shared.
@@ -418,7 +417,7 @@ NotesStore::Saved NotesStore::saveDraft(const QString& url)
         // file again, never over whatever took the name meanwhile.
         written = NoteFile::createExclusively(target, bytes);
         if (written.error) {
-            showError(FileError::fileNotCreated(target, written.error));
+            showError(FileError::fileNotSaved(target, written.error));
             return Saved::Failed;
         }
         break;
@@ -488,9 +487,9 @@ void NotesStore::recordSaved(const QString& oldUrl, const Note& saved)
 NotesStore::Saved NotesStore::keepAsConflictCopy(const QString& url, const Draft& draft)
 {
     const QString folder = Naming::folderOf(url);
-    const QString suffix = QStringLiteral(" (conflict %1)")
-                               .arg(m_services.clock.now().toString(QStringLiteral(
-                                   "yyyy-MM-dd HHmmss")));
+    const QString suffix =
+        QStringLiteral(" (conflict %1)")
+            .arg(m_services.clock.now().toString(QStringLiteral("yyyy-MM-dd HHmmss")));
     const QString title = Naming::derivedTitle(draft.text, draft.base.fallbackTitle);
     const QString base =
         Naming::fitToBytes(Naming::sanitizedFileName(title),
@@ -500,8 +499,7 @@ NotesStore::Saved NotesStore::keepAsConflictCopy(const QString& url, const Draft
     const QByteArray bytes = NoteText::encode(draft.text, draft.base.hasBom);
     QString path;
     NoteFile::Written written{EEXIST, {}};
-    for (int attempt = 0; attempt < Naming::maxNameAttempts && written.error == EEXIST;
-         ++attempt) {
+    for (int attempt = 0; attempt < Naming::maxNameAttempts && written.error == EEXIST; ++attempt) {
         path = Naming::uniqueFileURL(folder, base);
         if (path.isEmpty())
             break;
@@ -712,9 +710,8 @@ void NotesStore::createNote()
         written = NoteFile::createExclusively(path, name.toUtf8());
     }
     if (written.error) {
-        showError(FileError::fileNotCreated(path.isEmpty() ? folder + QLatin1Char('/') + name
-                                                           : path,
-                                            written.error));
+        showError(FileError::fileNotCreated(
+            path.isEmpty() ? folder + QLatin1Char('/') + name : path, written.error));
         return;
     }
     Note note;

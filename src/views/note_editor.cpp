@@ -40,7 +40,9 @@ NoteEditor::NoteEditor(NotesStore& store, QWidget* parent)
 
 void NoteEditor::setNote(const Note& note)
 {
-    const bool otherFile = !m_hasNote || note.url != m_note.url;
+    // A save that renames keeps the record's id; a reload keeps its file. Only a note that
+    // differs in both is another note.
+    const bool otherFile = !m_hasNote || (note.url != m_note.url && note.id != m_note.id);
     // Another program changed the file while it was shown here, and nothing was typed since:
     // show the new text, or the next keystroke would write the old one back over it.
     const bool changedElsewhere =
@@ -49,7 +51,7 @@ void NoteEditor::setNote(const Note& note)
     m_note = note;
     m_hasNote = true;
     if (otherFile || changedElsewhere)
-        load();
+        load(!otherFile);
 }
 
 void NoteEditor::clear()
@@ -64,7 +66,7 @@ void NoteEditor::clear()
     m_loading = false;
 }
 
-void NoteEditor::load()
+void NoteEditor::load(bool sameNote)
 {
     const QString text = m_store.textFor(m_note);
     m_edit->setReadOnly(m_note.unreadable);
@@ -74,6 +76,9 @@ void NoteEditor::load()
                                          "could not be read. It is shown read-only, and its "
                                          "file is left as it is."));
     }
+    // The same note's text already on screen keeps its cursor, scroll position and undo.
+    if (sameNote && this->text() == text)
+        return;
     // Showing a note is not editing it: the file is written only after the user types.
     m_loading = true;
     m_edit->setPlainText(text);

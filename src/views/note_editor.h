@@ -31,7 +31,7 @@ public:
     void focusAtEnd();
 
 private:
-    void load();
+    void load(bool sameNote);
     void textEdited();
 
     NotesStore& m_store;

@@ -1,9 +1,11 @@
 #include "app_notifier.h"
 #include "content_view.h"
 #include "folder_access.h"
+#include "message_bar.h"
 #include "note_editor.h"
 #include "notes_app_commands.h"
 #include "quillbox_app.h"
+#include "recovery_folder.h"
 #include "store_fixture.h"
 
 #include <QAction>
@@ -12,7 +14,9 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
 
@@ -82,7 +86,9 @@ private slots:
     void notesMenuActs();
     void printFollowsTheSelection();
     void ctrlBackspaceInTextDeletesAWord();
-    void closingStaysOpenWhenTextCannotBeSaved();
+    void quittingWhenTextCannotBeSaved_data();
+    void quittingWhenTextCannotBeSaved();
+    void recoveredTextIsOfferedAtStart();
     // Last: it ends the application's event loop.
     void quitWritesWhatWasTyped();
 };
@@ -182,8 +188,19 @@ void CommandsTest::ctrlBackspaceInTextDeletesAWord()
     QCOMPARE(alerts.shown[0].message, QStringLiteral("Delete “Plan two words”?"));
 }
 
-void CommandsTest::closingStaysOpenWhenTextCannotBeSaved()
+void CommandsTest::quittingWhenTextCannotBeSaved_data()
 {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("quitAnyway");
+    QTest::newRow("close the window, stay") << "close" << false;
+    QTest::newRow("Ctrl+Q, stay") << "ctrl+q" << false;
+    QTest::newRow("Ctrl+Q, quit anyway") << "ctrl+q" << true;
+}
+
+void CommandsTest::quittingWhenTextCannotBeSaved()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, quitAnyway);
     TestHome home;
     const QString folder = home.notesFolder();
     TestFiles::write(folder + "/Plan.md", "Plan");
@@ -193,15 +210,53 @@ void CommandsTest::closingStaysOpenWhenTextCannotBeSaved()
     QPlainTextEdit* edit = running.editorAtEnd();
     QTest::keyClick(edit, Qt::Key_Return);
     QTest::keyClicks(edit, "kept");
-    // The failed save shows its alert; answer it at once.
-    QTimer::singleShot(50, [] {
-        if (QWidget* box = QApplication::activeModalWidget())
-            QTest::keyClick(box, Qt::Key_Return);
+    // The failed save's alert, then the question whether to quit anyway.
+    QStringList asked;
+    const auto answer = [&](bool firstButton) {
+        QTimer::singleShot(0, [&asked, firstButton] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            asked.append(box->text());
+            if (firstButton)
+                QTest::keyClick(box, Qt::Key_Return);
+            for (QAbstractButton* button : box->buttons()) {
+                if (!firstButton && button->text() == QStringLiteral("Quit Anyway"))
+                    button->click();
+            }
+        });
+    };
+    QTimer::singleShot(0, [&] {
+        answer(true);
+        QTimer::singleShot(0, [&] { answer(!quitAnyway); });
     });
-    QVERIFY(!app.window().close());
+    if (how == "close")
+        QVERIFY(!app.window().close());
+    else
+        app.commands().quit()->trigger();
+
+    QCOMPARE(asked, QStringList({"The file “Plan.md” couldn’t be saved in the folder “Notes”.",
+                                 "Some notes couldn’t be saved"}));
+    QCOMPARE(TestFiles::read(folder + "/Plan.md"), QByteArray("Plan"));
+    if (quitAnyway) {
+        QCOMPARE(TestFiles::read(RecoveryFolder::path() + "/Plan.md"), QByteArray("Plan\nkept"));
+        QVERIFY(app.store().drafts().isEmpty());
+        return;
+    }
     QVERIFY(app.window().isVisible());
     QCOMPARE(edit->toPlainText(), QStringLiteral("Plan\nkept"));
-    QCOMPARE(TestFiles::read(folder + "/Plan.md"), QByteArray("Plan"));
+    QVERIFY(!RecoveryFolder::hasFiles());
+}
+
+void CommandsTest::recoveredTextIsOfferedAtStart()
+{
+    TestHome home;
+    const QString folder = home.notesFolder();
+    QVERIFY(RecoveryFolder::keep(folder + "/Lost.md", "Lost\ntext", false) == 0);
+    RunningApp running(folder);
+    MessageBar* bar = running.app->window().messageBar();
+    QVERIFY(bar->isVisible());
+    QVERIFY(bar->text().contains(RecoveryFolder::path()));
+    QCOMPARE(bar->actionButton()->text(), QStringLiteral("Show in File Manager"));
 }
 
 void CommandsTest::quitWritesWhatWasTyped()

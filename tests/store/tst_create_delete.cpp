@@ -1,4 +1,5 @@
 #include "folder_access.h"
+#include "naming.h"
 #include "store_fixture.h"
 #include "trash_service.h"
 
@@ -6,7 +7,9 @@
 #include <QSignalSpy>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -43,7 +46,7 @@ private slots:
     void deleteTheOnlyNote();
     void trashRefused_data();
     void trashRefused();
-    void unreadableNoteCanBeDeleted();
+    void unreadableNotesAreDeletedByTheirExactBytes();
     void queuedWorkWaitsWhileAnAlertIsOpen();
     void printingUsesTheUnsavedText();
 };
@@ -200,6 +203,8 @@ void CreateDeleteTest::deleteMovesToTheTrashAndSelectsTheNewest()
 
     QCOMPARE(TestFiles::entries(f.folder), QStringList({"Middle.md", "New.md"}));
     QCOMPARE(TestFiles::entries(trashFiles()), QStringList({"Old.md"}));
+    // The last typing went into the file before it went to the Trash.
+    QCOMPARE(TestFiles::read(trashFiles() + "/Old.md"), QByteArray("Old\ntyped"));
     QCOMPARE(f.titles(), QStringList({"New", "Middle"}));
     QVERIFY(!store.drafts().contains(f.path("Old.md")));
     QCOMPARE(store.selectedNote()->title, QStringLiteral("New"));
@@ -243,10 +248,12 @@ void CreateDeleteTest::trashRefused()
     TestFiles::write(trashFiles(), "not a folder");
     NotesStore& store = f.start();
     store.setSaveDelay(60000);
-    store.updateDraft(f.note("Stuck.md"), "Stuck\ntyped");
+    const bool refused = answer.endsWith("refused");
+    // Typing would be saved before the Trash is tried, which a read-only folder refuses.
+    if (!refused)
+        store.updateDraft(f.note("Stuck.md"), "Stuck\ntyped");
     f.alerts.answerNext(true);
     f.alerts.answerNext(answer != "cancel");
-    const bool refused = answer.endsWith("refused");
     TestFiles::setReadOnly(f.folder, refused);
     store.deleteSelectedNote();
     TestFiles::setReadOnly(f.folder, false);
@@ -271,22 +278,47 @@ void CreateDeleteTest::trashRefused()
         QCOMPARE(store.selectedNote()->title, QStringLiteral("Other"));
         QVERIFY(store.drafts().isEmpty());
     } else {
-        // Still listed and selected; the commit queued with the confirmation saved the text.
+        // Still listed and selected; the text was saved before the Trash was tried.
         QCOMPARE(store.selectedNote()->title, QStringLiteral("Stuck"));
-        QCOMPARE(TestFiles::read(f.path("Stuck.md")), QByteArray("Stuck\ntyped"));
+        QCOMPARE(TestFiles::read(f.path("Stuck.md")), refused ? "Stuck" : "Stuck\ntyped");
     }
 }
 
-void CreateDeleteTest::unreadableNoteCanBeDeleted()
+void CreateDeleteTest::unreadableNotesAreDeletedByTheirExactBytes()
 {
     StoreFixture f;
     TestFiles::write(f.path("Latin.md"), "Caf\xE9", monday);
+    // Two names that a lossy decoding would make one: "caf\xE9.md" and "caf\uFFFD.md".
+    const QByteArray rawName = QFile::encodeName(f.folder) + "/caf\xE9.md";
+    const int fd = ::open(rawName.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    QVERIFY(fd >= 0 && ::write(fd, "raw", 3) == 3 && ::close(fd) == 0);
+    TestFiles::write(f.path("caf\uFFFD.md"), "valid", tuesday);
     NotesStore& store = f.start();
-    QVERIFY(store.selectedNote()->unreadable);
-    f.alerts.answerNext(true);
-    store.deleteSelectedNote();
-    QVERIFY(store.notes().isEmpty());
+    QCOMPARE(store.notes().size(), 3);
+    const auto noteAt = [&](const QString& url) {
+        for (const Note& note : store.notes()) {
+            if (note.url == url)
+                return note;
+        }
+        return Note();
+    };
+    const Note raw = noteAt(Naming::pathFromBytes(rawName));
+    QVERIFY(raw.unreadable);
+    QCOMPARE(raw.title, QStringLiteral("caf\uFFFD"));
+    QVERIFY(!f.note("caf\uFFFD.md").unreadable);
+
+    for (const QString& url : {raw.url, f.path("Latin.md")}) {
+        store.setSelectedNote(noteAt(url));
+        f.alerts.answerNext(true);
+        store.deleteSelectedNote();
+    }
+    QCOMPARE(f.titles(), QStringList({"caf\uFFFD"}));
+    QCOMPARE(TestFiles::read(f.path("caf\uFFFD.md")), QByteArray("valid"));
     QCOMPARE(TestFiles::read(trashFiles() + "/Latin.md"), QByteArray("Caf\xE9"));
+    char trashed[8] = {};
+    const int in = ::open((QFile::encodeName(trashFiles()) + "/caf\xE9.md").constData(), O_RDONLY);
+    QVERIFY(in >= 0 && ::read(in, trashed, sizeof trashed) == 3 && ::close(in) == 0);
+    QCOMPARE(QByteArray(trashed), QByteArray("raw"));
 }
 
 void CreateDeleteTest::queuedWorkWaitsWhileAnAlertIsOpen()

@@ -2,6 +2,7 @@
 #include "store_fixture.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QSignalSpy>
 
 #include <sys/stat.h>
@@ -20,6 +21,7 @@ class LoadingTest : public QObject
 
 private slots:
     void onlyNoteFilesAreListed();
+    void notesReadTheirFiles_data();
     void notesReadTheirFiles();
     void unreadableFilesAreListedEmptyAndMarked();
     void newestFirstWithStableTies();
@@ -45,8 +47,16 @@ void LoadingTest::onlyNoteFilesAreListed()
     QVERIFY(QFile::link(f.home.path() + "/missing", f.path("Dangling.md")));
     QVERIFY(QFile::link(f.home.path(), f.path("FolderLink.md")));
     QCOMPARE(::mkfifo(QFile::encodeName(f.path("Pipe.md")).constData(), 0600), 0);
+    // A save killed before its rename leaves a temporary file; an old one is ours to clear,
+    // a young one may be another window's save in progress.
+    const QDateTime now = QDateTime::currentDateTime();
+    TestFiles::write(f.path(".quillbox-save-AbC123"), "torn", now.addSecs(-120));
+    TestFiles::write(f.path(".quillbox-save-XyZ789"), "in progress", now.addSecs(-5));
+    TestFiles::write(f.path(".syncthing.Plan.md.tmp"), "theirs", now.addSecs(-120));
 
     f.start();
+    QCOMPARE(TestFiles::entries(f.folder).filter(QRegularExpression("^\\.")),
+             QStringList({".plan.md", ".quillbox-save-XyZ789", ".syncthing.Plan.md.tmp"}));
     QStringList titles = f.titles();
     titles.sort();
     QCOMPARE(titles, QStringList({"Linked", "Plan"}));
@@ -54,16 +64,52 @@ void LoadingTest::onlyNoteFilesAreListed()
     QVERIFY(f.alerts.shown.isEmpty());
 }
 
+void LoadingTest::notesReadTheirFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<bool>("bom");
+    QTest::addColumn<int>("ending");
+    const auto lf = int(NoteText::LineEnding::Lf);
+    QTest::newRow("UTF-8") << QByteArray("Café crème\n\nwith \xF0\x9F\x98\x80 and more")
+                           << QString::fromUtf8("Café crème\n\nwith \U0001F600 and more") << false
+                           << lf;
+    QTest::newRow("byte-order mark")
+        << QByteArray("\xEF\xBB\xBFTitle\nbody") << QStringLiteral("Title\nbody") << true << lf;
+    QTest::newRow("CRLF") << QByteArray("a\r\nb\r\n") << QStringLiteral("a\r\nb\r\n") << false
+                          << int(NoteText::LineEnding::CrLf);
+    QTest::newRow("CR") << QByteArray("a\rb") << QStringLiteral("a\rb") << false
+                        << int(NoteText::LineEnding::Cr);
+    QTest::newRow("mixed: the first ending")
+        << QByteArray("a\r\nb\nc\rd") << QStringLiteral("a\r\nb\nc\rd") << false
+        << int(NoteText::LineEnding::CrLf);
+    QTest::newRow("no-break space, separators, NUL")
+        << QByteArray("a\xC2\xA0"
+                      "b\xE2\x80\xA8"
+                      "c\xE2\x80\xA9"
+                      "d\0e",
+                      14)
+        << QString::fromUtf8("a\u00A0b\u2028c\u2029d") + QChar(0) + "e" << false << lf;
+}
+
 void LoadingTest::notesReadTheirFiles()
 {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, content);
+    QFETCH(bool, bom);
+    QFETCH(int, ending);
     StoreFixture f;
-    const QByteArray text = "Café crème\n\nwith \xF0\x9F\x98\x80 and more";
-    TestFiles::write(f.path("Menu.md"), text, tuesday);
+    TestFiles::write(f.path("Menu.md"), bytes, tuesday);
     NotesStore& store = f.start();
 
     QCOMPARE(store.notes().size(), 1);
     const Note note = store.notes().first();
-    QCOMPARE(note.content, QString::fromUtf8(text));
+    QCOMPARE(note.content, content);
+    QCOMPARE(note.hasBom, bom);
+    QCOMPARE(int(note.lineEnding), ending);
+    // Written back unedited, the file would not change by a byte.
+    QCOMPARE(note.fileBytes(), bytes);
+    QCOMPARE(note.identity.size, bytes.size());
     QCOMPARE(note.title, QStringLiteral("Menu"));
     QCOMPARE(note.fallbackTitle, QStringLiteral("Menu"));
     QCOMPARE(note.lastModified, tuesday);

@@ -17,6 +17,8 @@ private slots:
     void fileNamesFitTheByteLimit();
     void uniqueFileURL();
     void uniqueFileURLNeverExceedsTheByteLimit();
+    void fileNamesKeepTheirBytes_data();
+    void fileNamesKeepTheirBytes();
     void noteFiles_data();
     void noteFiles();
     void notesAreEqualByFile();
@@ -45,6 +47,8 @@ void NamingTest::derivedTitle_data()
         << QString::fromUtf8("\u00a0\u3000Title\u2003\t") << "Title";
     QTest::newRow("inner spaces kept") << "  two  words "
                                        << "two  words";
+    QTest::newRow("byte-order mark is no part of it")
+        << QString::fromUtf8("\uFEFFTitle\nbody") << "Title";
 }
 
 void NamingTest::derivedTitle()
@@ -81,6 +85,9 @@ void NamingTest::sanitizedFileName_data()
                                             << "-plan";
     QTest::newRow("inner full stops stay") << "v1.2.md"
                                            << "v1.2.md";
+    QTest::newRow("control characters") << "Groceries" + QString(QChar(0)) + " list\u0007\u007F"
+                                        << "Groceries- list--";
+    QTest::newRow("leading byte-order mark") << QString::fromUtf8("\uFEFFPlan") << "Plan";
     QTest::newRow("130 characters") << QString(130, u'x') << QString(120, u'x');
     QTest::newRow("exactly 120") << QString(120, u'y') << QString(120, u'y');
     QTest::newRow("cut keeps a space at the cut")
@@ -148,6 +155,36 @@ void NamingTest::uniqueFileURL()
     QCOMPARE(Naming::uniqueFileURL(folder, "Bar"), folder + "/Bar (2).md");
     QVERIFY(QFile::link(folder + "/nowhere", folder + "/Baz.md"));
     QCOMPARE(Naming::uniqueFileURL(folder, "Baz"), folder + "/Baz (2).md");
+
+    // A name taken a thousand times over ends the search instead of looping on.
+    for (int n = 3; n <= Naming::maxNameAttempts + 1; ++n)
+        QVERIFY(QFile(folder + QStringLiteral("/Foo (%1).md").arg(n)).open(QIODevice::WriteOnly));
+    QCOMPARE(Naming::uniqueFileURL(folder, "Foo"), QString());
+}
+
+void NamingTest::fileNamesKeepTheirBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("UTF-8") << QByteArray("caf\xC3\xA9.md") << true;
+    QTest::newRow("Latin-1") << QByteArray("caf\xE9.md") << false;
+    QTest::newRow("cut sequence at the end") << QByteArray("note\xE2\x82") << false;
+    QTest::newRow("overlong slash") << QByteArray("a\xC0\xAF.md") << false;
+    QTest::newRow("encoded surrogate") << QByteArray("\xED\xA0\x80.md") << false;
+    QTest::newRow("emoji") << QByteArray("\xF0\x9F\x98\x80.md") << true;
+}
+
+void NamingTest::fileNamesKeepTheirBytes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, valid);
+    const QString path = Naming::pathFromBytes(bytes);
+    QCOMPARE(Naming::pathBytes(path), bytes);
+    QCOMPARE(Naming::isValidUtf8Name(path), valid);
+    // Never the same as the name a lossy decoding would give, which may exist too.
+    if (!valid)
+        QVERIFY(path != QString::fromUtf8(bytes));
+    QVERIFY(!Naming::readableName(path).contains(QChar(0xDCE9)));
 }
 
 void NamingTest::uniqueFileURLNeverExceedsTheByteLimit()

@@ -1,5 +1,6 @@
 #include "naming.h"
 #include "note_file.h"
+#include "recovery_folder.h"
 #include "store_fixture.h"
 
 #include <QDir>
@@ -61,9 +62,13 @@ private slots:
     void commitsAndFlush();
     void saveAllDraftsWritesEverythingAtOnce();
     void changingFoldersSavesTheOldFolderFirst();
-    void changesByOtherProgramsAreNotOverwritten();
+    void foreignChangesAreNeverOverwritten_data();
+    void foreignChangesAreNeverOverwritten();
     void unreadableNotesAreNeverWritten();
+    void unsavedTextOutlivesADeleteElsewhere_data();
     void unsavedTextOutlivesADeleteElsewhere();
+    void unsavedTextIsKeptUntilItIsOnDisk_data();
+    void unsavedTextIsKeptUntilItIsOnDisk();
     void deletedNoteIsNotWrittenBack();
     void savingWithoutAFolderUsesTheNotesOwnFolder();
 };
@@ -200,8 +205,8 @@ void SavingTest::savesFollowTheTitle()
         QVERIFY(!QFile::exists(f.path(file)));
     QCOMPARE(f.note(savedAs).title, title);
     QCOMPARE(f.note(savedAs).fallbackTitle, Naming::baseName(file));
-    QCOMPARE(store.drafts().value(f.path(savedAs)), after);
-    QVERIFY(savedAs == file || !store.drafts().contains(f.path(file)));
+    // Saved text is no draft any more.
+    QVERIFY(store.drafts().isEmpty());
     for (const QString& name : taken)
         QCOMPARE(TestFiles::read(f.path(name)), QByteArray("someone else"));
     // After a reload the note is found under its new name.
@@ -358,8 +363,6 @@ void SavingTest::writeFailures_data()
                                << "File too large";
     QTest::newRow("folder vanished") << "vanished"
                                      << "No such file or directory";
-    QTest::newRow("file deleted behind our back") << "deleted"
-                                                  << "No such file or directory";
 }
 
 void SavingTest::writeFailures()
@@ -382,8 +385,6 @@ void SavingTest::writeFailures()
             limit.emplace(16);
         if (failure == "vanished")
             QVERIFY(QDir().rename(f.folder, moved));
-        if (failure == "deleted")
-            QVERIFY(QFile::remove(f.path("Diary.md")));
         store.commitDraft(note.url);
         settle();
     }
@@ -400,8 +401,6 @@ void SavingTest::writeFailures()
         TestFiles::setReadOnly(f.path("Diary.md"), false);
     if (failure == "vanished")
         QVERIFY(QDir().rename(moved, f.folder));
-    if (failure == "deleted")
-        TestFiles::write(f.path("Diary.md"), "Diary\nday one");
     // A failed save never marked the text saved, so a plain commit still finds it unsaved.
     store.commitDraft(note.url);
     settle();
@@ -479,30 +478,96 @@ void SavingTest::changingFoldersSavesTheOldFolderFirst()
     QVERIFY(store.notes().isEmpty());
 }
 
-void SavingTest::changesByOtherProgramsAreNotOverwritten()
+void SavingTest::foreignChangesAreNeverOverwritten_data()
 {
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("conflict");
+    QTest::newRow("replaced by a rename (sync tool)") << "rename" << true;
+    QTest::newRow("rewritten in place") << "rewrite" << true;
+    QTest::newRow("link pointed elsewhere") << "link" << true;
+    QTest::newRow("made non-UTF-8") << "latin1" << true;
+    QTest::newRow("replaced by a folder") << "folder" << true;
+    QTest::newRow("saved by a second window") << "window" << true;
+    QTest::newRow("noticed by a reload") << "reload" << true;
+    QTest::newRow("touched, same text") << "touch" << false;
+}
+
+void SavingTest::foreignChangesAreNeverOverwritten()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, conflict);
     StoreFixture f;
-    TestFiles::write(f.path("Synced.md"), "Synced\nv1", monday);
-    TestFiles::write(f.path("Mine.md"), "Mine\nv1", monday);
+    const QString outside = f.home.makeFolder("Outside");
+    if (change == "link") {
+        TestFiles::write(outside + "/a.md", "Note\nv1", monday);
+        TestFiles::write(outside + "/b.md", "Note\nb's own text", monday);
+        QVERIFY(QFile::link(outside + "/a.md", f.path("Note.md")));
+    } else {
+        TestFiles::write(f.path("Note.md"), "Note\nv1", monday);
+    }
     NotesStore& store = f.start();
     store.setSaveDelay(60000);
-    // A draft equal to the saved text (the editor echoed it), and a real edit.
-    store.updateDraft(f.note("Synced.md"), "Synced\nv1");
-    store.updateDraft(f.note("Mine.md"), "Mine\nmy edit");
+    QSignalSpy conflicts(&store, &NotesStore::conflictCopySaved);
+    const QString url = f.path("Note.md");
+    store.setSelectedNote(f.note("Note.md"));
+    store.updateDraft(f.note("Note.md"), "Note\nmy typing");
 
-    TestFiles::write(f.path("Synced.md"), "Synced\nv2 from another machine", tuesday);
-    TestFiles::write(f.path("Mine.md"), "Mine\nv2 from another machine", tuesday);
-    store.loadNotes();
+    QByteArray theirs = "Note\nv2 from another device";
+    if (change == "rename" || change == "reload") {
+        TestFiles::write(f.path(".incoming"), theirs);
+        QVERIFY(::rename(QFile::encodeName(f.path(".incoming")), QFile::encodeName(url)) == 0);
+    } else if (change == "rewrite") {
+        QFile file(url);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(theirs);
+    } else if (change == "link") {
+        theirs = "Note\nb's own text";
+        QVERIFY(QFile::remove(url));
+        QVERIFY(QFile::link(outside + "/b.md", url));
+    } else if (change == "latin1") {
+        theirs = "Note\ncaf\xE9";
+        TestFiles::write(url, theirs, tuesday);
+    } else if (change == "folder") {
+        QVERIFY(QFile::remove(url));
+        QVERIFY(QDir().mkdir(url));
+    } else if (change == "window") {
+        theirs = "Note\nfrom the other window";
+        NotesStore other(f.services());
+        settle();
+        Note there = other.notes().first();
+        there.content = theirs;
+        QVERIFY(other.saveNote(there));
+    } else if (change == "touch") {
+        theirs = "Note\nmy typing";
+        TestFiles::write(url, "Note\nv1", tuesday);
+    }
+    if (change == "reload")
+        store.loadNotes();
+    else
+        store.commitDraft(url);
     settle();
-    QCOMPARE(store.drafts().value(f.path("Synced.md")),
-             QStringLiteral("Synced\nv2 from another machine"));
 
-    QVERIFY(store.saveAllDrafts());
-    store.flushPendingSave();
-    store.commitDraft(f.path("Synced.md"));
-    settle();
-    QCOMPARE(TestFiles::read(f.path("Synced.md")), QByteArray("Synced\nv2 from another machine"));
-    QCOMPARE(TestFiles::read(f.path("Mine.md")), QByteArray("Mine\nmy edit"));
+    QVERIFY(f.alerts.shown.isEmpty());
+    QVERIFY(store.drafts().isEmpty());
+    const QString copy = f.path("Note (conflict 2026-03-14 092653).md");
+    if (!conflict) {
+        QCOMPARE(TestFiles::read(url), theirs);
+        QVERIFY(!QFile::exists(copy));
+        return;
+    }
+    // Both versions are on disk, and the user's own is the one in front of them.
+    QCOMPARE(TestFiles::read(copy), QByteArray("Note\nmy typing"));
+    if (change == "folder")
+        QVERIFY(QFileInfo(url).isDir());
+    else
+        QCOMPARE(TestFiles::read(url), theirs);
+    if (change == "link")
+        QCOMPARE(TestFiles::read(outside + "/a.md"), QByteArray("Note\nv1"));
+    QCOMPARE(store.selectedNote()->url, copy);
+    QCOMPARE(conflicts.size(), 1);
+    QCOMPARE(conflicts[0], QVariantList({url, copy}));
+    if (change != "folder")
+        QCOMPARE(f.note("Note.md").content.toUtf8(), change == "latin1" ? "" : theirs);
 }
 
 void SavingTest::unreadableNotesAreNeverWritten()
@@ -529,8 +594,16 @@ void SavingTest::unreadableNotesAreNeverWritten()
     QCOMPARE(TestFiles::read(f.path("Latin.md")), latin1);
 }
 
+void SavingTest::unsavedTextOutlivesADeleteElsewhere_data()
+{
+    QTest::addColumn<bool>("reload");
+    QTest::newRow("the next save makes the file again") << false;
+    QTest::newRow("a reload keeps the note and saves it") << true;
+}
+
 void SavingTest::unsavedTextOutlivesADeleteElsewhere()
 {
+    QFETCH(bool, reload);
     StoreFixture f;
     TestFiles::write(f.path("Draft.md"), "Draft", monday);
     TestFiles::write(f.path("Clean.md"), "Clean", monday);
@@ -538,19 +611,81 @@ void SavingTest::unsavedTextOutlivesADeleteElsewhere()
     store.setSaveDelay(60000);
     store.setSelectedNote(f.note("Draft.md"));
     store.updateDraft(f.note("Draft.md"), "Draft\nhalf a thought");
-    store.updateDraft(f.note("Clean.md"), "Clean"); // viewed, never edited
+    store.updateDraft(f.note("Clean.md"), "Clean"); // typed and undone: nothing unsaved
 
     // A sync tool removes both files.
     QFile::remove(f.path("Draft.md"));
     QFile::remove(f.path("Clean.md"));
-    store.loadNotes();
+    if (reload)
+        store.loadNotes();
+    else
+        QVERIFY(store.saveAllDrafts());
     settle();
 
     QCOMPARE(TestFiles::entries(f.folder), QStringList({"Draft.md"}));
     QCOMPARE(TestFiles::read(f.path("Draft.md")), QByteArray("Draft\nhalf a thought"));
-    QCOMPARE(f.titles(), QStringList({"Draft"}));
     QCOMPARE(store.selectedNote()->url, f.path("Draft.md"));
     QVERIFY(f.alerts.shown.isEmpty());
+}
+
+void SavingTest::unsavedTextIsKeptUntilItIsOnDisk_data()
+{
+    QTest::addColumn<QString>("ending");
+    QTest::newRow("quit anyway") << "quit anyway";
+    QTest::newRow("don't quit") << "stay";
+    QTest::newRow("signal") << "signal";
+}
+
+void SavingTest::unsavedTextIsKeptUntilItIsOnDisk()
+{
+    QFETCH(QString, ending);
+    StoreFixture f;
+    TestFiles::write(f.path("Locked.md"), "Locked", monday);
+    TestFiles::write(f.path("Open.md"), "Open", monday);
+    const QString other = f.home.makeFolder("Other");
+    NotesStore& store = f.start();
+    store.setSaveDelay(60000);
+    store.updateDraft(f.note("Locked.md"), "Locked\nkeep me");
+    store.updateDraft(f.note("Open.md"), "Open\nsaved");
+    TestFiles::setReadOnly(f.path("Locked.md"), true);
+
+    // One failure does not stop the others.
+    QVERIFY(!store.saveAllDrafts());
+    QCOMPARE(TestFiles::read(f.path("Open.md")), QByteArray("Open\nsaved"));
+    // Neither another folder nor a reload drops the text; it never lands in the new folder.
+    store.setFolderURL(other);
+    settle();
+    QVERIFY(store.notes().isEmpty());
+    QCOMPARE(store.drafts().keys(), QStringList({f.path("Locked.md")}));
+    QCOMPARE(TestFiles::entries(other), QStringList());
+    f.alerts.shown.clear();
+
+    if (ending == "signal") {
+        store.saveBeforeExit();
+        QVERIFY(f.alerts.shown.isEmpty());
+    } else {
+        f.alerts.answerNext(ending == "stay");
+        QCOMPARE(store.prepareToQuit(), ending != "stay");
+        QCOMPARE(f.alerts.shown.size(), 2);
+        QCOMPARE(f.alerts.shown[0].informativeText, QStringLiteral("Permission denied"));
+        f.alerts.expect(1, "Some notes couldn’t be saved",
+                        "Their text is still here. If you quit anyway, it is kept in “" +
+                            RecoveryFolder::path() + "”.",
+                        AlertService::Style::Warning, {"Don’t Quit", "Quit Anyway"});
+    }
+    QCOMPARE(TestFiles::read(f.path("Locked.md")), QByteArray("Locked"));
+    if (ending == "stay") {
+        QCOMPARE(store.drafts().value(f.path("Locked.md")), QStringLiteral("Locked\nkeep me"));
+        QVERIFY(!RecoveryFolder::hasFiles());
+        return;
+    }
+    QVERIFY(store.drafts().isEmpty());
+    const QString recovered = RecoveryFolder::path();
+    QCOMPARE(recovered, f.home.path() + "/.local/state/quillbox/recovered");
+    QCOMPARE(TestFiles::entries(recovered), QStringList({"Locked.md", "Locked.md.origin"}));
+    QCOMPARE(TestFiles::read(recovered + "/Locked.md"), QByteArray("Locked\nkeep me"));
+    QCOMPARE(TestFiles::read(recovered + "/Locked.md.origin"),
+             QFile::encodeName(f.folder) + "\nLocked.md\n");
 }
 
 void SavingTest::deletedNoteIsNotWrittenBack()

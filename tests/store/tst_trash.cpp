@@ -33,6 +33,8 @@ private slots:
     void makesTheDataFolderRatherThanUseTheWorkingFolder();
     void refusals_data();
     void refusals();
+    void longNamesFitTheTrash();
+    void otherMountsUseTheirOwnTrash_data();
     void otherMountsUseTheirOwnTrash();
 };
 
@@ -133,25 +135,71 @@ void TrashTest::refusals()
         QCOMPARE(TestFiles::entries(trashed + "/files"), QStringList());
 }
 
+void TrashTest::longNamesFitTheTrash()
+{
+    TestHome home;
+    // The longest name a note can have: ".trashinfo" would not fit after it.
+    const QString note = home.makeFolder("Notes") + "/" + QString(252, u'n') + ".md";
+    TestFiles::write(note, "long");
+    FreedesktopTrash trash;
+    QCOMPARE(trash.moveToTrash(note), 0);
+    const QStringList files = TestFiles::entries(dataHome() + "/Trash/files");
+    QCOMPARE(files.size(), 1);
+    QVERIFY(files[0].endsWith(".md"));
+    QCOMPARE(TestFiles::read(dataHome() + "/Trash/files/" + files[0]), QByteArray("long"));
+    QCOMPARE(TestFiles::entries(dataHome() + "/Trash/info"),
+             QStringList({files[0] + ".trashinfo"}));
+    QVERIFY(TestFiles::read(dataHome() + "/Trash/info/" + files[0] + ".trashinfo")
+                .contains(QString(252, u'n').toUtf8() + ".md\n"));
+}
+
+void TrashTest::otherMountsUseTheirOwnTrash_data()
+{
+    QTest::addColumn<QString>("shared");
+    QTest::addColumn<bool>("usesShared");
+    QTest::newRow("no shared trash") << "" << false;
+    QTest::newRow("shared, sticky, ours with 0700") << "sticky" << true;
+    QTest::newRow("shared, but ours readable by others") << "sticky, 0755" << false;
+    QTest::newRow("shared, not sticky") << "plain" << false;
+    QTest::newRow("shared is a link") << "link" << false;
+}
+
 void TrashTest::otherMountsUseTheirOwnTrash()
 {
+    QFETCH(QString, shared);
+    QFETCH(bool, usesShared);
     TestHome home;
     const QString mount = QStringLiteral("/dev/shm");
     QDir().mkpath(dataHome());
     if (!QFileInfo(mount).isDir() || !QFileInfo(mount).isWritable() ||
-        deviceOf(mount) == deviceOf(dataHome()))
-        QSKIP("no second writable mount to move a note from");
+        deviceOf(mount) == deviceOf(dataHome()) || QFileInfo::exists(mount + "/.Trash"))
+        QSKIP("no second writable mount of our own to move a note from");
     QTemporaryDir folder(mount + "/quillbox-test-XXXXXX");
     const QString note = folder.path() + "/Away.md";
     TestFiles::write(note, "away");
-    const QString ownTrash = mount + "/.Trash-" + QString::number(::getuid());
+    const QString uid = QString::number(::getuid());
+    const QString sharedTrash = mount + "/.Trash";
+    const QString ownTrash = mount + "/.Trash-" + uid;
     const bool existed = QFileInfo::exists(ownTrash);
+    if (shared == "link") {
+        QVERIFY(QDir().mkdir(folder.path() + "/sticky"));
+        ::chmod(QFile::encodeName(folder.path() + "/sticky"), 01777);
+        QVERIFY(QFile::link(folder.path() + "/sticky", sharedTrash));
+    } else if (!shared.isEmpty()) {
+        QVERIFY(QDir().mkdir(sharedTrash));
+        ::chmod(QFile::encodeName(sharedTrash), shared == "plain" ? 0777 : 01777);
+        QVERIFY(QDir().mkdir(sharedTrash + "/" + uid));
+        ::chmod(QFile::encodeName(sharedTrash + "/" + uid), shared.endsWith("0755") ? 0755 : 0700);
+    }
 
     FreedesktopTrash trash;
     const int result = trash.moveToTrash(note);
+    const QString used = usesShared ? sharedTrash + "/" + uid : ownTrash;
     const QString name = Naming::fileName(folder.path());
-    const QByteArray info = TestFiles::read(ownTrash + "/info/Away.md.trashinfo");
-    const QByteArray moved = TestFiles::read(ownTrash + "/files/Away.md");
+    const QByteArray info = TestFiles::read(used + "/info/Away.md.trashinfo");
+    const QByteArray moved = TestFiles::read(used + "/files/Away.md");
+    QFile::remove(sharedTrash);
+    QDir(sharedTrash).removeRecursively();
     QFile::remove(ownTrash + "/info/Away.md.trashinfo");
     QFile::remove(ownTrash + "/files/Away.md");
     if (!existed)

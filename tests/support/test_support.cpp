@@ -15,6 +15,7 @@ TestHome::TestHome()
     qputenv("HOME", m_dir.path().toUtf8());
     qputenv("XDG_CONFIG_HOME", (m_dir.path() + "/config").toUtf8());
     qputenv("XDG_DATA_HOME", (m_dir.path() + "/data").toUtf8());
+    qunsetenv("XDG_STATE_HOME");
     qunsetenv("XDG_DOCUMENTS_DIR");
     qunsetenv("APP_SANDBOX_CONTAINER_ID");
 }

@@ -1,5 +1,7 @@
 #include "app_notifier.h"
 #include "content_view.h"
+#include "empty_detail_view.h"
+#include "message_bar.h"
 #include "note_editor.h"
 #include "notes_list_model.h"
 #include "store_fixture.h"
@@ -10,6 +12,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QToolBar>
@@ -89,6 +92,8 @@ private slots:
     void unreadableNoteIsReadOnly();
     void applicationStates();
     void changesFromOtherProgramsReachTheEditor();
+    void viewingNeverWritesAndEditsKeepTheFormat_data();
+    void viewingNeverWritesAndEditsKeepTheFormat();
     void focusSearchOnTheNextTurn();
     void printNoteUsesTheEditorsText();
     void chooserOpensWithoutAFolder();
@@ -191,7 +196,7 @@ void ContentViewTest::deselectingShowsTheEmptyDetail()
     settle();
     QVERIFY(!w.f.store().selectedNote());
     QVERIFY(!window.showsEditor());
-    auto* empty = window.findChild<QLabel*>();
+    auto* empty = window.findChild<EmptyDetailView*>();
     QVERIFY(empty && empty->isVisible());
     QCOMPARE(empty->text(), QStringLiteral("No note selected"));
     // The editor committed what it showed when it went away.
@@ -342,13 +347,75 @@ void ContentViewTest::changesFromOtherProgramsReachTheEditor()
     QCOMPARE(w.highlighted(), QStringLiteral("Trip"));
     QCOMPARE(window.notesList()->verticalScrollBar()->value(), scrolled);
 
-    // Edited here: the user's text stays, and is what gets saved.
+    // Edited here: both texts are kept, the user's in front, and the window says where.
     window.editor()->textEdit()->moveCursor(QTextCursor::End);
     QTest::keyClicks(window.editor()->textEdit(), "!");
     TestFiles::write(w.f.path("Trip.md"), "Trip\nchanged again elsewhere", tuesday);
     window.applicationStateChanged(Qt::ApplicationActive);
     settle();
     QCOMPARE(w.editorText(), QStringLiteral("Trip\ntrain at 7 (from the laptop)!"));
+    QCOMPARE(w.highlighted(), QStringLiteral("Trip (conflict 2026-03-14 092653)"));
+    QCOMPARE(TestFiles::read(w.f.path("Trip.md")), QByteArray("Trip\nchanged again elsewhere"));
+    QVERIFY(window.messageBar()->isVisible());
+    QCOMPARE(window.messageBar()->text(),
+             QStringLiteral("Another program changed “Trip.md” while you were editing it. Your "
+                            "text was saved as “Trip (conflict 2026-03-14 092653).md”; the other "
+                            "version was kept as it is."));
+    QTest::mouseClick(window.messageBar()->dismissButton(), Qt::LeftButton);
+    QVERIFY(!window.messageBar()->isVisible());
+}
+
+void ContentViewTest::viewingNeverWritesAndEditsKeepTheFormat_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("savedAs");
+    QTest::addColumn<QByteArray>("edited"); // after Return and "x" at the end
+    QTest::newRow("CRLF") << QByteArray("Note\r\nline\r\n") << "Note.md"
+                          << QByteArray("Note\r\nline\r\n\r\nx");
+    QTest::newRow("CR") << QByteArray("Note\rline") << "Note.md" << QByteArray("Note\rline\rx");
+    QTest::newRow("mixed: the first ending") << QByteArray("Note\r\nline\nmore\rend") << "Note.md"
+                                             << QByteArray("Note\r\nline\r\nmore\r\nend\r\nx");
+    QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBFNote\nline") << "Note.md"
+                                     << QByteArray("\xEF\xBB\xBFNote\nline\nx");
+    QTest::newRow("no-break space, line separator") << QByteArray("Note\xC2\xA0"
+                                                                  "A\xE2\x80\xA8"
+                                                                  "B")
+                                                    << "Note A.md"
+                                                    << QByteArray("Note\xC2\xA0"
+                                                                  "A\xE2\x80\xA8"
+                                                                  "B\nx");
+    QTest::newRow("first line is not the name")
+        << QByteArray("Agenda\nitems") << "Agenda.md" << QByteArray("Agenda\nitems\nx");
+}
+
+void ContentViewTest::viewingNeverWritesAndEditsKeepTheFormat()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, savedAs);
+    QFETCH(QByteArray, edited);
+    WindowFixture w;
+    TestFiles::write(w.f.path("Note.md"), bytes, QDateTime(QDate(2026, 3, 5), QTime(9, 0)));
+    ContentView& window = w.open();
+    const QStringList files = TestFiles::entries(w.f.folder);
+    QCOMPARE(w.f.store().selectedNote()->url, w.f.path("Note.md"));
+
+    // Shown, left, shown again, the application left: nothing was typed, nothing is written.
+    w.clickRow("Trip");
+    w.clickRow("Note");
+    window.applicationStateChanged(Qt::ApplicationInactive);
+    QTest::qWait(3 * w.f.store().saveDelay());
+    settle();
+    QVERIFY(w.f.store().drafts().isEmpty());
+    QCOMPARE(TestFiles::entries(w.f.folder), files);
+    QCOMPARE(TestFiles::read(w.f.path("Note.md")), bytes);
+
+    QPlainTextEdit* edit = window.editor()->textEdit();
+    edit->moveCursor(QTextCursor::End);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QTest::keyClicks(edit, "x");
+    window.applicationStateChanged(Qt::ApplicationInactive);
+    settle();
+    QCOMPARE(TestFiles::read(w.f.path(savedAs)), edited);
 }
 
 void ContentViewTest::focusSearchOnTheNextTurn()
