@@ -1,16 +1,28 @@
 #!/usr/bin/env bash
-# The built application, driven as a person would under a virtual X server: New Note with
-# Ctrl+N, typing, the pause that saves and renames, then SIGTERM straight after more typing.
+# The built application, driven as a person would under a virtual X server: a CRLF note only
+# looked at past the pause is left byte for byte; New Note with Ctrl+N, typing, the pause that
+# saves and renames, then SIGTERM straight after more typing; last, a save that fails (its
+# folder deleted) and SIGTERM while its alert is open: the text goes to the recovery folder.
 set -euo pipefail
 source "$(dirname "$0")/e2e_lib.sh" "$@"
 notes="$work/Notes"
 mkdir -p "$notes" "$work/config/quillbox"
 printf '[General]\nNotesFolderBookmark=@ByteArray(%s)\n' "$notes" >"$work/config/quillbox/quillbox.conf"
+crlf=$'Windows note\r\nwritten elsewhere\r\n'
+printf '%s' "$crlf" >"$notes/Windows note.md"
+start_app() {
+    "$bin" >>"$work/app.log" 2>&1 &
+    app=$!
+    win=$(timeout 20 xdotool search --sync --onlyvisible --name '^Quillbox$' | head -1) ||
+        fail "no window"
+    xdotool windowfocus --sync "$win" 2>/dev/null
+}
+same_bytes() { [ "$(od -c "$1")" = "$(printf '%s' "$2" | od -c)" ]; }
 
-"$bin" >"$work/app.log" 2>&1 &
-app=$!
-win=$(timeout 20 xdotool search --sync --onlyvisible --name '^Quillbox$' | head -1) || fail "no window"
-xdotool windowfocus --sync "$win" 2>/dev/null
+start_app
+# The CRLF note is the newest, so it is shown; nothing is typed into it.
+sleep 3.5
+same_bytes "$notes/Windows note.md" "$crlf" || fail "viewing rewrote the CRLF note"
 
 xdotool key ctrl+n
 wait_for 10 has_file "$notes/Daily Notes - *.md" || fail "Ctrl+N made no note"
@@ -29,4 +41,21 @@ xdotool type --delay 20 "eggs"
 terminate
 file_is "$notes/Shopping list.md" "$(printf 'Shopping list\nmilk\neggs')" ||
     fail "text typed just before SIGTERM was lost: $(cat "$notes/Shopping list.md")"
-echo "PASS: new note, save, rename and SIGTERM"
+same_bytes "$notes/Windows note.md" "$crlf" || fail "quitting rewrote the CRLF note"
+
+start_app
+xdotool mousemove --window "$win" 450 200 click 1
+xdotool key ctrl+End
+xdotool type --delay 20 " bread"
+rm -rf "$notes"
+# The save fails and says so in an alert, which is modal; the signal must not wait for it.
+alert_open() { [ "$(xdotool search --onlyvisible --name '^Quillbox$' | wc -l)" -ge 2 ]; }
+wait_for 15 alert_open || fail "no alert for the failed save"
+kill -TERM "$app"
+wait_for 5 eval '! kill -0 "$app" 2>/dev/null' || fail "SIGTERM left quillbox running"
+wait "$app" || fail "quillbox exited with $?"
+app=0
+recovered="$work/.local/state/quillbox/recovered/Shopping list.md"
+file_is "$recovered" "$(printf 'Shopping list\nmilk\neggs bread')" ||
+    fail "the unsaved text was not recovered: $(cat "$recovered" 2>&1)"
+echo "PASS: viewing, new note, save, rename, SIGTERM, recovery"
