@@ -177,6 +177,11 @@ void ContentViewTest::switchingNotesSavesTheOneLeft()
     QPlainTextEdit* edit = window.editor()->textEdit();
     edit->moveCursor(QTextCursor::End);
     QTest::keyClicks(edit, " and more");
+    // The note left is on disk before the next one is shown, with no turn of the event loop
+    // in between: a crash while a large note loads cannot take the text with it.
+    connect(&w.f.store(), &NotesStore::selectedNoteChanged, this, [&] {
+        QCOMPARE(TestFiles::read(w.f.path("Ideas.md")), QByteArray("Ideas\nplain text and more"));
+    });
     w.clickRow("Groceries");
     QCOMPARE(w.editorText(), QStringLiteral("Groceries\nmilk"));
     QCOMPARE(TestFiles::read(w.f.path("Ideas.md")), QByteArray("Ideas\nplain text and more"));
