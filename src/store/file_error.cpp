@@ -58,9 +58,9 @@ FileError FileError::fileNotRenamed(const QString& from, const QString& to, int 
 
 FileError FileError::fileNotRemoved(const QString& path, int code)
 {
-    return make(
-        QStringLiteral("The file %1 couldn’t be deleted.").arg(quoted(Naming::readableName(Naming::fileName(path)))),
-        code);
+    return make(QStringLiteral("The file %1 couldn’t be deleted.")
+                    .arg(quoted(Naming::readableName(Naming::fileName(path)))),
+                code);
 }
 
 FileError FileError::folderNotCreated(const QString& folder, int code)
@@ -72,7 +72,7 @@ FileError FileError::folderNotCreated(const QString& folder, int code)
 
 FileError FileError::textNotRecovered(const QString& folder, int code)
 {
-    return make(QStringLiteral("The unsaved text couldn’t be kept in the folder %1.")
-                    .arg(quoted(folder)),
-                code);
+    return make(
+        QStringLiteral("The unsaved text couldn’t be kept in the folder %1.").arg(quoted(folder)),
+        code);
 }

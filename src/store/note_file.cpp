@@ -113,7 +113,7 @@ mode_t newFileMode()
 
 // keepOwner: the file being replaced, whose owner the new one takes where we may say so.
 NoteFile::Written replaceWith(const QByteArray& target, const QByteArray& bytes, mode_t mode,
-                             const struct stat* keepOwner = nullptr)
+                              const struct stat* keepOwner = nullptr)
 {
     QByteArray temp;
     const QByteArray folder = folderOf(target);

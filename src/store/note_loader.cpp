@@ -4,6 +4,7 @@
 #include "note_file.h"
 
 #include <QFile>
+#include <QHash>
 #include <QRandomGenerator>
 #include <QTimeZone>
 
@@ -88,6 +89,7 @@ namespace {
 struct Entry
 {
     QByteArray name;
+    const Note* previous = nullptr; // the record the last load made of this file
 };
 
 // Reads one listed entry into a record; false when it is not a note (not a regular file
@@ -96,6 +98,12 @@ bool readEntry(int dirFd, const Entry& entry, const QString& folder, Note& note)
 {
     struct stat st;
     QByteArray bytes;
+    // A file that is still the one read last time keeps its record: one stat, no read.
+    if (entry.previous && ::fstatat(dirFd, entry.name.constData(), &st, 0) == 0 &&
+        S_ISREG(st.st_mode) && FileIdentity::of(st) == entry.previous->identity) {
+        note = *entry.previous;
+        return true;
+    }
     // Non-blocking, so that a pipe that happens to carry the extension cannot stall us.
     const int fd =
         ::openat(dirFd, entry.name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
@@ -136,9 +144,13 @@ bool readEntry(int dirFd, const Entry& entry, const QString& folder, Note& note)
 
 } // namespace
 
-NoteLoader::Result NoteLoader::load(const QString& folder)
+NoteLoader::Result NoteLoader::load(const QString& folder, const QList<Note>& previous)
 {
     Result result;
+    QHash<QString, const Note*> known;
+    known.reserve(previous.size());
+    for (const Note& note : previous)
+        known.insert(note.url, &note);
     std::unique_ptr<DIR, DirCloser> dir(::opendir(Naming::pathBytes(folder).constData()));
     if (!dir) {
         result.error = FileError::folderNotOpened(folder, errno);
@@ -155,8 +167,16 @@ NoteLoader::Result NoteLoader::load(const QString& folder)
         if (entry->d_type != DT_REG && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
             continue;
         QByteArray name(entry->d_name);
-        if (Naming::isNoteFileName(Naming::pathFromBytes(name)))
-            entries.push_back({std::move(name)});
+        const QString decoded = Naming::pathFromBytes(name);
+        if (Naming::isNoteFileName(decoded))
+            entries.push_back({std::move(name), known.take(folder + QLatin1Char('/') + decoded)});
+    }
+    // What is left of the known records vanished from the listing; one of them may be here
+    // under a new name (another program renamed it), recognised by its inode.
+    QHash<QPair<quint64, quint64>, const Note*> vanished;
+    for (const Note* note : std::as_const(known)) {
+        if (note->identity.isValid())
+            vanished.insert({note->identity.device, note->identity.inode}, note);
     }
 
     // Reading and decoding thousands of files is the whole cost of a load; the cores share it
@@ -181,8 +201,15 @@ NoteLoader::Result NoteLoader::load(const QString& folder)
     for (size_t i = 0; i < entries.size(); ++i) {
         if (!isNote[i])
             continue;
-        notes[i].id = newId();
-        result.notes.append(std::move(notes[i]));
+        Note& note = notes[i];
+        // The same file keeps its id, so that its row and the selection stay where they are.
+        const Note* before = entries[i].previous;
+        if (!before && !vanished.isEmpty())
+            before = vanished.take({note.identity.device, note.identity.inode});
+        if (before && before->url != note.url)
+            result.renamed.append({before->url, note.url});
+        note.id = before ? before->id : newId();
+        result.notes.append(std::move(note));
     }
     notes.clear();
 #ifdef __GLIBC__

@@ -4,6 +4,7 @@
 #include "note.h"
 
 #include <QList>
+#include <QPair>
 #include <optional>
 
 // Reads a notes folder into records: its visible entries ending in ".md" that are regular
@@ -15,8 +16,12 @@ public:
     {
         QList<Note> notes;
         std::optional<FileError> error; // the folder itself could not be listed
+        // Files another program renamed since the previous load: (from, to).
+        QList<QPair<QString, QString>> renamed;
     };
 
-    static Result load(const QString& folder);
+    // previous: the records of the last load. Files whose identity is unchanged keep their
+    // record without being read, and every file keeps its record's id.
+    static Result load(const QString& folder, const QList<Note>& previous = {});
     static QUuid newId();
 };

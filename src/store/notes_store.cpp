@@ -13,8 +13,10 @@
 #include "trash_service.h"
 
 #include <QDir>
+#include <QFutureWatcher>
 #include <QPointer>
 #include <QSet>
+#include <QtConcurrent>
 
 #include <algorithm>
 #include <cerrno>
@@ -288,7 +290,34 @@ void NotesStore::loadNotesNow()
         setSelectedNote(std::nullopt);
         return;
     }
-    NoteLoader::Result loaded = NoteLoader::load(m_folderURL);
+    if (m_loadRunning) {
+        m_loadAgain = true;
+        return;
+    }
+    // Listing, stat-ing and reading happen on another thread: the window keeps painting, and
+    // saves made meanwhile win over what the load saw of their files.
+    m_loadRunning = true;
+    m_touchedDuringLoad.clear();
+    const QString folder = m_folderURL;
+    auto* watcher = new QFutureWatcher<NoteLoader::Result>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, folder] {
+        watcher->deleteLater();
+        defer([this, loaded = watcher->result(), folder]() mutable {
+            m_loadRunning = false;
+            if (folder == m_folderURL)
+                applyLoaded(std::move(loaded));
+            if (m_loadAgain) {
+                m_loadAgain = false;
+                loadNotes();
+            }
+        });
+    });
+    watcher->setFuture(QtConcurrent::run(
+        [folder, previous = m_notes] { return NoteLoader::load(folder, previous); }));
+}
+
+void NotesStore::applyLoaded(NoteLoader::Result loaded)
+{
     if (loaded.error) {
         // Every activation reloads: a folder that is gone would otherwise raise the same
         // alert each time the user comes back to the window.
@@ -300,17 +329,31 @@ void NotesStore::loadNotesNow()
         return;
     }
     m_lastLoadError.clear();
+    // Our own changes made while the load ran are newer than anything it read of those files.
+    if (!m_touchedDuringLoad.isEmpty()) {
+        loaded.notes.removeIf(
+            [&](const Note& note) { return m_touchedDuringLoad.contains(note.url); });
+        for (const QString& url : std::as_const(m_touchedDuringLoad)) {
+            const qsizetype index = indexOf(url);
+            if (index >= 0)
+                loaded.notes.append(m_notes.at(index));
+        }
+        m_touchedDuringLoad.clear();
+    }
+    QString selected = m_selectedNote ? m_selectedNote->url : QString();
+    for (const auto& [from, to] : std::as_const(loaded.renamed)) {
+        if (selected == from)
+            selected = to;
+        followRename(from, to, {});
+    }
     reconcileDrafts(loaded.notes);
     changeNotes([&](QList<Note>& notes) { notes = std::move(loaded.notes); }, false);
 
-    if (m_selectedNote) {
-        const qsizetype index = indexOf(m_selectedNote->url);
-        if (index >= 0) {
-            setSelectedNote(m_notes.at(index));
-            return;
-        }
-    }
-    selectNewest();
+    const qsizetype index = selected.isEmpty() ? -1 : indexOf(selected);
+    if (index >= 0)
+        setSelectedNote(m_notes.at(index));
+    else
+        selectNewest();
 }
 
 // The drafts outlive every reload. A draft whose note vanished from the listing keeps its
@@ -453,6 +496,8 @@ NotesStore::Saved NotesStore::saveDraft(const QString& url)
 // Updates or adds the record of a note just written, and keeps it in date order.
 void NotesStore::recordSaved(const QString& oldUrl, const Note& saved)
 {
+    m_touchedDuringLoad.insert(oldUrl);
+    m_touchedDuringLoad.insert(saved.url);
     qsizetype index = indexOf(saved.url);
     if (index < 0)
         index = indexOf(oldUrl);
@@ -533,6 +578,8 @@ NotesStore::Saved NotesStore::keepAsConflictCopy(const QString& url, const Draft
 
 void NotesStore::followRename(const QString& from, const QString& to, const QString& title)
 {
+    m_touchedDuringLoad.insert(from);
+    m_touchedDuringLoad.insert(to);
     const auto draft = m_drafts.find(from);
     if (draft != m_drafts.end()) {
         Draft moved = *draft;
@@ -551,7 +598,8 @@ void NotesStore::followRename(const QString& from, const QString& to, const QStr
     changeNotes(
         [&](QList<Note>& notes) {
             notes[index].url = to;
-            notes[index].title = title;
+            if (!title.isEmpty())
+                notes[index].title = title;
         },
         m_notesSorted);
     if (selected)
@@ -722,6 +770,7 @@ void NotesStore::createNote()
     note.content = name;
     note.identity = written.identity;
     note.lastModified = m_services.clock.now();
+    m_touchedDuringLoad.insert(note.url);
     changeNotes([&](QList<Note>& notes) { notes.append(note); }, false);
     setSelectedNote(note);
     emit noteCreated();
@@ -764,6 +813,7 @@ void NotesStore::deleteSelectedNote()
             return;
         }
     }
+    m_touchedDuringLoad.insert(note.url);
     changeNotes(
         [&](QList<Note>& notes) {
             notes.removeIf([&](const Note& n) { return n.url == note.url; });

@@ -3,11 +3,13 @@
 #include "alert_service.h"
 #include "draft.h"
 #include "note.h"
+#include "note_loader.h"
 #include "store_services.h"
 
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QTimer>
 #include <functional>
 #include <optional>
@@ -112,6 +114,7 @@ private:
     };
 
     void loadNotesNow();
+    void applyLoaded(NoteLoader::Result loaded);
     void setDraftText(const QString& url, const QString& text);
     Saved saveDraft(const QString& url);
     Saved keepAsConflictCopy(const QString& url, const Draft& draft);
@@ -143,6 +146,9 @@ private:
     bool m_quiet = false;
     // A folder that cannot be listed is reported once, not at every activation.
     QString m_lastLoadError;
+    bool m_loadRunning = false;
+    bool m_loadAgain = false;
+    QSet<QString> m_touchedDuringLoad;
 
     QList<std::function<void()>> m_deferred;
     bool m_deferredScheduled = false;

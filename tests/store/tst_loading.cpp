@@ -26,6 +26,7 @@ private slots:
     void unreadableFilesAreListedEmptyAndMarked();
     void newestFirstWithStableTies();
     void selectionSurvivesReload();
+    void reloadsReadOnlyWhatChanged();
     void listingFailureKeepsTheListAndTellsTheUser();
     void everyFolderAssignmentReloads();
     void search_data();
@@ -173,7 +174,8 @@ void LoadingTest::selectionSurvivesReload()
     settle();
     QCOMPARE(store.selectedNote()->url, f.path("A.md"));
     QCOMPARE(store.selectedNote()->content, QStringLiteral("a changed elsewhere"));
-    QVERIFY(store.selectedNote()->id != before);
+    // Still the same note to the list and the selection.
+    QCOMPARE(store.selectedNote()->id, before);
 
     QFile::remove(f.path("A.md"));
     store.loadNotes();
@@ -185,6 +187,33 @@ void LoadingTest::selectionSurvivesReload()
     settle();
     QVERIFY(!store.selectedNote());
     QVERIFY(store.notes().isEmpty());
+}
+
+void LoadingTest::reloadsReadOnlyWhatChanged()
+{
+    StoreFixture f;
+    TestFiles::write(f.path("Kept.md"), "kept", monday);
+    TestFiles::write(f.path("Draft.md"), "draft", tuesday);
+    NotesStore& store = f.start();
+    store.setSaveDelay(60000);
+    store.setSelectedNote(f.note("Draft.md"));
+    store.updateDraft(f.note("Draft.md"), "draft\ntyped");
+    const QUuid draftId = f.note("Draft.md").id;
+
+    // Unchanged files are not read again: one that has become unreadable keeps its record.
+    QCOMPARE(::chmod(QFile::encodeName(f.path("Kept.md")).constData(), 0), 0);
+    // Another program renames the note being edited: selection and text follow it.
+    QVERIFY(QFile::rename(f.path("Draft.md"), f.path("Renamed.md")));
+    store.loadNotes();
+    settle();
+
+    QCOMPARE(f.note("Kept.md").content, QStringLiteral("kept"));
+    QCOMPARE(store.selectedNote()->url, f.path("Renamed.md"));
+    QCOMPARE(store.selectedNote()->id, draftId);
+    QCOMPARE(store.drafts(), (QHash<QString, QString>{{f.path("Renamed.md"), "draft\ntyped"}}));
+    QVERIFY(store.saveAllDrafts());
+    QCOMPARE(TestFiles::read(f.path("draft.md")), QByteArray("draft\ntyped"));
+    QCOMPARE(TestFiles::entries(f.folder), QStringList({"Kept.md", "draft.md"}));
 }
 
 void LoadingTest::listingFailureKeepsTheListAndTellsTheUser()

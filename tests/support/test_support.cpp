@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QThreadPool>
 
 #include <csignal>
 #include <grp.h>
@@ -121,8 +122,11 @@ void setReadOnly(const QString& path, bool readOnly)
 
 void settle()
 {
-    for (int round = 0; round < 4; ++round)
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    // Loads run on the thread pool and report back through the event queue.
+    for (int round = 0; round < 8; ++round) {
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::sendPostedEvents();
+    }
 }
 
 void dropRootPrivileges()
