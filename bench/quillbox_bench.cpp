@@ -9,13 +9,16 @@
 #include "notes_store.h"
 #include "print_service.h"
 
-#include <QCoreApplication>
+#include "app_bench.h"
+
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <cstdio>
@@ -54,8 +57,10 @@ public:
 
 void settle()
 {
-    for (int i = 0; i < 4; ++i)
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    for (int i = 0; i < 8; ++i) {
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::sendPostedEvents();
+    }
 }
 
 double msOf(const std::function<void()>& work)
@@ -117,7 +122,9 @@ double bareWriteMs(const QString& path, const QByteArray& bytes)
 
 int runOne(int argc, char** argv, int count)
 {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     QTemporaryDir home;
     qputenv("HOME", home.path().toUtf8());
     qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
@@ -221,6 +228,8 @@ int runOne(int argc, char** argv, int count)
                .arg(renamed / saves, 0, 'f', 2)
                .arg(reference / saves, 0, 'f', 2)
                .arg(renamed / reference, 0, 'f', 2);
+    out.flush();
+    AppBench::run(folder, count, folderMB, {alerts, trash, clock, panel, printer}, out);
     return 0;
 }
 
@@ -235,7 +244,7 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         sizes.append(QByteArray(argv[i]).toInt());
     if (sizes.isEmpty())
-        sizes = {1000, 10000, 50000};
+        sizes = {1000, 10000, 50000, 100000};
     for (const int size : sizes) {
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedChannels);

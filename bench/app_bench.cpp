@@ -1,0 +1,206 @@
+#include "app_bench.h"
+
+#include "app_notifier.h"
+#include "content_view.h"
+#include "note_editor.h"
+#include "note_loader.h"
+#include "notes_list_model.h"
+#include "notes_store.h"
+#include "store_services.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QThreadPool>
+#include <QTimer>
+
+#include <algorithm>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+double elapsedMs(const QElapsedTimer& timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+// Every note file read into memory by one thread: what no start-up can beat by much.
+double readEveryFileMs(const QString& folder)
+{
+    QElapsedTimer timer;
+    timer.start();
+    std::vector<QByteArray> contents;
+    for (const QString& name : QDir(folder).entryList({QStringLiteral("*.md")}, QDir::Files)) {
+        QFile file(folder + QLatin1Char('/') + name);
+        if (file.open(QIODevice::ReadOnly))
+            contents.push_back(file.readAll());
+    }
+    return elapsedMs(timer);
+}
+
+double residentMB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return -1;
+}
+
+// Runs events until done() holds; returns the longest the event loop went without turning.
+double runUntil(const std::function<bool()>& done)
+{
+    QElapsedTimer gap;
+    gap.start();
+    double longest = 0;
+    while (!done()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        longest = std::max(longest, elapsedMs(gap));
+        gap.restart();
+        if (!done())
+            QThread::usleep(200);
+    }
+    return longest;
+}
+
+// What a keystroke costs until the list or the editor shows its result on screen.
+double settleAndPaint(QWidget* widget)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    widget->repaint();
+    return elapsedMs(timer);
+}
+
+double typeInto(QWidget* target, QWidget* painted, QChar key)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QString(key));
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_X, Qt::NoModifier, QString(key));
+    QApplication::sendEvent(target, &press);
+    QApplication::sendEvent(target, &release);
+    settleAndPaint(painted);
+    return elapsedMs(timer);
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+void AppBench::run(const QString& folder, int count, double folderMB, StoreServices services,
+                   QTextStream& out)
+{
+    readEveryFileMs(folder); // warm the cache
+    const double readAll = std::min(readEveryFileMs(folder), readEveryFileMs(folder));
+
+    QElapsedTimer timer;
+    timer.start();
+    NotesStore store(services);
+    AppNotifier notifier;
+    ContentView window(store, notifier);
+    window.show();
+    QCoreApplication::processEvents();
+    const double shown = elapsedMs(timer);
+    runUntil([&] { return window.notesModel()->rowCount() == count; });
+    const double startup = elapsedMs(timer);
+    out << QStringLiteral("start-up, filled list %1 ms (window shown at %2 ms)   read every file "
+                          "%3 ms   ratio %4  (target <= 1.5)\n")
+               .arg(startup, 0, 'f', 0)
+               .arg(shown, 0, 'f', 0)
+               .arg(readAll, 0, 'f', 0)
+               .arg(startup / readAll, 0, 'f', 2);
+    const double rss = residentMB();
+    out << QStringLiteral("memory, window        RSS %1 MB   limit 3 x folder + 40 = %2 MB   "
+                          "ratio %3  (target <= 1)\n")
+               .arg(rss, 0, 'f', 0)
+               .arg(3 * folderMB + 40, 0, 'f', 0)
+               .arg(rss / (3 * folderMB + 40), 0, 'f', 2);
+
+    timer.restart();
+    NoteLoader::load(folder);
+    const double fullLoad = elapsedMs(timer);
+    bool refreshed = false;
+    const auto connection =
+        QObject::connect(&store, &NotesStore::notesChanged, [&] { refreshed = true; });
+    timer.restart();
+    store.loadNotes();
+    const double blocked = runUntil([&] { return refreshed; });
+    const double refresh = elapsedMs(timer);
+    QObject::disconnect(connection);
+    out << QStringLiteral("refresh, no change    %1 ms (UI thread blocked at most %2 ms)   full "
+                          "load %3 ms   ratio %4  (target <= 0.15)\n")
+               .arg(refresh, 0, 'f', 1)
+               .arg(blocked, 0, 'f', 1)
+               .arg(fullLoad, 0, 'f', 0)
+               .arg(refresh / fullLoad, 0, 'f', 2);
+
+    std::vector<double> keystrokes;
+    QLineEdit* search = window.searchField();
+    for (const QString& word : {QStringLiteral("garden"), QStringLiteral("qxqxqx")}) {
+        for (qsizetype length = 1; length <= word.size(); ++length) {
+            timer.restart();
+            search->setText(word.left(length));
+            settleAndPaint(window.notesList()->viewport());
+            keystrokes.push_back(elapsedMs(timer));
+        }
+        search->clear();
+        settleAndPaint(window.notesList()->viewport());
+    }
+    out << QStringLiteral("search keystroke      median %1 ms, worst %2 ms   frame 16 ms   ratio "
+                          "%3 / %4  (targets <= 1 / <= 2)\n")
+               .arg(median(keystrokes), 0, 'f', 1)
+               .arg(*std::max_element(keystrokes.begin(), keystrokes.end()), 0, 'f', 1)
+               .arg(median(keystrokes) / 16, 0, 'f', 2)
+               .arg(*std::max_element(keystrokes.begin(), keystrokes.end()) / 16, 0, 'f', 2);
+
+    // A keystroke in a small note is the reference for one in a 10 MB note.
+    QPlainTextEdit* edit = window.editor()->textEdit();
+    std::vector<double> small;
+    edit->moveCursor(QTextCursor::End);
+    for (int i = 0; i < 15; ++i)
+        small.push_back(typeInto(edit, edit->viewport(), u'x'));
+    const QString big = folder + QStringLiteral("/Big.md");
+    {
+        QFile file(big);
+        if (file.open(QIODevice::WriteOnly)) {
+            const QByteArray line = QByteArray("Big note line with some ordinary words in it\n");
+            file.write(QByteArray("Big\n") + line.repeated(10 * 1024 * 1024 / line.size()));
+        }
+    }
+    refreshed = false;
+    store.loadNotes();
+    runUntil([&] { return store.notes().size() == count + 1; });
+    for (const Note& note : store.notes()) {
+        if (note.url == big)
+            store.setSelectedNote(note);
+    }
+    QCoreApplication::processEvents();
+    edit->moveCursor(QTextCursor::End);
+    std::vector<double> large;
+    for (int i = 0; i < 15; ++i)
+        large.push_back(typeInto(edit, edit->viewport(), u'x'));
+    out << QStringLiteral("keystroke, 10 MB note median %1 ms   small note %2 ms   frame 16 ms   "
+                          "ratio %3  (target <= 1)\n")
+               .arg(median(large), 0, 'f', 1)
+               .arg(median(small), 0, 'f', 2)
+               .arg(median(large) / 16, 0, 'f', 2);
+    store.setSaveDelay(60000);
+    QThreadPool::globalInstance()->waitForDone();
+}
