@@ -219,8 +219,27 @@ QList<Note> NotesStore::filteredNotes() const
     return found;
 }
 
+void NotesStore::takeLiveText() const
+{
+    if (!m_live)
+        return;
+    const LiveText live = std::move(*m_live);
+    m_live.reset();
+    const auto draft = m_drafts.find(live.url);
+    if (draft == m_drafts.end())
+        return;
+    if (const std::optional<QString> text = live.read())
+        draft->text = *text;
+}
+
+bool NotesStore::hasDraft(const QString& url) const
+{
+    return m_drafts.contains(url);
+}
+
 QHash<QString, QString> NotesStore::drafts() const
 {
+    takeLiveText();
     QHash<QString, QString> texts;
     for (auto it = m_drafts.cbegin(); it != m_drafts.cend(); ++it)
         texts.insert(it.key(), it->text);
@@ -229,6 +248,7 @@ QHash<QString, QString> NotesStore::drafts() const
 
 QString NotesStore::textFor(const Note& note) const
 {
+    takeLiveText();
     const auto draft = m_drafts.constFind(note.url);
     return draft != m_drafts.cend() ? draft->text : note.content;
 }
@@ -340,6 +360,7 @@ void NotesStore::applyLoaded(NoteLoader::Result loaded)
         }
         m_touchedDuringLoad.clear();
     }
+    takeLiveText();
     QString selected = m_selectedNote ? m_selectedNote->url : QString();
     for (const auto& [from, to] : std::as_const(loaded.renamed)) {
         if (selected == from)
@@ -391,6 +412,7 @@ void NotesStore::reconcileDrafts(QList<Note>& fresh)
 
 void NotesStore::setDraftText(const QString& url, const QString& text)
 {
+    takeLiveText();
     const auto draft = m_drafts.find(url);
     if (draft != m_drafts.end()) {
         draft->text = text;
@@ -414,6 +436,21 @@ void NotesStore::updateDraft(const Note& note, const QString& text)
     m_saveTimer.start();
 }
 
+void NotesStore::editDraft(const Note& note, std::function<std::optional<QString>()> read)
+{
+    if (m_live && m_live->url != note.url)
+        takeLiveText();
+    if (!m_drafts.contains(note.url)) {
+        const qsizetype index = indexOf(note.url);
+        m_drafts.insert(
+            note.url, Draft{read().value_or(note.content), index >= 0 ? m_notes.at(index) : note});
+    }
+    m_live = LiveText{note.url, std::move(read)};
+    m_pendingNote = note;
+    m_lastEditedUrl = note.url;
+    m_saveTimer.start();
+}
+
 bool NotesStore::saveNote(const Note& note)
 {
     if (!m_drafts.contains(note.url) && indexOf(note.url) < 0)
@@ -424,6 +461,7 @@ bool NotesStore::saveNote(const Note& note)
 
 NotesStore::Saved NotesStore::saveDraft(const QString& url)
 {
+    takeLiveText();
     const auto found = m_drafts.constFind(url);
     if (found == m_drafts.cend())
         return Saved::InPlace;
@@ -578,6 +616,7 @@ NotesStore::Saved NotesStore::keepAsConflictCopy(const QString& url, const Draft
 
 void NotesStore::followRename(const QString& from, const QString& to, const QString& title)
 {
+    takeLiveText();
     m_touchedDuringLoad.insert(from);
     m_touchedDuringLoad.insert(to);
     const auto draft = m_drafts.find(from);
@@ -663,6 +702,7 @@ void NotesStore::flushPendingSaveNow()
 
 bool NotesStore::saveAllDrafts()
 {
+    takeLiveText();
     bool allSaved = true;
     // A save can rename its draft's key or drop it: walk a copy of the keys.
     const QStringList urls = m_drafts.keys();
@@ -677,6 +717,7 @@ bool NotesStore::saveAllDrafts()
 
 bool NotesStore::recoverUnsaved()
 {
+    takeLiveText();
     int firstError = 0;
     const QStringList urls = m_drafts.keys();
     for (const QString& url : urls) {
@@ -790,6 +831,7 @@ void NotesStore::deleteSelectedNote()
         AlertService::Style::Warning, {QStringLiteral("Move to Trash"), QStringLiteral("Cancel")});
     if (!confirmed)
         return;
+    takeLiveText();
     // The Trash keeps what the user last typed. When that cannot be written, or went to a
     // conflict copy because another program changed the file, nothing is deleted.
     if (m_drafts.contains(note.url)) {

@@ -44,7 +44,7 @@ public:
 
     // The unsaved text of every note, by file: the one place it is kept until it is on disk.
     QHash<QString, QString> drafts() const;
-    bool hasDraft(const QString& url) const { return m_drafts.contains(url); }
+    bool hasDraft(const QString& url) const;
     const std::optional<Note>& pendingNote() const { return m_pendingNote; }
     // The text a view should show for a note: its draft, else its saved content.
     QString textFor(const Note& note) const;
@@ -57,6 +57,12 @@ public:
 
     // Immediate operations.
     void updateDraft(const Note& note, const QString& text);
+    // The same for an editor that holds the text: it is read only when something needs it
+    // (a save, a commit, quitting), so a keystroke in a long note does not copy the note.
+    // read gives nothing once the editor is gone.
+    void editDraft(const Note& note, std::function<std::optional<QString>()> read);
+    // Takes the editor's text into the drafts now: before the editor shows something else.
+    void takeLiveText() const;
     // True when the note's text is on disk afterwards: in its file, or in a conflict copy
     // beside it when another program changed the file since we last read it.
     bool saveNote(const Note& note);
@@ -137,7 +143,14 @@ private:
     std::optional<Note> m_selectedNote;
     QString m_searchText;
     QString m_folderURL;
-    QHash<QString, Draft> m_drafts;
+    // Mutable: reading the drafts first takes in the editor's text (takeLiveText).
+    mutable QHash<QString, Draft> m_drafts;
+    struct LiveText
+    {
+        QString url;
+        std::function<std::optional<QString>()> read;
+    };
+    mutable std::optional<LiveText> m_live;
     std::optional<Note> m_pendingNote;
     // The debounce: one timer for the whole store, restarted by every edit.
     QTimer m_saveTimer;

@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -38,6 +39,11 @@ NoteEditor::NoteEditor(NotesStore& store, QWidget* parent)
     connect(m_edit, &QPlainTextEdit::textChanged, this, &NoteEditor::textEdited);
 }
 
+NoteEditor::~NoteEditor()
+{
+    m_store.takeLiveText();
+}
+
 void NoteEditor::setNote(const Note& note)
 {
     // A save that renames keeps the record's id; a reload keeps its file. Only a note that
@@ -58,6 +64,7 @@ void NoteEditor::clear()
 {
     if (!m_hasNote)
         return;
+    m_store.takeLiveText();
     if (m_store.hasDraft(m_note.url))
         m_store.commitDraft(m_note.url);
     m_hasNote = false;
@@ -76,6 +83,8 @@ void NoteEditor::load(bool sameNote)
                                          "could not be read. It is shown read-only, and its "
                                          "file is left as it is."));
     }
+    // Whatever was typed into the text about to be replaced goes to its draft first.
+    m_store.takeLiveText();
     // The same note's text already on screen keeps its cursor, scroll position and undo.
     if (sameNote && this->text() == text)
         return;
@@ -96,7 +105,11 @@ void NoteEditor::textEdited()
 {
     if (m_loading || !m_hasNote || m_note.unreadable)
         return;
-    m_store.updateDraft(m_note, text());
+    m_store.editDraft(m_note, [editor = QPointer<NoteEditor>(this)]() -> std::optional<QString> {
+        if (!editor)
+            return std::nullopt;
+        return editor->text();
+    });
 }
 
 void NoteEditor::focusAtEnd()

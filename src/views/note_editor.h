@@ -17,6 +17,7 @@ class NoteEditor : public QWidget
 
 public:
     explicit NoteEditor(NotesStore& store, QWidget* parent = nullptr);
+    ~NoteEditor() override;
 
     // The store's selection as it is now. A note under another file name is loaded; a newer
     // record of the same file keeps what is on screen.

@@ -20,6 +20,7 @@ export HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" LA
 fail() {
     echo "FAIL: $*"
     find "$work" -name '*.md' -o -name '*.conf' | sort
+    [ -f "$work/app.log" ] && sed 's/^/app: /' "$work/app.log"
     exit 1
 }
 # Polls for a condition, at most $1 seconds.

@@ -38,7 +38,8 @@ xdotool windowfocus --sync "$prefs" 2>/dev/null
 # Choose…, Reveal in File Manager, Copy Path, Refresh Permissions, Clear & Re-select…, Use Default
 xdotool key Tab Tab Tab Tab Tab space
 wait_for 10 remembers "$work/Documents/Notes" || fail "Use Default did not take the default folder"
-contains "$created" "typed before the folder changed" ||
+# The folder is remembered before the old one's drafts are written: wait for the text.
+wait_for 10 contains "$created" "typed before the folder changed" ||
     fail "the old folder's unsaved text was lost: $(cat "$created")"
 [ -d "$work/Documents/Notes" ] || fail "the default folder was not created"
 [ "$(cat "$notes/Hello.md")" = "$(printf 'Hello\nfrom another machine')" ] ||
