@@ -2,11 +2,11 @@
 
 #include "content_view.h"
 #include "folder_preferences.h"
+#include "message_bar.h"
 #include "notes_app_commands.h"
 #include "notes_store.h"
 #include "preferences_view.h"
 #include "recovery_folder.h"
-#include "message_bar.h"
 #include "unix_signal_watcher.h"
 
 #include <QApplication>
@@ -39,10 +39,8 @@ QuillboxApp::QuillboxApp()
     m_window->installEventFilter(this);
     if (RecoveryFolder::hasFiles()) {
         m_window->messageBar()->showMessage(
-            tr("Text that could not be saved earlier is kept in “%1”.")
-                .arg(RecoveryFolder::path()),
-            tr("Show in File Manager"),
-            [this] { m_fileManager.reveal(RecoveryFolder::path()); });
+            tr("Text that could not be saved earlier is kept in “%1”.").arg(RecoveryFolder::path()),
+            tr("Show in File Manager"), [this] { m_fileManager.reveal(RecoveryFolder::path()); });
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QHash>
+#include <QtConcurrent>
 #include <QRandomGenerator>
 #include <QTimeZone>
 
@@ -17,7 +18,7 @@
 #include <malloc.h>
 #endif
 #include <sys/stat.h>
-#include <thread>
+#include <numeric>
 #include <unistd.h>
 #include <vector>
 
@@ -184,18 +185,17 @@ NoteLoader::Result NoteLoader::load(const QString& folder, const QList<Note>& pr
     const int dirFd = ::dirfd(dir.get());
     std::vector<Note> notes(entries.size());
     std::vector<char> isNote(entries.size(), 0);
-    const auto readRange = [&](size_t begin, size_t step) {
-        for (size_t i = begin; i < entries.size(); i += step)
+    // The records come back in listing order whichever thread read them.
+    std::vector<size_t> order(entries.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    if (entries.size() < 64) {
+        for (const size_t i : order)
             isNote[i] = readEntry(dirFd, entries[i], folder, notes[i]);
-    };
-    const size_t workers =
-        entries.size() < 64 ? 1 : qBound(1u, std::thread::hardware_concurrency(), 4u);
-    std::vector<std::thread> threads;
-    for (size_t w = 1; w < workers; ++w)
-        threads.emplace_back(readRange, w, workers);
-    readRange(0, workers);
-    for (std::thread& thread : threads)
-        thread.join();
+    } else {
+        QtConcurrent::blockingMap(order, [&](size_t i) {
+            isNote[i] = readEntry(dirFd, entries[i], folder, notes[i]);
+        });
+    }
 
     result.notes.reserve(qsizetype(entries.size()));
     for (size_t i = 0; i < entries.size(); ++i) {

@@ -20,7 +20,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -204,10 +203,10 @@ QList<Note> NotesStore::filteredNotes() const
         for (qsizetype i = from; i < to; ++i)
             hits[size_t(i)] = m_sortedNotes.at(i).matches(query);
     };
-    if (count >= parallelSearchThreshold && std::thread::hardware_concurrency() > 1) {
-        std::thread other(scan, count / 2, count);
+    if (count >= parallelSearchThreshold && QThread::idealThreadCount() > 1) {
+        QFuture<void> other = QtConcurrent::run(scan, count / 2, count);
         scan(0, count / 2);
-        other.join();
+        other.waitForFinished();
     } else {
         scan(0, count);
     }

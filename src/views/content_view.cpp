@@ -2,9 +2,9 @@
 
 #include "app_notifier.h"
 #include "empty_detail_view.h"
+#include "fallback_icons.h"
 #include "message_bar.h"
 #include "naming.h"
-#include "fallback_icons.h"
 #include "note_editor.h"
 #include "note_row_delegate.h"
 #include "notes_list_model.h"
@@ -88,14 +88,14 @@ ContentView::ContentView(NotesStore& store, AppNotifier& notifier, QWidget* pare
     connect(&notifier, &AppNotifier::posted, this, &ContentView::answer);
     // However the note was made (toolbar or menu), typing goes into it at once.
     connect(&m_store, &NotesStore::noteCreated, m_editor, &NoteEditor::focusAtEnd);
-    connect(&m_store, &NotesStore::conflictCopySaved, this,
-            [this](const QString& theirs, const QString& ours) {
-                m_messageBar->showMessage(
-                    tr("Another program changed “%1” while you were editing it. Your text was "
-                       "saved as “%2”; the other version was kept as it is.")
-                        .arg(Naming::readableName(Naming::fileName(theirs)),
-                             Naming::fileName(ours)));
-            });
+    connect(
+        &m_store, &NotesStore::conflictCopySaved, this,
+        [this](const QString& theirs, const QString& ours) {
+            m_messageBar->showMessage(
+                tr("Another program changed “%1” while you were editing it. Your text was "
+                   "saved as “%2”; the other version was kept as it is.")
+                    .arg(Naming::readableName(Naming::fileName(theirs)), Naming::fileName(ours)));
+        });
     storeSelectionChanged();
 }
 
