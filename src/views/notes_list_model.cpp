@@ -10,6 +10,7 @@
 #include <QScopedValueRollback>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -60,6 +61,109 @@ std::vector<char> longestIncreasing(const std::vector<qsizetype>& values)
     for (qsizetype i = tails.empty() ? -1 : tails.back(); i >= 0; i = previous[size_t(i)])
         kept[size_t(i)] = 1;
     return kept;
+}
+
+// Each old row's place in the new list and each new row's old place; -1 where there is none.
+struct Matching
+{
+    std::vector<qsizetype> newOf;
+    std::vector<qsizetype> oldOf;
+};
+
+// Pairs the rows still unmatched by key: the side with fewer of them is hashed, the other probes.
+template <typename Key, typename KeyOf>
+void matchBy(const QList<Note>& before, const QList<Note>& next, Matching& m, KeyOf keyOf)
+{
+    std::vector<qsizetype> oldRows;
+    std::vector<qsizetype> newRows;
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        if (m.newOf[size_t(i)] < 0)
+            oldRows.push_back(i);
+    }
+    for (qsizetype j = 0; j < next.size(); ++j) {
+        if (m.oldOf[size_t(j)] < 0)
+            newRows.push_back(j);
+    }
+    if (oldRows.empty() || newRows.empty())
+        return;
+    const bool hashOld = oldRows.size() <= newRows.size();
+    const QList<Note>& hashed = hashOld ? before : next;
+    const QList<Note>& probing = hashOld ? next : before;
+    QHash<Key, qsizetype> byKey;
+    byKey.reserve(qsizetype(hashOld ? oldRows.size() : newRows.size()));
+    for (const qsizetype row : hashOld ? oldRows : newRows) {
+        if (const std::optional<Key> key = keyOf(hashed.at(row)))
+            byKey.insert(*key, row);
+    }
+    for (const qsizetype row : hashOld ? newRows : oldRows) {
+        const std::optional<Key> key = keyOf(probing.at(row));
+        const auto found = key ? byKey.constFind(*key) : byKey.cend();
+        if (found == byKey.cend())
+            continue;
+        const qsizetype oldRow = hashOld ? *found : row;
+        const qsizetype newRow = hashOld ? row : *found;
+        if (!same(before.at(oldRow).url, next.at(newRow).url) &&
+            before.at(oldRow).id != next.at(newRow).id)
+            continue;
+        m.newOf[size_t(oldRow)] = newRow;
+        m.oldOf[size_t(newRow)] = oldRow;
+        byKey.erase(found);
+    }
+}
+
+Matching matchRows(const QList<Note>& before, const QList<Note>& next)
+{
+    const qsizetype oldCount = before.size();
+    const qsizetype newCount = next.size();
+    Matching m{std::vector<qsizetype>(size_t(oldCount), -1),
+               std::vector<qsizetype>(size_t(newCount), -1)};
+    const auto pair = [&m](qsizetype i, qsizetype j) {
+        m.newOf[size_t(i)] = j;
+        m.oldOf[size_t(j)] = i;
+    };
+    // Most changes leave long runs in place at both ends.
+    qsizetype head = 0;
+    while (head < oldCount && head < newCount && same(before.at(head).url, next.at(head).url)) {
+        pair(head, head);
+        ++head;
+    }
+    qsizetype tail = 0;
+    while (tail < oldCount - head && tail < newCount - head &&
+           same(before.at(oldCount - 1 - tail).url, next.at(newCount - 1 - tail).url)) {
+        pair(oldCount - 1 - tail, newCount - 1 - tail);
+        ++tail;
+    }
+    if (head + tail == oldCount || head + tail == newCount)
+        return m;
+    // Between them, one row out of step (a save moved it to the top, a new note came) is
+    // stepped over without hashing every row.
+    const auto sameAt = [&](qsizetype i, qsizetype j) {
+        return i < oldCount - tail && j < newCount - tail && same(before.at(i).url, next.at(j).url);
+    };
+    for (qsizetype i = head, j = head; i < oldCount - tail && j < newCount - tail;) {
+        if (sameAt(i, j)) {
+            pair(i++, j++);
+        } else if (sameAt(i, j + 1)) {
+            ++j;
+        } else if (sameAt(i + 1, j)) {
+            ++i;
+        } else {
+            ++i;
+            ++j;
+        }
+    }
+    // A search shows the same records as before, so their strings are shared and a pointer is
+    // a cheap key; a reload makes new strings, compared by text; a note renamed by its save
+    // keeps its record.
+    matchBy<const QChar*>(before, next, m, [](const Note& note) {
+        return note.url.isEmpty() ? std::nullopt : std::optional(note.url.constData());
+    });
+    matchBy<QStringView>(before, next, m,
+                         [](const Note& note) { return std::optional<QStringView>(note.url); });
+    matchBy<QUuid>(before, next, m, [](const Note& note) {
+        return note.id.isNull() ? std::nullopt : std::optional(note.id);
+    });
+    return m;
 }
 
 } // namespace
@@ -149,72 +253,34 @@ void NotesListModel::refresh()
 
 void NotesListModel::apply(QList<Note> next)
 {
+    if (next.isSharedWith(m_notes))
+        return; // the very list shown: records never change in place
     const QScopedValueRollback refreshing(m_refreshing, true);
     const QList<Note> before = m_notes;
     const qsizetype oldCount = before.size();
     const qsizetype newCount = next.size();
-
-    // Where each old row is in the new list (-1: gone), and which new rows are old ones.
-    QList<qsizetype> newIndexOf(oldCount, -1);
-    std::vector<char> known(size_t(newCount), 0);
-    qsizetype head = 0;
-    while (head < oldCount && head < newCount && same(before.at(head).url, next.at(head).url)) {
-        newIndexOf[head] = head;
-        known[size_t(head)] = 1;
-        ++head;
-    }
-    qsizetype tail = 0;
-    while (tail < oldCount - head && tail < newCount - head &&
-           same(before.at(oldCount - 1 - tail).url, next.at(newCount - 1 - tail).url)) {
-        newIndexOf[oldCount - 1 - tail] = newCount - 1 - tail;
-        known[size_t(newCount - 1 - tail)] = 1;
-        ++tail;
-    }
-    if (head + tail < oldCount && head + tail < newCount) {
-        QHash<QStringView, qsizetype> byUrl;
-        byUrl.reserve(newCount - head - tail);
-        for (qsizetype j = head; j < newCount - tail; ++j)
-            byUrl.insert(next.at(j).url, j);
-        for (qsizetype i = head; i < oldCount - tail; ++i) {
-            const auto found = byUrl.constFind(before.at(i).url);
-            if (found != byUrl.cend()) {
-                newIndexOf[i] = *found;
-                known[size_t(*found)] = 1;
-            }
-        }
-        // A note renamed by its save keeps its record: the row follows it to its new name.
-        QHash<QUuid, qsizetype> renamed;
-        for (qsizetype j = head; j < newCount - tail; ++j) {
-            if (!known[size_t(j)] && !next.at(j).id.isNull())
-                renamed.insert(next.at(j).id, j);
-        }
-        for (qsizetype i = head; i < oldCount - tail && !renamed.isEmpty(); ++i) {
-            const auto found =
-                newIndexOf[i] < 0 ? renamed.constFind(before.at(i).id) : renamed.cend();
-            if (found != renamed.cend()) {
-                newIndexOf[i] = *found;
-                known[size_t(*found)] = 1;
-                renamed.erase(found);
-            }
-        }
-    }
+    const Matching matching = matchRows(before, next);
+    const std::vector<qsizetype>& newOf = matching.newOf;
+    const std::vector<qsizetype>& oldOf = matching.oldOf;
 
     // The steps the view would be told: ranges removed and inserted, rows moved.
     std::vector<qsizetype> keptOrder; // new index of each kept row, in old order
+    keptOrder.reserve(size_t(qMin(oldCount, newCount)));
     qsizetype removedRanges = 0;
     for (qsizetype i = 0; i < oldCount; ++i) {
-        if (newIndexOf[i] >= 0)
-            keptOrder.push_back(newIndexOf[i]);
-        else if (i == 0 || newIndexOf[i - 1] >= 0)
+        if (newOf[size_t(i)] >= 0)
+            keptOrder.push_back(newOf[size_t(i)]);
+        else if (i == 0 || newOf[size_t(i - 1)] >= 0)
             ++removedRanges;
     }
     qsizetype insertedRanges = 0;
     for (qsizetype j = 0; j < newCount; ++j) {
-        if (!known[size_t(j)] && (j == 0 || known[size_t(j - 1)]))
+        if (oldOf[size_t(j)] < 0 && (j == 0 || oldOf[size_t(j - 1)] >= 0))
             ++insertedRanges;
     }
-    const std::vector<char> inOrder = longestIncreasing(keptOrder);
-    const qsizetype moves = std::count(inOrder.begin(), inOrder.end(), 0);
+    const bool ordered = std::is_sorted(keptOrder.begin(), keptOrder.end());
+    const std::vector<char> inOrder = ordered ? std::vector<char>() : longestIncreasing(keptOrder);
+    const qsizetype moves = ordered ? 0 : std::count(inOrder.begin(), inOrder.end(), 0);
     const bool whollyNew = keptOrder.empty() && oldCount > 0 && newCount > 0;
     if (whollyNew || removedRanges + insertedRanges + moves > maxRowSteps) {
         beginResetModel();
@@ -222,44 +288,63 @@ void NotesListModel::apply(QList<Note> next)
         endResetModel();
         return;
     }
+    if (removedRanges + insertedRanges + moves > 0) {
+        m_applying = true;
+        m_steps.resize(oldCount);
+        for (qsizetype i = 0; i < oldCount; ++i)
+            m_steps[i] = &before.at(i);
+        removeRows(newOf);
+        if (moves > 0) {
+            std::vector<char> stays(size_t(oldCount), 0);
+            for (qsizetype i = 0, k = 0; i < oldCount; ++i) {
+                if (newOf[size_t(i)] >= 0)
+                    stays[size_t(i)] = inOrder[size_t(k++)];
+            }
+            moveRows(before, oldOf, stays);
+        }
+        insertRows(next, oldOf);
+        m_applying = false;
+        m_steps.clear();
+    }
+    m_notes = std::move(next);
+    reportChanged(before, newOf);
+}
 
-    m_applying = true;
-    m_steps.resize(oldCount);
-    for (qsizetype i = 0; i < oldCount; ++i)
-        m_steps[i] = &before.at(i);
-    const Note* oldBase = before.constData();
-
-    // Removed from the end, so every range keeps its position.
-    for (qsizetype last = oldCount - 1; last >= 0; --last) {
-        if (newIndexOf[last] >= 0)
+// Removed from the end, so every range keeps its position.
+void NotesListModel::removeRows(const std::vector<qsizetype>& newOf)
+{
+    for (qsizetype last = qsizetype(newOf.size()) - 1; last >= 0; --last) {
+        if (newOf[size_t(last)] >= 0)
             continue;
         qsizetype first = last;
-        while (first > 0 && newIndexOf[first - 1] < 0)
+        while (first > 0 && newOf[size_t(first - 1)] < 0)
             --first;
         beginRemoveRows({}, int(first), int(last));
         m_steps.remove(first, last - first + 1);
         endRemoveRows();
         last = first;
     }
+}
 
-    // Kept rows in their new order: each one out of order goes right after the row that
-    // precedes it there.
-    std::vector<std::pair<qsizetype, qsizetype>> targets; // (new index, position in keptOrder)
-    targets.reserve(keptOrder.size());
-    for (qsizetype k = 0; k < qsizetype(keptOrder.size()); ++k)
-        targets.emplace_back(keptOrder[size_t(k)], k);
-    std::sort(targets.begin(), targets.end());
+// Kept rows into their new order: each one out of order goes right after the row that precedes
+// it there; the rows in stays keep their place.
+void NotesListModel::moveRows(const QList<Note>& before, const std::vector<qsizetype>& oldOf,
+                              const std::vector<char>& stays)
+{
+    const Note* base = before.constData();
     qsizetype previous = -1; // position of the last row placed
-    for (const auto& [newIndex, k] : targets) {
-        if (inOrder[size_t(k)]) {
+    for (const qsizetype old : oldOf) {
+        if (old < 0)
+            continue;
+        if (stays[size_t(old)]) {
             qsizetype at = previous + 1;
-            while (newIndexOf[m_steps.at(at) - oldBase] != newIndex)
+            while (m_steps.at(at) - base != old)
                 ++at;
             previous = at;
             continue;
         }
         qsizetype from = 0;
-        while (newIndexOf[m_steps.at(from) - oldBase] != newIndex)
+        while (m_steps.at(from) - base != old)
             ++from;
         const qsizetype destination = previous + 1;
         const qsizetype to = from < destination ? destination - 1 : destination;
@@ -270,13 +355,17 @@ void NotesListModel::apply(QList<Note> next)
         }
         previous = to;
     }
+}
 
-    // Inserted in ascending order: every row before a new one is in place by then.
-    for (qsizetype first = 0; first < newCount; ++first) {
-        if (known[size_t(first)])
+// Inserted in ascending order: every row before a new one is in place by then.
+void NotesListModel::insertRows(const QList<Note>& next, const std::vector<qsizetype>& oldOf)
+{
+    const qsizetype count = next.size();
+    for (qsizetype first = 0; first < count; ++first) {
+        if (oldOf[size_t(first)] >= 0)
             continue;
         qsizetype last = first;
-        while (last + 1 < newCount && !known[size_t(last + 1)])
+        while (last + 1 < count && oldOf[size_t(last + 1)] < 0)
             ++last;
         beginInsertRows({}, int(first), int(last));
         m_steps.insert(first, last - first + 1, nullptr);
@@ -285,20 +374,15 @@ void NotesListModel::apply(QList<Note> next)
         endInsertRows();
         first = last;
     }
-
-    m_notes = std::move(next);
-    m_applying = false;
-    m_steps.clear();
-    reportChanged(before, newIndexOf);
 }
 
 // Rows of the same file whose title, date or text differ; a reload's new ids alone change
 // nothing a user sees.
-void NotesListModel::reportChanged(const QList<Note>& before, const QList<qsizetype>& newIndexOf)
+void NotesListModel::reportChanged(const QList<Note>& before, const std::vector<qsizetype>& newOf)
 {
     std::vector<char> changed(size_t(m_notes.size()), 0);
     for (qsizetype i = 0; i < before.size(); ++i) {
-        const qsizetype j = newIndexOf.at(i);
+        const qsizetype j = newOf[size_t(i)];
         if (j >= 0 && !showsTheSame(before.at(i), m_notes.at(j)))
             changed[size_t(j)] = 1;
     }

@@ -5,6 +5,8 @@
 #include <QAbstractListModel>
 #include <QList>
 
+#include <vector>
+
 class NotesStore;
 
 // The sidebar rows: the store's filtered notes, newest first. A change of the store (a save, a
@@ -46,7 +48,11 @@ signals:
 private:
     void refresh();
     void apply(QList<Note> next);
-    void reportChanged(const QList<Note>& before, const QList<qsizetype>& newIndexOf);
+    void removeRows(const std::vector<qsizetype>& newOf);
+    void moveRows(const QList<Note>& before, const std::vector<qsizetype>& oldOf,
+                  const std::vector<char>& stays);
+    void insertRows(const QList<Note>& next, const std::vector<qsizetype>& oldOf);
+    void reportChanged(const QList<Note>& before, const std::vector<qsizetype>& newOf);
     const Note& noteAt(qsizetype row) const;
 
     NotesStore& m_store;
