@@ -26,6 +26,7 @@ private slots:
     void reportsNoteFilesOthersTouched_data();
     void reportsNoteFilesOthersTouched();
     void aBurstIsOneReport();
+    void aFolderThatNeverGoesQuietIsStillReported();
     void aDroppedQueueAsksForARescan();
     void aLostFolderIsReportedOnce_data();
     void aLostFolderIsReportedOnce();
@@ -92,6 +93,30 @@ void FolderWatcherTest::aBurstIsOneReport()
     QVERIFY(changed.wait());
     QCOMPARE(changed.count(), 2);
     QCOMPARE(changed.last().first().value<QByteArrayList>(), QByteArrayList{"n7.md"});
+}
+
+void FolderWatcherTest::aFolderThatNeverGoesQuietIsStillReported()
+{
+    TestHome home;
+    const QString folder = home.notesFolder();
+    FolderWatcher watcher;
+    watcher.setQuietInterval(100);
+    QVERIFY(watcher.watch(folder));
+    QSignalSpy changed(&watcher, &FolderWatcher::notesChanged);
+
+    // A sync tool writing a file every 50 ms for several seconds.
+    QProcess writer;
+    writer.setWorkingDirectory(folder);
+    writer.start(QStringLiteral("sh"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("i=0; while [ $i -lt 100 ]; do i=$((i+1)); printf $i > busy.md; "
+                                 "sleep 0.05; done")});
+    QVERIFY(writer.waitForStarted());
+    QVERIFY(changed.wait(2000));
+    QCOMPARE(writer.state(), QProcess::Running);
+    QCOMPARE(changed.first().first().value<QByteArrayList>(), QByteArrayList{"busy.md"});
+    writer.kill();
+    writer.waitForFinished();
 }
 
 void FolderWatcherTest::aDroppedQueueAsksForARescan()
