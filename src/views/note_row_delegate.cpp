@@ -74,9 +74,17 @@ void NoteRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     const QString original = index.data(NotesListModel::ConflictOfRole).toString();
     const int badgeLeft = dateArea.left() + dateMetrics.horizontalAdvance(dateText) + badgeGap;
     const int badgeWidth = content.right() + 1 - badgeLeft;
-    const QString badgeText = dateMetrics.elidedText(NotesListModel::conflictText(original),
-                                                     Qt::ElideRight, badgeWidth - 2 * badgePadding);
-    if (!original.isEmpty() && !badgeText.isEmpty()) {
+    // A narrow list still says what the row is: the short form before the cut one.
+    const int room = badgeWidth - 2 * badgePadding;
+    QString badgeText;
+    for (const QString& form : {NotesListModel::conflictText(original),
+                                QStringLiteral("Conflict copy"), QStringLiteral("Conflict")}) {
+        badgeText = dateMetrics.elidedText(form, Qt::ElideRight, room);
+        if (badgeText == form)
+            break;
+    }
+    if (!original.isEmpty() && !badgeText.isEmpty() &&
+        dateMetrics.horizontalAdvance(badgeText) <= room) {
         const QRect badge(badgeLeft, dateArea.top(),
                           dateMetrics.horizontalAdvance(badgeText) + 2 * badgePadding,
                           dateArea.height());
