@@ -28,7 +28,8 @@ QString reason(int error)
 {
     if (error == EMFILE)
         return QStringLiteral("Too many inotify instances are open for this user "
-                              "(fs.inotify.max_user_instances).");
+                              "(fs.inotify.max_user_instances), or too many files in this "
+                              "process.");
     if (error == ENOSPC)
         return QStringLiteral("The inotify watch limit for this user is reached "
                               "(fs.inotify.max_user_watches).");

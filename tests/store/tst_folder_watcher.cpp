@@ -5,6 +5,10 @@
 #include <QProcess>
 #include <QSignalSpy>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace {
 
 // Another program changes the folder: a shell, so no event comes from this process.
@@ -30,6 +34,7 @@ private slots:
     void aDroppedQueueAsksForARescan();
     void aLostFolderIsReportedOnce_data();
     void aLostFolderIsReportedOnce();
+    void aWatchThatCannotStartSaysWhy();
 };
 
 void FolderWatcherTest::reportsNoteFilesOthersTouched_data()
@@ -173,6 +178,31 @@ void FolderWatcherTest::aLostFolderIsReportedOnce()
     QVERIFY(!watcher.watch(folder));
     QVERIFY(!watcher.errorString().isEmpty());
     QDir().mkpath(folder);
+    QVERIFY(watcher.watch(folder));
+}
+
+void FolderWatcherTest::aWatchThatCannotStartSaysWhy()
+{
+    TestHome home;
+    const QString folder = home.notesFolder();
+    FolderWatcher watcher;
+    // Every descriptor this process may open is taken, as when the inotify limits are reached.
+    rlimit saved{};
+    QCOMPARE(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit low = saved;
+    low.rlim_cur = 256;
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    QList<int> taken;
+    for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+        taken.append(fd);
+    const bool watching = watcher.watch(folder);
+    const QString why = watcher.errorString();
+    for (const int fd : taken)
+        ::close(fd);
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+    QVERIFY(!watching);
+    QVERIFY(!watcher.isWatching());
+    QVERIFY2(why.contains("inotify"), qPrintable(why));
     QVERIFY(watcher.watch(folder));
 }
 
