@@ -183,16 +183,16 @@ void NotesListModel::apply(QList<Note> next)
         m_steps.resize(oldCount);
         for (qsizetype i = 0; i < oldCount; ++i)
             m_steps[i] = &before.at(i);
-        removeRows(newOf);
+        removeGoneRows(newOf);
         if (moves > 0) {
             std::vector<char> stays(size_t(oldCount), 0);
             for (qsizetype i = 0, k = 0; i < oldCount; ++i) {
                 if (newOf[size_t(i)] >= 0)
                     stays[size_t(i)] = inOrder[size_t(k++)];
             }
-            moveRows(before, oldOf, stays);
+            moveKeptRows(before, oldOf, stays);
         }
-        insertRows(next, oldOf);
+        insertNewRows(next, oldOf);
         m_applying = false;
         m_steps.clear();
     }
@@ -201,7 +201,7 @@ void NotesListModel::apply(QList<Note> next)
 }
 
 // Removed from the end, so every range keeps its position.
-void NotesListModel::removeRows(const std::vector<qsizetype>& newOf)
+void NotesListModel::removeGoneRows(const std::vector<qsizetype>& newOf)
 {
     for (qsizetype last = qsizetype(newOf.size()) - 1; last >= 0; --last) {
         if (newOf[size_t(last)] >= 0)
@@ -218,8 +218,8 @@ void NotesListModel::removeRows(const std::vector<qsizetype>& newOf)
 
 // Kept rows into their new order: each one out of order goes right after the row that precedes
 // it there; the rows in stays keep their place.
-void NotesListModel::moveRows(const QList<Note>& before, const std::vector<qsizetype>& oldOf,
-                              const std::vector<char>& stays)
+void NotesListModel::moveKeptRows(const QList<Note>& before, const std::vector<qsizetype>& oldOf,
+                                  const std::vector<char>& stays)
 {
     const Note* base = before.constData();
     qsizetype previous = -1; // position of the last row placed
@@ -248,7 +248,7 @@ void NotesListModel::moveRows(const QList<Note>& before, const std::vector<qsize
 }
 
 // Inserted in ascending order: every row before a new one is in place by then.
-void NotesListModel::insertRows(const QList<Note>& next, const std::vector<qsizetype>& oldOf)
+void NotesListModel::insertNewRows(const QList<Note>& next, const std::vector<qsizetype>& oldOf)
 {
     const qsizetype count = next.size();
     for (qsizetype first = 0; first < count; ++first) {

@@ -48,10 +48,10 @@ signals:
 private:
     void refresh();
     void apply(QList<Note> next);
-    void removeRows(const std::vector<qsizetype>& newOf);
-    void moveRows(const QList<Note>& before, const std::vector<qsizetype>& oldOf,
-                  const std::vector<char>& stays);
-    void insertRows(const QList<Note>& next, const std::vector<qsizetype>& oldOf);
+    void removeGoneRows(const std::vector<qsizetype>& newOf);
+    void moveKeptRows(const QList<Note>& before, const std::vector<qsizetype>& oldOf,
+                      const std::vector<char>& stays);
+    void insertNewRows(const QList<Note>& next, const std::vector<qsizetype>& oldOf);
     void reportChanged(const QList<Note>& before, const std::vector<qsizetype>& newOf);
     const Note& noteAt(qsizetype row) const;
 
