@@ -16,7 +16,7 @@ const QRegularExpression& pattern()
 {
     static const QRegularExpression expression(
         QStringLiteral("^(?:(.+)\\.sync-conflict-\\d{8}-\\d{6}-[0-9A-Za-z]{7}"
-                       "|(.+) \\((?:.+ )?conflicted copy (?:.+ )?\\d{4}-\\d{2}-\\d{2}"
+                       "|(.+) \\((?:[^()]+ )?conflicted copy (?:[^()]+ )?\\d{4}-\\d{2}-\\d{2}"
                        "(?: \\d{6})?\\)" NUMBERED
                        "|(.+) \\(conflict \\d{4}-\\d{2}-\\d{2} \\d{6}\\)" NUMBERED ")$"),
         QRegularExpression::DotMatchesEverythingOption);
@@ -37,4 +37,10 @@ QString ConflictCopies::originalOf(QStringView baseName)
             return match.captured(group);
     }
     return {};
+}
+
+QString ConflictCopies::ourCopyName(const QString& original, const QDateTime& when)
+{
+    return QStringLiteral("%1 (conflict %2)")
+        .arg(original, when.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HHmmss")));
 }

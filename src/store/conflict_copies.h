@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringView>
 
@@ -12,4 +13,7 @@ public:
     // of; empty when it is none. Knows Syncthing's, Nextcloud's, Dropbox's names and ours.
     static QString originalOf(QStringView baseName);
     static bool isConflictCopy(QStringView baseName) { return !originalOf(baseName).isEmpty(); }
+    // The base name we give a conflict copy of the note original, made at when (local time):
+    // "Plan (conflict 2026-12-06 101500)". Before numbering and the byte limit of file names.
+    static QString ourCopyName(const QString& original, const QDateTime& when);
 };

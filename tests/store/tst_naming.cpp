@@ -260,6 +260,11 @@ void NamingTest::conflictCopies()
     QFETCH(QString, original);
     QCOMPARE(ConflictCopies::originalOf(baseName), original);
     QCOMPARE(ConflictCopies::isConflictCopy(baseName), !original.isEmpty());
+    // The copies we make are recognised as what they are.
+    const QString ours =
+        ConflictCopies::ourCopyName(baseName, QDateTime(QDate(2026, 12, 6), QTime(7, 5, 9)));
+    QCOMPARE(ConflictCopies::originalOf(ours), baseName);
+    QVERIFY(ours.endsWith(QStringLiteral(" (conflict 2026-12-06 070509)")));
 }
 
 QUILLBOX_TEST_MAIN(NamingTest)
