@@ -46,6 +46,7 @@ ContentView::ContentView(NotesStore& store, AppNotifier& notifier, QWidget* pare
     m_list->setItemDelegate(new NoteRowDelegate(m_list));
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setResizeMode(QListView::Adjust);
+    m_list->setUniformItemSizes(true);
     m_list->setLayoutMode(QListView::Batched);
     m_list->setBatchSize(200);
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -177,7 +178,7 @@ void ContentView::deleteNote()
 
 void ContentView::listSelectionChanged()
 {
-    if (m_highlighting)
+    if (m_highlighting || m_model->isRefreshing())
         return;
     const QModelIndexList rows = m_list->selectionModel()->selectedRows();
     const QUuid id = rows.isEmpty() ? QUuid() : m_model->idAt(rows.first().row());

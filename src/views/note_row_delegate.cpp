@@ -2,15 +2,8 @@
 
 #include "notes_list_model.h"
 
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QPainter>
-
-namespace {
-
-constexpr int titleFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
-
-} // namespace
 
 QFont NoteRowDelegate::titleFont(const QFont& base)
 {
@@ -26,25 +19,12 @@ QFont NoteRowDelegate::dateFont(const QFont& base)
     return font;
 }
 
-QRect NoteRowDelegate::titleRect(const QStyleOptionViewItem& option, const QString& title) const
+// The same for every row: the view asks once and never measures a title.
+QSize NoteRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const
 {
-    // A size is asked for before the row has a place: the list's width is what wraps it.
-    int available = option.rect.width();
-    if (const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
-        view && available <= 0)
-        available = view->viewport()->width();
-    const int width = qMax(40, available - 2 * horizontalPadding);
-    const QFontMetrics metrics(titleFont(option.font));
-    return metrics.boundingRect(QRect(0, 0, width, 100000), titleFlags,
-                                title.isEmpty() ? QStringLiteral(" ") : title);
-}
-
-QSize NoteRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
-{
-    const QRect title = titleRect(option, index.data(Qt::DisplayRole).toString());
-    const int dateHeight = QFontMetrics(dateFont(option.font)).height();
-    return {titleRect(option, QString()).width() + 2 * horizontalPadding,
-            verticalPadding + title.height() + lineGap + dateHeight + verticalPadding};
+    const int title = QFontMetrics(titleFont(option.font)).height();
+    const int date = QFontMetrics(dateFont(option.font)).height();
+    return {2 * horizontalPadding, verticalPadding + title + lineGap + date + verticalPadding};
 }
 
 void NoteRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -65,20 +45,58 @@ void NoteRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     QColor secondary = text;
     secondary.setAlphaF(selected ? 0.8 : 0.6);
 
-    const QString title = index.data(Qt::DisplayRole).toString();
-    QRect titleArea = titleRect(option, title);
-    titleArea.moveTopLeft(option.rect.topLeft() + QPoint(horizontalPadding, verticalPadding));
+    const QRect content = option.rect.adjusted(horizontalPadding, verticalPadding,
+                                               -horizontalPadding, -verticalPadding);
+    if (content.width() <= 0)
+        return;
     painter->save();
+    painter->setClipRect(option.rect);
+
+    const QFont title = titleFont(option.font);
+    const QFontMetrics titleMetrics(title);
+    const QRect titleArea(content.left(), content.top(), content.width(), titleMetrics.height());
     painter->setPen(text);
-    painter->setFont(titleFont(option.font));
-    painter->drawText(titleArea, titleFlags, title);
+    painter->setFont(title);
+    painter->drawText(titleArea, Qt::AlignLeft | Qt::AlignVCenter,
+                      titleMetrics.elidedText(index.data(Qt::DisplayRole).toString(),
+                                              Qt::ElideRight, content.width()));
 
     const QFont date = dateFont(option.font);
-    const QRect dateArea(titleArea.left(), titleArea.bottom() + 1 + lineGap,
-                         option.rect.width() - 2 * horizontalPadding, QFontMetrics(date).height());
+    const QFontMetrics dateMetrics(date);
+    QRect dateArea(content.left(), titleArea.bottom() + 1 + lineGap, content.width(),
+                   dateMetrics.height());
+    const QString dateText = dateMetrics.elidedText(
+        index.data(NotesListModel::DateTextRole).toString(), Qt::ElideRight, dateArea.width());
     painter->setPen(secondary);
     painter->setFont(date);
-    painter->drawText(dateArea, Qt::AlignLeft | Qt::AlignVCenter,
-                      index.data(NotesListModel::DateTextRole).toString());
+    painter->drawText(dateArea, Qt::AlignLeft | Qt::AlignVCenter, dateText);
+
+    const QString original = index.data(NotesListModel::ConflictOfRole).toString();
+    const int badgeLeft = dateArea.left() + dateMetrics.horizontalAdvance(dateText) + badgeGap;
+    const int badgeWidth = content.right() + 1 - badgeLeft;
+    // A narrow list still says what the row is: the short form before the cut one.
+    const int room = badgeWidth - 2 * badgePadding;
+    QString badgeText;
+    for (const QString& form : {NotesListModel::conflictText(original),
+                                QStringLiteral("Conflict copy"), QStringLiteral("Conflict")}) {
+        badgeText = dateMetrics.elidedText(form, Qt::ElideRight, room);
+        if (badgeText == form)
+            break;
+    }
+    if (!original.isEmpty() && !badgeText.isEmpty() &&
+        dateMetrics.horizontalAdvance(badgeText) <= room) {
+        const QRect badge(badgeLeft, dateArea.top(),
+                          dateMetrics.horizontalAdvance(badgeText) + 2 * badgePadding,
+                          dateArea.height());
+        QColor fill =
+            option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Highlight);
+        fill.setAlphaF(0.25);
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(fill);
+        painter->drawRoundedRect(badge, 3, 3);
+        painter->setPen(text);
+        painter->drawText(badge, Qt::AlignCenter, badgeText);
+    }
     painter->restore();
 }

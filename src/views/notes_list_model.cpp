@@ -1,22 +1,25 @@
 #include "notes_list_model.h"
 
+#include "conflict_copies.h"
+#include "naming.h"
 #include "notes_store.h"
+#include "row_matching.h"
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <QScopedValueRollback>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace {
 
-// Rows are the same when they show the same files: a reload makes new records (new ids) for
-// the same notes, and the list should not jump for that.
-bool sameRows(const QList<Note>& a, const QList<Note>& b, qsizetype from, qsizetype to,
-              qsizetype shift)
+bool showsTheSame(const Note& a, const Note& b)
 {
-    for (qsizetype i = from; i < to; ++i) {
-        if (a.at(i).url != b.at(i + shift).url)
-            return false;
-    }
-    return true;
+    const auto same = &RowMatching::same;
+    return a.lastModified == b.lastModified && a.unreadable == b.unreadable && same(a.url, b.url) &&
+           same(a.title, b.title) && same(a.content, b.content);
 }
 
 // The locale's long date without the weekday and with the month abbreviated, then its short
@@ -30,6 +33,29 @@ QString rowDateFormat()
     return date.trimmed() + QLatin1Char(' ') + locale.timeFormat(QLocale::ShortFormat);
 }
 
+// Positions (into values) of one longest strictly increasing subsequence: the rows that keep
+// their order, so every other kept row is moved once.
+std::vector<char> longestIncreasing(const std::vector<qsizetype>& values)
+{
+    std::vector<qsizetype> tails; // index of the smallest tail of each length
+    std::vector<qsizetype> previous(values.size(), -1);
+    for (qsizetype i = 0; i < qsizetype(values.size()); ++i) {
+        const auto at = std::lower_bound(
+            tails.begin(), tails.end(), values[size_t(i)],
+            [&](qsizetype index, qsizetype value) { return values[size_t(index)] < value; });
+        if (at != tails.begin())
+            previous[size_t(i)] = *(at - 1);
+        if (at == tails.end())
+            tails.push_back(i);
+        else
+            *at = i;
+    }
+    std::vector<char> kept(values.size(), 0);
+    for (qsizetype i = tails.empty() ? -1 : tails.back(); i >= 0; i = previous[size_t(i)])
+        kept[size_t(i)] = 1;
+    return kept;
+}
+
 } // namespace
 
 NotesListModel::NotesListModel(NotesStore& store, QObject* parent)
@@ -39,26 +65,46 @@ NotesListModel::NotesListModel(NotesStore& store, QObject* parent)
     connect(&m_store, &NotesStore::searchTextChanged, this, &NotesListModel::refresh);
 }
 
+const Note& NotesListModel::noteAt(qsizetype row) const
+{
+    return m_applying ? *m_steps.at(row) : m_notes.at(row);
+}
+
 int NotesListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_notes.size());
+    if (parent.isValid())
+        return 0;
+    return int(m_applying ? m_steps.size() : m_notes.size());
 }
 
 QVariant NotesListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_notes.size())
+    if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const Note& note = m_notes.at(index.row());
+    const Note& note = noteAt(index.row());
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::AccessibleTextRole:
         return note.title;
+    case Qt::AccessibleTextRole: {
+        // What a screen reader says for the row: all that the row shows.
+        const QString original = ConflictCopies::originalOf(Naming::baseName(note.url));
+        QString text = note.title + QStringLiteral(", ");
+        if (!original.isEmpty())
+            text += conflictText(original) + QStringLiteral(", ");
+        return text + dateText(note.lastModified);
+    }
     case IdRole:
         return note.id;
     case DateTextRole:
         return dateText(note.lastModified);
     case LastModifiedRole:
         return note.lastModified;
+    case ConflictOfRole:
+        return ConflictCopies::originalOf(Naming::baseName(note.url));
+    case Qt::ToolTipRole: {
+        const QString original = ConflictCopies::originalOf(Naming::baseName(note.url));
+        return original.isEmpty() ? QVariant() : QVariant(conflictText(original));
+    }
     default:
         return {};
     }
@@ -84,54 +130,159 @@ QString NotesListModel::dateText(const QDateTime& when)
     return QLocale::system().toString(when.toLocalTime(), format);
 }
 
+QString NotesListModel::conflictText(const QString& original)
+{
+    return QStringLiteral("Conflict copy of “%1”").arg(original);
+}
+
 void NotesListModel::refresh()
 {
-    QList<Note> next = m_store.filteredNotes();
-    if (next.size() == m_notes.size() && sameRows(m_notes, next, 0, next.size(), 0)) {
-        // The same rows: only ids, titles and dates can have changed.
-        const QList<Note> before = std::exchange(m_notes, std::move(next));
-        for (qsizetype i = 0; i < m_notes.size(); ++i) {
-            if (before.at(i).title != m_notes.at(i).title ||
-                before.at(i).lastModified != m_notes.at(i).lastModified ||
-                before.at(i).id != m_notes.at(i).id)
-                emit dataChanged(index(int(i)), index(int(i)));
-        }
-    } else if (!applyAsOneMove(next)) {
-        beginResetModel();
-        m_notes = std::move(next);
-        endResetModel();
-    }
+    apply(m_store.filteredNotes());
     emit refreshed();
 }
 
-// A save puts one note in a new place and leaves the others in order.
-bool NotesListModel::applyAsOneMove(const QList<Note>& next)
+void NotesListModel::apply(QList<Note> next)
 {
-    const qsizetype n = next.size();
-    if (n != m_notes.size() || n < 2)
-        return false;
-    qsizetype first = 0;
-    while (first < n && m_notes.at(first).url == next.at(first).url)
-        ++first;
-    qsizetype last = n - 1;
-    while (last > first && m_notes.at(last).url == next.at(last).url)
-        --last;
-    int from = -1;
-    int to = -1;
-    if (m_notes.at(last).url == next.at(first).url && sameRows(m_notes, next, first, last, 1)) {
-        from = int(last); // moved up
-        to = int(first);
-    } else if (m_notes.at(first).url == next.at(last).url &&
-               sameRows(m_notes, next, first + 1, last + 1, -1)) {
-        from = int(first); // moved down
-        to = int(last);
-    } else {
-        return false;
+    if (next.isSharedWith(m_notes))
+        return; // the very list shown: records never change in place
+    const QScopedValueRollback refreshing(m_refreshing, true);
+    const QList<Note> before = m_notes;
+    const qsizetype oldCount = before.size();
+    const qsizetype newCount = next.size();
+    const RowMatching matching = RowMatching::match(before, next);
+    const std::vector<qsizetype>& newOf = matching.newOf;
+    const std::vector<qsizetype>& oldOf = matching.oldOf;
+
+    // The steps the view would be told: ranges removed and inserted, rows moved.
+    std::vector<qsizetype> keptOrder; // new index of each kept row, in old order
+    keptOrder.reserve(size_t(qMin(oldCount, newCount)));
+    qsizetype removedRanges = 0;
+    for (qsizetype i = 0; i < oldCount; ++i) {
+        if (newOf[size_t(i)] >= 0)
+            keptOrder.push_back(newOf[size_t(i)]);
+        else if (i == 0 || newOf[size_t(i - 1)] >= 0)
+            ++removedRanges;
     }
-    beginMoveRows({}, from, from, {}, to > from ? to + 1 : to);
-    m_notes.move(from, to);
-    endMoveRows();
-    m_notes = next;
-    emit dataChanged(index(to), index(to));
-    return true;
+    qsizetype insertedRanges = 0;
+    for (qsizetype j = 0; j < newCount; ++j) {
+        if (oldOf[size_t(j)] < 0 && (j == 0 || oldOf[size_t(j - 1)] >= 0))
+            ++insertedRanges;
+    }
+    const bool ordered = std::is_sorted(keptOrder.begin(), keptOrder.end());
+    const std::vector<char> inOrder = ordered ? std::vector<char>() : longestIncreasing(keptOrder);
+    const qsizetype moves = ordered ? 0 : std::count(inOrder.begin(), inOrder.end(), 0);
+    const bool whollyNew = keptOrder.empty() && oldCount > 0 && newCount > 0;
+    if (whollyNew || removedRanges + insertedRanges + moves > maxRowSteps) {
+        beginResetModel();
+        m_notes = std::move(next);
+        endResetModel();
+        return;
+    }
+    if (removedRanges + insertedRanges + moves > 0) {
+        m_applying = true;
+        m_steps.resize(oldCount);
+        for (qsizetype i = 0; i < oldCount; ++i)
+            m_steps[i] = &before.at(i);
+        removeGoneRows(newOf);
+        if (moves > 0) {
+            std::vector<char> stays(size_t(oldCount), 0);
+            for (qsizetype i = 0, k = 0; i < oldCount; ++i) {
+                if (newOf[size_t(i)] >= 0)
+                    stays[size_t(i)] = inOrder[size_t(k++)];
+            }
+            moveKeptRows(before, oldOf, stays);
+        }
+        insertNewRows(next, oldOf);
+        m_applying = false;
+        m_steps.clear();
+    }
+    m_notes = std::move(next);
+    reportChanged(before, newOf);
+}
+
+// Removed from the end, so every range keeps its position.
+void NotesListModel::removeGoneRows(const std::vector<qsizetype>& newOf)
+{
+    for (qsizetype last = qsizetype(newOf.size()) - 1; last >= 0; --last) {
+        if (newOf[size_t(last)] >= 0)
+            continue;
+        qsizetype first = last;
+        while (first > 0 && newOf[size_t(first - 1)] < 0)
+            --first;
+        beginRemoveRows({}, int(first), int(last));
+        m_steps.remove(first, last - first + 1);
+        endRemoveRows();
+        last = first;
+    }
+}
+
+// Kept rows into their new order: each one out of order goes right after the row that precedes
+// it there; the rows in stays keep their place.
+void NotesListModel::moveKeptRows(const QList<Note>& before, const std::vector<qsizetype>& oldOf,
+                                  const std::vector<char>& stays)
+{
+    const Note* base = before.constData();
+    qsizetype previous = -1; // position of the last row placed
+    for (const qsizetype old : oldOf) {
+        if (old < 0)
+            continue;
+        if (stays[size_t(old)]) {
+            qsizetype at = previous + 1;
+            while (m_steps.at(at) - base != old)
+                ++at;
+            previous = at;
+            continue;
+        }
+        qsizetype from = 0;
+        while (m_steps.at(from) - base != old)
+            ++from;
+        const qsizetype destination = previous + 1;
+        const qsizetype to = from < destination ? destination - 1 : destination;
+        if (from != to) {
+            beginMoveRows({}, int(from), int(from), {}, int(destination));
+            m_steps.move(from, to);
+            endMoveRows();
+        }
+        previous = to;
+    }
+}
+
+// Inserted in ascending order: every row before a new one is in place by then.
+void NotesListModel::insertNewRows(const QList<Note>& next, const std::vector<qsizetype>& oldOf)
+{
+    const qsizetype count = next.size();
+    for (qsizetype first = 0; first < count; ++first) {
+        if (oldOf[size_t(first)] >= 0)
+            continue;
+        qsizetype last = first;
+        while (last + 1 < count && oldOf[size_t(last + 1)] < 0)
+            ++last;
+        beginInsertRows({}, int(first), int(last));
+        m_steps.insert(first, last - first + 1, nullptr);
+        for (qsizetype j = first; j <= last; ++j)
+            m_steps[j] = &next.at(j);
+        endInsertRows();
+        first = last;
+    }
+}
+
+// Rows of the same file whose title, date or text differ; a reload's new ids alone change
+// nothing a user sees.
+void NotesListModel::reportChanged(const QList<Note>& before, const std::vector<qsizetype>& newOf)
+{
+    std::vector<char> changed(size_t(m_notes.size()), 0);
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        const qsizetype j = newOf[size_t(i)];
+        if (j >= 0 && !showsTheSame(before.at(i), m_notes.at(j)))
+            changed[size_t(j)] = 1;
+    }
+    for (qsizetype first = 0; first < m_notes.size(); ++first) {
+        if (!changed[size_t(first)])
+            continue;
+        qsizetype last = first;
+        while (last + 1 < m_notes.size() && changed[size_t(last + 1)])
+            ++last;
+        emit dataChanged(index(int(first)), index(int(last)));
+        first = last;
+    }
 }

@@ -1,3 +1,4 @@
+#include "conflict_copies.h"
 #include "naming.h"
 #include "note.h"
 #include "test_support.h"
@@ -22,6 +23,8 @@ private slots:
     void noteFiles_data();
     void noteFiles();
     void notesAreEqualByFile();
+    void conflictCopies_data();
+    void conflictCopies();
 };
 
 void NamingTest::derivedTitle_data()
@@ -241,6 +244,64 @@ void NamingTest::notesAreEqualByFile()
     QCOMPARE(qHash(a), qHash(sameFile));
     QVERIFY(!(a == otherFile));
     QCOMPARE(QSet<Note>({a, sameFile, otherFile}).size(), 2);
+}
+
+void NamingTest::conflictCopies_data()
+{
+    QTest::addColumn<QString>("baseName");
+    QTest::addColumn<QString>("original");
+
+    QTest::newRow("Syncthing") << "Plan.sync-conflict-20261206-101500-ABC2DEF"
+                               << "Plan";
+    QTest::newRow("Syncthing, dotted name") << "v1.2 notes.sync-conflict-20261206-101500-7QXZ4RT"
+                                            << "v1.2 notes";
+    QTest::newRow("Nextcloud") << "Plan (conflicted copy 2026-12-06 101500)"
+                               << "Plan";
+    QTest::newRow("Nextcloud with the user") << "Plan (conflicted copy ana 2026-12-06 101500)"
+                                             << "Plan";
+    QTest::newRow("Dropbox") << "Plan (Ana’s conflicted copy 2026-12-06)"
+                             << "Plan";
+    QTest::newRow("Dropbox, second copy") << "Plan (Ana's MacBook's conflicted copy 2026-12-06) (1)"
+                                          << "Plan";
+    QTest::newRow("ours") << "Plan (conflict 2026-12-06 101500)"
+                          << "Plan";
+    QTest::newRow("ours, numbered") << "Plan (conflict 2026-12-06 101500) (2)"
+                                    << "Plan";
+    QTest::newRow("parentheses in the name") << "Plan (draft) (conflict 2026-12-06 101500)"
+                                             << "Plan (draft)";
+    QTest::newRow("non-ASCII name")
+        << QString::fromUtf8("Café ☕.sync-conflict-20261206-101500-ABCDEFG")
+        << QString::fromUtf8("Café ☕");
+    QTest::newRow("a copy of a copy")
+        << "Plan (conflict 2026-12-06 101500) (conflict 2026-12-07 090000)"
+        << "Plan (conflict 2026-12-06 101500)";
+    QTest::newRow("plain note") << "Plan"
+                                << "";
+    QTest::newRow("numbered note") << "Plan (2)"
+                                   << "";
+    QTest::newRow("words only") << "Handling a conflicted copy"
+                                << "";
+    QTest::newRow("date missing") << "Plan (conflicted copy)"
+                                  << "";
+    QTest::newRow("time cut short") << "Plan (conflict 2026-12-06 1015)"
+                                    << "";
+    QTest::newRow("Syncthing without the name") << ".sync-conflict-20261206-101500-ABCDEFG"
+                                                << "";
+    QTest::newRow("text after the copy") << "Plan.sync-conflict-20261206-101500-ABCDEFG old"
+                                         << "";
+}
+
+void NamingTest::conflictCopies()
+{
+    QFETCH(QString, baseName);
+    QFETCH(QString, original);
+    QCOMPARE(ConflictCopies::originalOf(baseName), original);
+    QCOMPARE(ConflictCopies::isConflictCopy(baseName), !original.isEmpty());
+    // The copies we make are recognised as what they are.
+    const QString ours =
+        ConflictCopies::ourCopyName(baseName, QDateTime(QDate(2026, 12, 6), QTime(7, 5, 9)));
+    QCOMPARE(ConflictCopies::originalOf(ours), baseName);
+    QVERIFY(ours.endsWith(QStringLiteral(" (conflict 2026-12-06 070509)")));
 }
 
 QUILLBOX_TEST_MAIN(NamingTest)

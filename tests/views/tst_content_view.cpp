@@ -3,8 +3,11 @@
 #include "empty_detail_view.h"
 #include "message_bar.h"
 #include "note_editor.h"
+#include "note_row_delegate.h"
 #include "notes_list_model.h"
 #include "store_fixture.h"
+
+#include <QAbstractItemModelTester>
 
 #include <QAction>
 #include <QApplication>
@@ -22,6 +25,40 @@ namespace {
 const QDateTime monday(QDate(2026, 3, 2), QTime(9, 0));
 const QDateTime tuesday(QDate(2026, 3, 3), QTime(9, 0));
 const QDateTime wednesday(QDate(2026, 3, 4), QTime(9, 0));
+const QDateTime thursday(QDate(2026, 3, 5), QTime(9, 0));
+
+// What a view was told, one entry per signal: its kind and how many rows it covers.
+class RowSignals
+{
+public:
+    explicit RowSignals(QAbstractItemModel* model)
+    {
+        const auto rows = [this](const char* kind) {
+            return [this, kind](const QModelIndex&, int first, int last) {
+                m_log.append(QStringLiteral("%1 %2").arg(kind).arg(last - first + 1));
+            };
+        };
+        QObject::connect(model, &QAbstractItemModel::rowsInserted, rows("insert"));
+        QObject::connect(model, &QAbstractItemModel::rowsRemoved, rows("remove"));
+        QObject::connect(model, &QAbstractItemModel::rowsMoved,
+                         [this](const QModelIndex&, int first, int last) {
+                             m_log.append(QStringLiteral("move %1").arg(last - first + 1));
+                         });
+        QObject::connect(model, &QAbstractItemModel::dataChanged,
+                         [this](const QModelIndex& from, const QModelIndex& to) {
+                             m_log.append(
+                                 QStringLiteral("change %1").arg(to.row() - from.row() + 1));
+                         });
+        QObject::connect(model, &QAbstractItemModel::modelReset,
+                         [this] { m_log.append(QStringLiteral("reset")); });
+        QObject::connect(model, &QAbstractItemModel::layoutChanged,
+                         [this] { m_log.append(QStringLiteral("layout")); });
+    }
+    QStringList take() { return std::exchange(m_log, {}); }
+
+private:
+    QStringList m_log;
+};
 
 // A store on a folder of three notes, and the real window over it.
 class WindowFixture
@@ -84,6 +121,8 @@ private slots:
     void switchingNotesSavesTheOneLeft();
     void deselectingShowsTheEmptyDetail();
     void searchNarrowsTheListOnly();
+    void listReportsOnlyTheRowsThatChanged();
+    void rowsHaveOneHeightAndStayInsideTheList();
     void newNoteIsSelectedAndFocused();
     void deleteNoteAsksAndSelectsTheNewest();
     void deleteButtonFollowsTheSelection();
@@ -116,7 +155,7 @@ void ContentViewTest::windowLayout()
     QCOMPARE(window.searchField()->placeholderText(), QStringLiteral("Search"));
     QVERIFY(window.searchField()->isClearButtonEnabled());
     QCOMPARE(window.notesModel()->index(0).data(Qt::AccessibleTextRole).toString(),
-             QStringLiteral("Ideas"));
+             "Ideas, " + NotesListModel::dateText(wednesday));
 
     // Toolbar: space, New Note, space, Delete Note, then the search field.
     auto* toolbar = window.findChild<QToolBar*>(QStringLiteral("mainToolbar"));
@@ -222,6 +261,99 @@ void ContentViewTest::searchNarrowsTheListOnly()
     window.searchField()->clear();
     QCOMPARE(w.rows().size(), 3);
     QCOMPARE(w.highlighted(), QStringLiteral("Trip"));
+}
+
+void ContentViewTest::listReportsOnlyTheRowsThatChanged()
+{
+    WindowFixture w;
+    ContentView& window = w.open();
+    QAbstractItemModelTester tester(window.notesModel(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+    RowSignals told(window.notesModel());
+    auto step = [&](const char* what, const QStringList& expected) {
+        settle();
+        QCOMPARE(w.rows(), w.f.titles());
+        // The step's name leads both lists, so a failure says which step it was.
+        QCOMPARE(QStringList(what) + told.take(), QStringList(what) + expected);
+    };
+
+    // A reload makes new records of the same files: nothing moves, nothing is redrawn.
+    w.f.store().loadNotes();
+    step("reload, nothing changed", {});
+
+    // Other programs: Groceries rewritten (now the newest), Trip's text changed under the same
+    // date, Ideas deleted, Inbox added (the oldest).
+    TestFiles::write(w.f.path("Groceries.md"), "Groceries\nmilk, eggs", thursday);
+    TestFiles::write(w.f.path("Trip.md"), "Trip\ntrain at 7", tuesday);
+    QFile::remove(w.f.path("Ideas.md"));
+    TestFiles::write(w.f.path("Inbox.md"), "Inbox", monday.addDays(-1));
+    w.f.store().loadNotes();
+    step("reload after other programs", {"remove 1", "move 1", "insert 1", "change 2"});
+    QCOMPARE(w.rows(), QStringList({"Groceries", "Trip", "Inbox"}));
+
+    window.searchField()->setText("milk");
+    step("search narrows", {"remove 2"});
+    QCOMPARE(w.rows(), QStringList({"Groceries"}));
+    window.searchField()->clear();
+    step("search widens", {"insert 2"});
+
+    w.f.clock.current = thursday.addDays(1);
+    w.f.store().createNote();
+    step("new note", {"insert 1"});
+
+    w.f.clock.current = thursday.addDays(2);
+    w.f.store().commitText("Inbox\nsorted", w.f.note("Inbox.md"));
+    step("an old note saved moves to the top", {"move 1", "change 1"});
+    QCOMPARE(w.rows().first(), QStringLiteral("Inbox"));
+
+    w.f.store().setSelectedNote(w.f.note("Trip.md"));
+    w.f.alerts.answerNext(true);
+    w.f.store().deleteSelectedNote();
+    step("delete", {"remove 1"});
+    QCOMPARE(w.rows().size(), 3);
+}
+
+void ContentViewTest::rowsHaveOneHeightAndStayInsideTheList()
+{
+    WindowFixture w;
+    TestFiles::write(w.f.path("Plan.sync-conflict-20260303-101500-ABCDEFG.md"),
+                     "Plan from the phone", tuesday.addSecs(60));
+    const QString longTitle = QString(80, QLatin1Char('W'));
+    TestFiles::write(w.f.path(longTitle + ".md"), longTitle.toUtf8(), monday.addSecs(60));
+    ContentView& window = w.open();
+    QListView* list = window.notesList();
+    NotesListModel* model = window.notesModel();
+
+    const int conflictRow = w.rows().indexOf("Plan.sync-conflict-20260303-101500-ABCDEFG");
+    const QModelIndex conflict = model->index(conflictRow);
+    QCOMPARE(conflict.data(NotesListModel::ConflictOfRole).toString(), QStringLiteral("Plan"));
+    QCOMPARE(conflict.data(Qt::AccessibleTextRole).toString(),
+             "Plan.sync-conflict-20260303-101500-ABCDEFG, Conflict copy of “Plan”, " +
+                 NotesListModel::dateText(tuesday.addSecs(60)));
+    QCOMPARE(model->index(0).data(NotesListModel::ConflictOfRole).toString(), QString());
+
+    // The list at its narrowest: long titles are cut, never drawn past the row's right edge
+    // or over the next row.
+    window.splitter()->setSizes({100, 500});
+    settle();
+    QCOMPARE(list->width(), 200);
+    const int height = list->visualRect(model->index(0)).height();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QRect rect = list->visualRect(model->index(row));
+        QCOMPARE(rect.height(), height);
+        QVERIFY(rect.right() < list->viewport()->width());
+    }
+    const QImage image = list->viewport()->grab().toImage();
+    const qreal ratio = image.devicePixelRatio();
+    for (const int row : {int(w.rows().indexOf(longTitle)), conflictRow}) {
+        const QRect rect = list->visualRect(model->index(row));
+        const QColor background = image.pixelColor(QPoint(rect.right(), rect.top()) * ratio);
+        const int edge = rect.right() + 1 - NoteRowDelegate::horizontalPadding;
+        for (int x = edge; x <= rect.right(); ++x) {
+            for (int y = rect.top(); y <= rect.bottom(); ++y)
+                QCOMPARE(image.pixelColor(QPoint(x, y) * ratio), background);
+        }
+    }
 }
 
 void ContentViewTest::newNoteIsSelectedAndFocused()

@@ -1,0 +1,147 @@
+#include "folder_watcher.h"
+
+#include "naming.h"
+
+#include <QFile>
+#include <QSocketNotifier>
+
+#include <algorithm>
+#include <cerrno>
+#include <sys/inotify.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+constexpr uint32_t entryEvents =
+    IN_CREATE | IN_CLOSE_WRITE | IN_MODIFY | IN_ATTRIB | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
+constexpr uint32_t lossEvents = IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT | IN_IGNORED;
+
+// The loader's rule, applied before anything is remembered: hidden files are the temporary
+// files of sync tools, and only ".md" files are notes.
+bool isNoteName(const char* name)
+{
+    return name[0] != '\0' && name[0] != '.' && Naming::isNoteFileName(QFile::decodeName(name));
+}
+
+QString reason(int error)
+{
+    if (error == EMFILE)
+        return QStringLiteral("Too many inotify instances are open for this user "
+                              "(fs.inotify.max_user_instances), or too many files in this "
+                              "process.");
+    if (error == ENOSPC)
+        return QStringLiteral("The inotify watch limit for this user is reached "
+                              "(fs.inotify.max_user_watches).");
+    return qt_error_string(error);
+}
+
+} // namespace
+
+FolderWatcher::FolderWatcher(QObject* parent) : QObject(parent)
+{
+    m_quiet.setSingleShot(true);
+    connect(&m_quiet, &QTimer::timeout, this, &FolderWatcher::flush);
+}
+
+FolderWatcher::~FolderWatcher()
+{
+    release();
+}
+
+bool FolderWatcher::watch(const QString& folder)
+{
+    stop();
+    m_error.clear();
+    m_fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (m_fd < 0) {
+        m_error = reason(errno);
+        return false;
+    }
+    m_wd = ::inotify_add_watch(m_fd, QFile::encodeName(folder).constData(),
+                               entryEvents | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR);
+    if (m_wd < 0) {
+        m_error = reason(errno);
+        release();
+        return false;
+    }
+    m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &FolderWatcher::readEvents);
+    return true;
+}
+
+void FolderWatcher::stop()
+{
+    release();
+    m_quiet.stop();
+    m_changed.clear();
+    m_overflowed = false;
+}
+
+void FolderWatcher::release()
+{
+    delete m_notifier;
+    m_notifier = nullptr;
+    if (m_fd >= 0)
+        ::close(m_fd); // also removes the watch
+    m_fd = -1;
+    m_wd = -1;
+}
+
+void FolderWatcher::readEvents()
+{
+    alignas(inotify_event) char buffer[64 * 1024];
+    bool lost = false;
+    while (m_fd >= 0 && !lost) {
+        const ssize_t size = ::read(m_fd, buffer, sizeof buffer);
+        if (size <= 0)
+            break; // EAGAIN: drained
+        for (ssize_t at = 0; at < size;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            at += ssize_t(sizeof(inotify_event) + event->len);
+            if (event->mask & IN_Q_OVERFLOW) {
+                m_overflowed = true;
+                schedule();
+            } else if (event->wd != m_wd) {
+                continue; // a watch already given up
+            } else if (event->mask & lossEvents) {
+                lost = true;
+                break;
+            } else if (event->len > 0 && !(event->mask & IN_ISDIR) && isNoteName(event->name)) {
+                m_changed.insert(QByteArray(event->name));
+                schedule();
+            }
+        }
+    }
+    if (lost) {
+        // What was pending belongs to a folder that is no longer there; the caller rescans or
+        // asks for another folder.
+        stop();
+        emit folderLost();
+    }
+}
+
+void FolderWatcher::schedule()
+{
+    if (!m_quiet.isActive())
+        m_pendingSince.start();
+    // Restarting waits for quiet, but never past a second interval: a folder changed every
+    // few milliseconds would otherwise never be reported.
+    if (!m_quiet.isActive() || m_pendingSince.elapsed() < m_quietMs)
+        m_quiet.start(m_quietMs);
+}
+
+void FolderWatcher::flush()
+{
+    if (std::exchange(m_overflowed, false)) {
+        m_changed.clear();
+        emit rescanNeeded();
+        return;
+    }
+    if (m_changed.isEmpty())
+        return;
+    QByteArrayList names(m_changed.cbegin(), m_changed.cend());
+    m_changed.clear();
+    std::sort(names.begin(), names.end());
+    emit notesChanged(names);
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QByteArrayList>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QTimer>
+
+class QSocketNotifier;
+
+// Tells which note files of one folder other programs touched. One inotify watch on the folder
+// itself, never one per file: the per-user watch limit is shared with the sync tools that
+// change the folder. Events are gathered until the folder has been quiet for a moment, so a
+// sync that lands a thousand files costs one refresh.
+class FolderWatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int defaultQuietMs = 200;
+
+    explicit FolderWatcher(QObject* parent = nullptr);
+    ~FolderWatcher() override;
+
+    // Replaces any earlier watch. False when inotify is unavailable (errorString() says why,
+    // typically a per-user limit); the caller then refreshes on activation only.
+    bool watch(const QString& folder);
+    void stop();
+    bool isWatching() const { return m_wd >= 0; }
+    QString errorString() const { return m_error; }
+
+    void setQuietInterval(int milliseconds) { m_quietMs = milliseconds; }
+    int quietInterval() const { return m_quietMs; }
+
+signals:
+    // File names (bytes as on disk, sorted) created, written, deleted or renamed from or to.
+    void notesChanged(const QByteArrayList& fileNames);
+    // The kernel dropped events: only a full listing can tell what changed.
+    void rescanNeeded();
+    // The folder was deleted, renamed or unmounted; reported once, and the watch ends.
+    void folderLost();
+
+private:
+    void readEvents();
+    void flush();
+    void schedule();
+    void release();
+
+    int m_fd = -1;
+    int m_wd = -1;
+    QSocketNotifier* m_notifier = nullptr;
+    QString m_error;
+    int m_quietMs = defaultQuietMs;
+    QTimer m_quiet;
+    // Started by the first pending event: a folder that never goes quiet is still reported.
+    QElapsedTimer m_pendingSince;
+    QSet<QByteArray> m_changed;
+    bool m_overflowed = false;
+};
