@@ -2,6 +2,7 @@
 
 #include "alert_service.h"
 #include "clock.h"
+#include "conflict_copies.h"
 #include "folder_access.h"
 #include "folder_panel.h"
 #include "naming.h"
@@ -10,6 +11,7 @@
 #include "print_service.h"
 #include "recovery_folder.h"
 #include "search_key.h"
+#include "text_merge.h"
 #include "trash_service.h"
 
 #include <QDir>
@@ -94,13 +96,29 @@ NotesStore::NotesStore(const StoreServices& services, QObject* parent)
             defer([this, url = m_lastEditedUrl] { commitDraftNow(url); });
     });
 
+    // Other programs' changes come in by themselves; the refresh they start reads only what
+    // changed, so our own saves (whose identity the records already hold) cost a stat scan.
+    connect(&m_watcher, &FolderWatcher::notesChanged, this, [this] { loadNotes(); });
+    connect(&m_watcher, &FolderWatcher::rescanNeeded, this, [this] { loadNotes(); });
+    connect(&m_watcher, &FolderWatcher::folderLost, this, [this] { loadNotes(); });
+
     m_folderURL = FolderAccess::restoreFolder();
+    watchFolder();
     loadNotes();
     if (!m_folderURL.isEmpty() && !FolderAccess::canWrite(m_folderURL)) {
         FolderAccess::clearBookmark();
         m_folderURL.clear();
+        watchFolder();
         loadNotes();
     }
+}
+
+void NotesStore::watchFolder()
+{
+    if (m_folderURL.isEmpty())
+        m_watcher.stop();
+    else
+        m_watcher.watch(m_folderURL);
 }
 
 void NotesStore::defer(std::function<void()> work)
@@ -182,6 +200,7 @@ void NotesStore::setFolderURL(const QString& folder)
         saveAllDrafts();
     m_folderURL = cleaned;
     m_lastLoadError.clear();
+    watchFolder();
     emit folderURLChanged();
     loadNotes();
 }
@@ -348,6 +367,8 @@ void NotesStore::applyLoaded(NoteLoader::Result loaded)
         return;
     }
     m_lastLoadError.clear();
+    if (!m_watcher.isWatching())
+        watchFolder();
     // Our own changes made while the load ran are newer than anything it read of those files.
     if (!m_touchedDuringLoad.isEmpty()) {
         loaded.notes.removeIf(
@@ -386,6 +407,7 @@ void NotesStore::reconcileDrafts(QList<Note>& fresh)
     for (qsizetype i = 0; i < fresh.size(); ++i)
         position.insert(fresh.at(i).url, i);
     QStringList toSave;
+    QStringList merges;
     for (auto it = m_drafts.begin(); it != m_drafts.end();) {
         const qsizetype at = position.value(it.key(), -1);
         if (!it->isUnsaved()) {
@@ -398,11 +420,25 @@ void NotesStore::reconcileDrafts(QList<Note>& fresh)
                 fresh.append(it->base);
                 toSave.append(it.key());
             } else if (fresh.at(at).identity != it->base.identity) {
+                // Both sides changed the note: lines that only one side touched are joined,
+                // and the result saved over the other program's version, which it includes.
+                const Note& theirs = fresh.at(at);
+                const std::optional<QString> merged =
+                    theirs.unreadable
+                        ? std::nullopt
+                        : TextMerge::merge(it->base.content, it->text, theirs.content);
+                if (merged) {
+                    it->text = *merged;
+                    it->base = theirs;
+                    merges.append(it.key());
+                }
                 toSave.append(it.key());
             }
         }
         ++it;
     }
+    for (const QString& url : std::as_const(merges))
+        emit draftMerged(url);
     for (const QString& url : std::as_const(toSave))
         commitDraft(url);
 }

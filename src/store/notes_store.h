@@ -2,6 +2,7 @@
 
 #include "alert_service.h"
 #include "draft.h"
+#include "folder_watcher.h"
 #include "note.h"
 #include "note_loader.h"
 #include "store_services.h"
@@ -103,6 +104,9 @@ signals:
     void noteCreated();
     // Another program changed `theirs` since we read it: the user's text went to `ours`.
     void conflictCopySaved(const QString& theirs, const QString& ours);
+    // Another program changed the note while the user had unsaved text in it, on other
+    // lines: the draft now holds both, and is being saved.
+    void draftMerged(const QString& url);
     // The user asked, from an alert, to open the preferences.
     void preferencesRequested();
 
@@ -119,6 +123,7 @@ private:
         Failed,
     };
 
+    void watchFolder();
     void loadNotesNow();
     void applyLoaded(NoteLoader::Result loaded);
     void setDraftText(const QString& url, const QString& text);
@@ -138,6 +143,7 @@ private:
     void folderChosen(const QString& folder);
 
     StoreServices m_services;
+    FolderWatcher m_watcher;
 
     QList<Note> m_notes;
     std::optional<Note> m_selectedNote;

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -37,6 +38,10 @@ NoteEditor::NoteEditor(NotesStore& store, QWidget* parent)
     m_edit->setTabChangesFocus(false);
     TextKeyGuard::install(m_edit);
     connect(m_edit, &QPlainTextEdit::textChanged, this, &NoteEditor::textEdited);
+    connect(&m_store, &NotesStore::draftMerged, this, [this](const QString& url) {
+        if (m_hasNote && url == m_note.url)
+            load(true);
+    });
 }
 
 NoteEditor::~NoteEditor()
@@ -88,10 +93,35 @@ void NoteEditor::load(bool sameNote)
     // The same note's text already on screen keeps its cursor, scroll position and undo.
     if (sameNote && this->text() == text)
         return;
+    // The same note changed elsewhere: the cursor and the view stay with the text around
+    // them when that text is unchanged, and move by what was inserted before them.
+    const QString shown = sameNote ? this->text() : QString();
+    const int cursor = m_edit->textCursor().position();
+    const int scroll = m_edit->verticalScrollBar()->value();
     // Showing a note is not editing it: the file is written only after the user types.
     m_loading = true;
     m_edit->setPlainText(text);
     m_loading = false;
+    if (!sameNote)
+        return;
+    qsizetype prefix = 0;
+    const qsizetype shortest = qMin(shown.size(), text.size());
+    while (prefix < shortest && shown[prefix] == text[prefix])
+        ++prefix;
+    qsizetype suffix = 0;
+    while (suffix < shortest - prefix &&
+           shown[shown.size() - 1 - suffix] == text[text.size() - 1 - suffix])
+        ++suffix;
+    // Positions count the document's characters, one per line break as the file's CRLF
+    // would count two; outside a CRLF note the two agree, and the cursor only needs to land
+    // near its text.
+    int moved = cursor;
+    if (cursor > prefix && cursor >= shown.size() - suffix)
+        moved = int(cursor + (text.size() - shown.size()));
+    QTextCursor restored = m_edit->textCursor();
+    restored.setPosition(qBound(0, moved, m_edit->document()->characterCount() - 1));
+    m_edit->setTextCursor(restored);
+    m_edit->verticalScrollBar()->setValue(scroll);
 }
 
 QString NoteEditor::text() const

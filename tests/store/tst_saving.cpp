@@ -490,6 +490,8 @@ void SavingTest::foreignChangesAreNeverOverwritten_data()
     QTest::newRow("saved by a second window") << "window" << true;
     QTest::newRow("noticed by a reload") << "reload" << true;
     QTest::newRow("touched, same text") << "touch" << false;
+    QTest::newRow("other lines, merged") << "merge" << false;
+    QTest::newRow("noticed by the folder watch") << "watch" << true;
 }
 
 void SavingTest::foreignChangesAreNeverOverwritten()
@@ -503,7 +505,8 @@ void SavingTest::foreignChangesAreNeverOverwritten()
         TestFiles::write(outside + "/b.md", "Note\nb's own text", monday);
         QVERIFY(QFile::link(outside + "/a.md", f.path("Note.md")));
     } else {
-        TestFiles::write(f.path("Note.md"), "Note\nv1", monday);
+        TestFiles::write(f.path("Note.md"), change == "merge" ? "Note\nv1\nv2\nv3\n" : "Note\nv1",
+                         monday);
     }
     NotesStore& store = f.start();
     store.setSaveDelay(60000);
@@ -540,10 +543,18 @@ void SavingTest::foreignChangesAreNeverOverwritten()
     } else if (change == "touch") {
         theirs = "Note\nmy typing";
         TestFiles::write(url, "Note\nv1", tuesday);
+    } else if (change == "merge") {
+        store.updateDraft(f.note("Note.md"), "Note\nv1\nv2\nv3\nmy typing\n");
+        TestFiles::write(url, "Note\nv1 from the phone\nv2\nv3\n", tuesday);
+        theirs = "Note\nv1 from the phone\nv2\nv3\nmy typing\n";
+    } else if (change == "watch") {
+        TestFiles::write(url, theirs, tuesday);
+        QTRY_COMPARE(conflicts.size(), 1);
     }
-    if (change == "reload")
+    QSignalSpy merges(&store, &NotesStore::draftMerged);
+    if (change == "reload" || change == "merge")
         store.loadNotes();
-    else
+    else if (change != "watch")
         store.commitDraft(url);
     settle();
 
@@ -553,6 +564,7 @@ void SavingTest::foreignChangesAreNeverOverwritten()
     if (!conflict) {
         QCOMPARE(TestFiles::read(url), theirs);
         QVERIFY(!QFile::exists(copy));
+        QCOMPARE(merges.size(), change == "merge" ? 1 : 0);
         return;
     }
     // Both versions are on disk, and the user's own is the one in front of them.

@@ -284,7 +284,7 @@ void ContentViewTest::listReportsOnlyTheRowsThatChanged()
     // Other programs: Groceries rewritten (now the newest), Trip's text changed under the same
     // date, Ideas deleted, Inbox added (the oldest).
     TestFiles::write(w.f.path("Groceries.md"), "Groceries\nmilk, eggs", thursday);
-    TestFiles::write(w.f.path("Trip.md"), "Trip\ntrain at 7", tuesday);
+    TestFiles::write(w.f.path("Trip.md"), "Trip\ntrain at 7:30", tuesday);
     QFile::remove(w.f.path("Ideas.md"));
     TestFiles::write(w.f.path("Inbox.md"), "Inbox", monday.addDays(-1));
     w.f.store().loadNotes();
