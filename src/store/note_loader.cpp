@@ -5,9 +5,9 @@
 
 #include <QFile>
 #include <QHash>
-#include <QtConcurrent>
 #include <QRandomGenerator>
 #include <QTimeZone>
+#include <QtConcurrent>
 
 #include <cerrno>
 #include <cstring>
@@ -17,8 +17,8 @@
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
-#include <sys/stat.h>
 #include <numeric>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -173,7 +173,8 @@ NoteLoader::Result NoteLoader::load(const QString& folder, const QList<Note>& pr
             entries.push_back({std::move(name), known.take(folder + QLatin1Char('/') + decoded)});
     }
     // What is left of the known records vanished from the listing; one of them may be here
-    // under a new name (another program renamed it), recognised by its inode.
+    // under a new name (another program renamed it). A rename keeps the inode, the size and
+    // the modification time; a deleted file's inode reused by a new one does not.
     QHash<QPair<quint64, quint64>, const Note*> vanished;
     for (const Note* note : std::as_const(known)) {
         if (note->identity.isValid())
@@ -192,9 +193,8 @@ NoteLoader::Result NoteLoader::load(const QString& folder, const QList<Note>& pr
         for (const size_t i : order)
             isNote[i] = readEntry(dirFd, entries[i], folder, notes[i]);
     } else {
-        QtConcurrent::blockingMap(order, [&](size_t i) {
-            isNote[i] = readEntry(dirFd, entries[i], folder, notes[i]);
-        });
+        QtConcurrent::blockingMap(
+            order, [&](size_t i) { isNote[i] = readEntry(dirFd, entries[i], folder, notes[i]); });
     }
 
     result.notes.reserve(qsizetype(entries.size()));
@@ -204,8 +204,13 @@ NoteLoader::Result NoteLoader::load(const QString& folder, const QList<Note>& pr
         Note& note = notes[i];
         // The same file keeps its id, so that its row and the selection stay where they are.
         const Note* before = entries[i].previous;
-        if (!before && !vanished.isEmpty())
-            before = vanished.take({note.identity.device, note.identity.inode});
+        if (!before && !vanished.isEmpty()) {
+            before = vanished.value({note.identity.device, note.identity.inode});
+            if (before && before->identity == note.identity)
+                vanished.remove({note.identity.device, note.identity.inode});
+            else
+                before = nullptr;
+        }
         if (before && before->url != note.url)
             result.renamed.append({before->url, note.url});
         note.id = before ? before->id : newId();

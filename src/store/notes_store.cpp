@@ -113,9 +113,15 @@ NotesStore::NotesStore(const StoreServices& services, QObject* parent)
     }
 }
 
+void NotesStore::setWatching(bool watching)
+{
+    m_watching = watching;
+    watchFolder();
+}
+
 void NotesStore::watchFolder()
 {
-    if (m_folderURL.isEmpty())
+    if (m_folderURL.isEmpty() || !m_watching)
         m_watcher.stop();
     else
         m_watcher.watch(m_folderURL);
@@ -367,7 +373,7 @@ void NotesStore::applyLoaded(NoteLoader::Result loaded)
         return;
     }
     m_lastLoadError.clear();
-    if (!m_watcher.isWatching())
+    if (m_watching && !m_watcher.isWatching())
         watchFolder();
     // Our own changes made while the load ran are newer than anything it read of those files.
     if (!m_touchedDuringLoad.isEmpty()) {

@@ -93,6 +93,9 @@ public:
     void showError(const FileError& error);
 
     void setSaveDelay(int milliseconds) { m_saveTimer.setInterval(milliseconds); }
+    // Off, only activation and explicit loads see other programs' changes (tests that
+    // change files step by step).
+    void setWatching(bool watching);
     int saveDelay() const { return m_saveTimer.interval(); }
 
 signals:
@@ -144,6 +147,7 @@ private:
 
     StoreServices m_services;
     FolderWatcher m_watcher;
+    bool m_watching = true;
 
     QList<Note> m_notes;
     std::optional<Note> m_selectedNote;

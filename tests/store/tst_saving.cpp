@@ -548,6 +548,7 @@ void SavingTest::foreignChangesAreNeverOverwritten()
         TestFiles::write(url, "Note\nv1 from the phone\nv2\nv3\n", tuesday);
         theirs = "Note\nv1 from the phone\nv2\nv3\nmy typing\n";
     } else if (change == "watch") {
+        store.setWatching(true);
         TestFiles::write(url, theirs, tuesday);
         QTRY_COMPARE(conflicts.size(), 1);
     }

@@ -11,6 +11,8 @@ NotesStore& StoreFixture::start(const QString& chosen)
     FolderAccess::saveBookmark(folder);
     m_store = std::make_unique<NotesStore>(services());
     m_store->setSaveDelay(20);
+    // Tests change files step by step and reload when they mean to.
+    m_store->setWatching(false);
     settle();
     return *m_store;
 }
