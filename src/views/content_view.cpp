@@ -80,6 +80,7 @@ ContentView::ContentView(NotesStore& store, AppNotifier& notifier, QWidget* pare
     // However the note was made (toolbar or menu), typing goes into it at once.
     connect(&m_store, &NotesStore::noteCreated, m_editor, &NoteEditor::focusAtEnd);
     storeSelectionChanged();
+    connectFirstRun();
 }
 
 void ContentView::buildToolbar()
@@ -118,6 +119,15 @@ void ContentView::buildToolbar()
     toolbar->addWidget(flexibleSpace(toolbar));
     toolbar->addAction(m_deleteNote);
     toolbar->addWidget(m_search);
+}
+
+// Cancelling the first chooser must not leave an empty window with no way on.
+void ContentView::connectFirstRun()
+{
+    const auto followFolder = [this] { m_empty->setNeedsFolder(m_store.folderURL().isEmpty()); };
+    connect(&m_store, &NotesStore::folderURLChanged, m_empty, followFolder);
+    connect(m_empty, &EmptyDetailView::chooseFolderRequested, &m_store, &NotesStore::chooseFolder);
+    followFolder();
 }
 
 bool ContentView::showsEditor() const

@@ -33,6 +33,7 @@ public:
     QAction* newNoteAction() const { return m_newNote; }
     QAction* deleteNoteAction() const { return m_deleteNote; }
     QSplitter* splitter() const { return m_splitter; }
+    EmptyDetailView* emptyDetail() const { return m_empty; }
     bool showsEditor() const;
     QUuid selectionID() const { return m_selectionID; }
 
@@ -44,6 +45,7 @@ protected:
 
 private:
     void buildToolbar();
+    void connectFirstRun();
     void newNote();
     void deleteNote();
     void listSelectionChanged();

@@ -1,5 +1,7 @@
 #include "dialog_folder_panel.h"
 
+#include "folder_access.h"
+
 #include <QApplication>
 #include <QFileDialog>
 
@@ -14,6 +16,7 @@ void DialogFolderPanel::present(std::function<void(const QString& folder)> done)
     dialog->setOption(QFileDialog::ShowDirsOnly, true);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setLabelText(QFileDialog::Accept, QStringLiteral("Choose"));
+    dialog->setDirectory(FolderAccess::chooserStartFolder());
     dialog->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
     // The answer is handled after the dialog has closed, never inside its own event.
     QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, done](int result) {

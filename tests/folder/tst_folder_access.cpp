@@ -47,6 +47,8 @@ private slots:
     void restoreFolder();
     void staleBookmarkIsRenewed();
     void defaultFolderIsNotesInDocuments();
+    void chooserStartFolder_data();
+    void chooserStartFolder();
     void startUpForgetsAnUnusableFolder();
 };
 
@@ -165,6 +167,35 @@ void FolderAccessTest::defaultFolderIsNotesInDocuments()
 {
     TestHome home;
     QCOMPARE(FolderAccess::defaultFolderURL(), home.path() + "/Documents/Notes");
+}
+
+void FolderAccessTest::chooserStartFolder_data()
+{
+    QTest::addColumn<QString>("inTheWay"); // a file where a folder would be
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("default folder, made") << QString() << "<home>/Documents/Notes";
+    QTest::newRow("Documents") << "Documents/Notes"
+                               << "<home>/Documents";
+    QTest::newRow("neither home nor here") << "Documents"
+                                           << "/";
+}
+
+// Launched from a menu the working directory is home: Enter there must not take it.
+void FolderAccessTest::chooserStartFolder()
+{
+    QFETCH(QString, inTheWay);
+    QFETCH(QString, expected);
+    TestHome home;
+    if (inTheWay.contains('/'))
+        home.makeFolder(inTheWay.section('/', 0, 0));
+    if (!inTheWay.isEmpty())
+        TestFiles::write(home.path() + '/' + inTheWay, "not a folder");
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(home.path());
+    const QString start = FolderAccess::chooserStartFolder();
+    QDir::setCurrent(before);
+    QCOMPARE(start, QString(expected).replace("<home>", home.path()));
+    QVERIFY(QFileInfo(start).isDir());
 }
 
 void FolderAccessTest::startUpForgetsAnUnusableFolder()

@@ -1,5 +1,6 @@
 #include "app_notifier.h"
 #include "content_view.h"
+#include "empty_detail_view.h"
 #include "note_editor.h"
 #include "notes_list_model.h"
 #include "store_fixture.h"
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QToolBar>
@@ -191,9 +193,10 @@ void ContentViewTest::deselectingShowsTheEmptyDetail()
     settle();
     QVERIFY(!w.f.store().selectedNote());
     QVERIFY(!window.showsEditor());
-    auto* empty = window.findChild<QLabel*>();
-    QVERIFY(empty && empty->isVisible());
+    QLabel* empty = window.emptyDetail()->label();
+    QVERIFY(empty->isVisible());
     QCOMPARE(empty->text(), QStringLiteral("No note selected"));
+    QVERIFY(!window.emptyDetail()->chooseButton()->isVisible());
     // The editor committed what it showed when it went away.
     QCOMPARE(TestFiles::read(w.f.path("Top line.md")), QByteArray("Top line\nIdeas\nplain text"));
 }
@@ -388,10 +391,19 @@ void ContentViewTest::chooserOpensWithoutAFolder()
     QVERIFY(!window.showsEditor());
     QTRY_COMPARE(w.f.panel.presented, 1);
 
+    // Cancelled: the window says what is missing and offers the chooser again.
+    w.f.panel.answer(QString());
+    settle();
+    QVERIFY(window.emptyDetail()->label()->text().startsWith("No notes folder is chosen yet."));
+    QPushButton* choose = window.emptyDetail()->chooseButton();
+    QVERIFY(choose->isVisible());
+    QTest::mouseClick(choose, Qt::LeftButton);
+    QCOMPARE(w.f.panel.presented, 2);
     w.f.panel.answer(w.f.folder);
     settle();
     QCOMPARE(w.rows().size(), 3);
     QVERIFY(window.showsEditor());
+    QVERIFY(!window.emptyDetail()->chooseButton()->isVisible());
 }
 
 QUILLBOX_GUI_TEST_MAIN(ContentViewTest)

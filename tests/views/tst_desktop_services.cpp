@@ -169,6 +169,7 @@ void DesktopServicesTest::folderDialog()
     QCOMPARE(dialog->labelText(QFileDialog::Accept), QStringLiteral("Choose"));
     QCOMPARE(dialog->fileMode(), QFileDialog::Directory);
     QCOMPARE(dialog->windowModality(), Qt::WindowModal);
+    QCOMPARE(dialog->directory().absolutePath(), home.path() + "/Documents/Notes");
     QVERIFY(dialog->isVisible());
     if (accept) {
         dialog->setDirectory(home.path());
