@@ -1,5 +1,6 @@
 #include "command_line.h"
 #include "quillbox_app.h"
+#include "single_instance.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -31,7 +32,12 @@ int main(int argc, char* argv[])
     parser.addVersionOption();
     parser.process(application);
 
+    SingleInstance instance;
+    if (instance.claim() == SingleInstance::Role::AlreadyRunning)
+        return 0;
     QuillboxApp app;
+    QObject::connect(&instance, &SingleInstance::activationRequested, &app,
+                     &QuillboxApp::raiseWindow);
     app.show();
     return QApplication::exec();
 }

@@ -61,6 +61,14 @@ void QuillboxApp::show()
     m_window->show();
 }
 
+void QuillboxApp::raiseWindow()
+{
+    m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
 void QuillboxApp::quit()
 {
     // A save that failed was reported; staying open keeps the text on screen, where the user

@@ -33,6 +33,8 @@ public:
     ContentView& window() { return *m_window; }
     NotesAppCommands& commands() { return *m_commands; }
     void show();
+    // Another launch asked for us: the main window comes to the front, restored if minimised.
+    void raiseWindow();
     // The one preferences window, brought to the front.
     void showPreferences();
     PreferencesView* preferencesView() const { return m_preferencesView.get(); }

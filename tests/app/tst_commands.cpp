@@ -4,6 +4,7 @@
 #include "note_editor.h"
 #include "notes_app_commands.h"
 #include "quillbox_app.h"
+#include "single_instance.h"
 #include "store_fixture.h"
 
 #include <QAction>
@@ -13,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTimer>
 
@@ -85,6 +87,7 @@ private slots:
     void closingStaysOpenWhenTextCannotBeSaved();
     // Last: it ends the application's event loop.
     void quitWritesWhatWasTyped();
+    void oneInstancePerSession();
 };
 
 void CommandsTest::menus()
@@ -213,6 +216,42 @@ void CommandsTest::quitWritesWhatWasTyped()
     QTest::keyClicks(running.editorAtEnd(), " for Monday");
     running.app->commands().quit()->trigger();
     QCOMPARE(TestFiles::read(folder + "/Plan for Monday.md"), QByteArray("Plan for Monday"));
+}
+
+void CommandsTest::oneInstancePerSession()
+{
+    // A private bus: the session's own may hold a real Quillbox.
+    QProcess daemon;
+    daemon.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
+    QVERIFY(daemon.waitForReadyRead(5000));
+    const QString address = QString::fromUtf8(daemon.readLine().trimmed());
+    const auto launch = [&](const QString& name, const QString& bus = QString()) {
+        return std::make_unique<SingleInstance>(
+            QDBusConnection::connectToBus(bus.isEmpty() ? address : bus, name));
+    };
+    auto first = launch("first");
+    QSignalSpy raised(first.get(), &SingleInstance::activationRequested);
+    QCOMPARE(first->claim(), SingleInstance::Role::First);
+    QCOMPARE(launch("second")->claim(), SingleInstance::Role::AlreadyRunning);
+    // The first has come forward by the time the second launch ends.
+    QCOMPARE(raised.size(), 1);
+    // Once the first has gone, the next launch runs.
+    first.reset();
+    QDBusConnection::disconnectFromBus("first");
+    QTRY_COMPARE(launch("third")->claim(), SingleInstance::Role::First);
+    // No session bus at all: it runs.
+    QCOMPARE(launch("none", "unix:path=/nonexistent")->claim(), SingleInstance::Role::First);
+    for (const char* name : {"second", "third", "none"})
+        QDBusConnection::disconnectFromBus(QString::fromLatin1(name));
+    daemon.kill();
+    daemon.waitForFinished();
+
+    StoreFixture f;
+    RunningApp running(f.folder);
+    running.app->window().showMinimized();
+    running.app->raiseWindow();
+    QVERIFY(!running.app->window().isMinimized());
+    QVERIFY(running.app->window().isVisible());
 }
 
 QUILLBOX_GUI_TEST_MAIN(CommandsTest)
