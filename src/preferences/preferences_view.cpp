@@ -3,7 +3,9 @@
 #include "adaptive_actions.h"
 #include "elided_label.h"
 #include "folder_preferences.h"
+#include "palette_colors.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
@@ -34,9 +36,9 @@ QColor PreferencesView::colorFor(int statusColor, const QPalette& palette)
 {
     switch (FolderPreferences::StatusColor(statusColor)) {
     case FolderPreferences::StatusColor::Green:
-        return QColor(0x1a, 0x7f, 0x37);
+        return PaletteColors::success(palette);
     case FolderPreferences::StatusColor::Red:
-        return QColor(0xc0, 0x1c, 0x28);
+        return PaletteColors::failure(palette);
     case FolderPreferences::StatusColor::Secondary:
         break;
     }
@@ -122,6 +124,13 @@ void PreferencesView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     m_model.checkFolder();
+}
+
+void PreferencesView::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        refresh();
 }
 
 void PreferencesView::refresh()

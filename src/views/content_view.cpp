@@ -10,6 +10,7 @@
 #include "text_key_guard.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QSplitter>
@@ -92,13 +93,14 @@ void ContentView::buildToolbar()
     toolbar->toggleViewAction()->setEnabled(false);
     toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
 
-    m_newNote = new QAction(FallbackIcons::newNote(), QStringLiteral("New Note"), this);
+    m_newNote = new QAction(FallbackIcons::newNote(palette()), QStringLiteral("New Note"), this);
     m_newNote->setToolTip(
         QStringLiteral("New Note (%1)")
             .arg(QKeySequence(Qt::CTRL | Qt::Key_N).toString(QKeySequence::NativeText)));
     connect(m_newNote, &QAction::triggered, this, &ContentView::newNote);
 
-    m_deleteNote = new QAction(FallbackIcons::deleteNote(), QStringLiteral("Delete Note"), this);
+    m_deleteNote =
+        new QAction(FallbackIcons::deleteNote(palette()), QStringLiteral("Delete Note"), this);
     m_deleteNote->setToolTip(
         QStringLiteral("Delete Selected Note (%1)")
             .arg(QKeySequence(Qt::CTRL | Qt::Key_Backspace).toString(QKeySequence::NativeText)));
@@ -128,6 +130,15 @@ void ContentView::connectFirstRun()
     connect(&m_store, &NotesStore::folderURLChanged, m_empty, followFolder);
     connect(m_empty, &EmptyDetailView::chooseFolderRequested, &m_store, &NotesStore::chooseFolder);
     followFolder();
+}
+
+void ContentView::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && m_newNote) {
+        m_newNote->setIcon(FallbackIcons::newNote(palette()));
+        m_deleteNote->setIcon(FallbackIcons::deleteNote(palette()));
+    }
 }
 
 bool ContentView::showsEditor() const

@@ -8,7 +8,7 @@ namespace {
 
 using Drawing = void (*)(QPainter&);
 
-QIcon drawn(Drawing draw)
+QIcon drawn(Drawing draw, const QColor& ink)
 {
     QIcon icon;
     for (const int size : {16, 22, 24, 32, 48}) {
@@ -17,7 +17,7 @@ QIcon drawn(Drawing draw)
         QPainter painter(&pixmap);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.scale(size / 24.0, size / 24.0);
-        QPen pen(QColor(0x4d, 0x4d, 0x4d), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        QPen pen(ink, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
         painter.setPen(pen);
         painter.setBrush(Qt::NoBrush);
         draw(painter);
@@ -79,24 +79,26 @@ void quill(QPainter& p)
         p.drawLine(QPointF(7.5, y), QPointF(16.5, y));
 }
 
-QIcon themed(const char* name, Drawing fallback)
+// Drawn in the palette's own text colour, so they read on a dark toolbar as on a light one.
+QIcon themed(const char* name, Drawing fallback, const QPalette& palette)
 {
-    return QIcon::fromTheme(QString::fromLatin1(name), drawn(fallback));
+    return QIcon::fromTheme(QString::fromLatin1(name),
+                            drawn(fallback, palette.color(QPalette::ButtonText)));
 }
 
 } // namespace
 
-QIcon FallbackIcons::newNote()
+QIcon FallbackIcons::newNote(const QPalette& palette)
 {
-    return themed("document-new", squareAndPencil);
+    return themed("document-new", squareAndPencil, palette);
 }
 
-QIcon FallbackIcons::deleteNote()
+QIcon FallbackIcons::deleteNote(const QPalette& palette)
 {
-    return themed("edit-delete", trash);
+    return themed("edit-delete", trash, palette);
 }
 
 QIcon FallbackIcons::application()
 {
-    return themed("io.github.quillbox.Quillbox", quill);
+    return QIcon::fromTheme(QStringLiteral("io.github.quillbox.Quillbox"), drawn(quill, Qt::black));
 }

@@ -2,9 +2,11 @@
 #include "clipboard_service.h"
 #include "dbus_file_manager.h"
 #include "elided_label.h"
+#include "fallback_icons.h"
 #include "file_manager_service.h"
 #include "folder_preferences.h"
 #include "notes_app_commands.h"
+#include "palette_colors.h"
 #include "preferences_view.h"
 #include "quillbox_app.h"
 #include "store_fixture.h"
@@ -17,6 +19,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStyle>
 
 namespace {
 
@@ -70,6 +73,8 @@ private slots:
     void actionsRowAdapts();
     void viewShowsTheFolder();
     void messagesComeAndGo();
+    void coloursReadOnLightAndDark_data();
+    void coloursReadOnLightAndDark();
     void revealOverDbus();
     void oneWindowFromEveryEntry();
 };
@@ -153,6 +158,64 @@ void PreferencesViewTest::viewShowsTheFolder()
     QVERIFY(view.pathLabel()->text().endsWith("End"));
     QVERIFY(view.pathLabel()->fontMetrics().horizontalAdvance(view.pathLabel()->text()) <=
             view.pathLabel()->width());
+}
+
+void PreferencesViewTest::coloursReadOnLightAndDark_data()
+{
+    QTest::addColumn<QPalette>("palette");
+    QTest::newRow("light") << QApplication::style()->standardPalette();
+    QPalette dark;
+    for (const auto& [role, color] :
+         QList<std::pair<QPalette::ColorRole, QColor>>{{QPalette::Window, 0x2a2e32},
+                                                       {QPalette::WindowText, 0xfcfcfc},
+                                                       {QPalette::Base, 0x1b1e20},
+                                                       {QPalette::Text, 0xfcfcfc},
+                                                       {QPalette::Button, 0x31363b},
+                                                       {QPalette::ButtonText, 0xfcfcfc}})
+        dark.setColor(role, color);
+    QTest::newRow("dark") << dark;
+}
+
+// The colours that carry a meaning, and the toolbar's drawn icons, read at WCAG AA (4.5:1).
+void PreferencesViewTest::coloursReadOnLightAndDark()
+{
+    QFETCH(QPalette, palette);
+    StoreFixture f;
+    f.start();
+    NoClipboard clipboard;
+    NoFileManager fileManager;
+    FolderPreferences model(f.store(), {clipboard, fileManager});
+    PreferencesView view(model);
+    view.show();
+    view.setPalette(palette); // after the first drawing: a theme changed while running
+    const auto readable = [](const QColor& text, const QColor& background) {
+        const double ratio = PaletteColors::contrast(text, background);
+        if (ratio < PaletteColors::minimumContrast)
+            qWarning() << text.name() << "on" << background.name() << ratio;
+        return ratio >= PaletteColors::minimumContrast;
+    };
+    QCOMPARE(view.statusLabel()->text(), QStringLiteral("Writable"));
+    QVERIFY(readable(view.statusLabel()->palette().color(QPalette::WindowText),
+                     palette.color(QPalette::Window)));
+    QVERIFY(readable(PreferencesView::colorFor(int(FolderPreferences::StatusColor::Red), palette),
+                     palette.color(QPalette::Window)));
+    const QPalette clear = view.actions()->clearButton()->palette();
+    QVERIFY(readable(clear.color(QPalette::ButtonText), palette.color(QPalette::Button)));
+    // Still a red: a warning, not just text.
+    QVERIFY(clear.color(QPalette::ButtonText).hslHue() < 20 ||
+            clear.color(QPalette::ButtonText).hslHue() > 340);
+
+    for (const QIcon& icon :
+         {FallbackIcons::newNote(palette), FallbackIcons::deleteNote(palette)}) {
+        // The ink is the most opaque pixel; its edges are blended into the toolbar.
+        const QImage image = icon.pixmap(24).toImage();
+        QColor ink(Qt::transparent);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y).alpha() > ink.alpha())
+                    ink = image.pixelColor(x, y);
+        QVERIFY(readable(ink, palette.color(QPalette::Window)));
+    }
 }
 
 void PreferencesViewTest::messagesComeAndGo()
