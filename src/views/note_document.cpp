@@ -1,6 +1,7 @@
 #include "note_document.h"
 
-#include <QFontDatabase>
+#include "editor_font.h"
+
 #include <QPrinter>
 #include <QTextBlockFormat>
 #include <QTextCursor>
@@ -10,8 +11,7 @@ namespace {
 
 QFont fixedFont(qreal points, QFont::Weight weight)
 {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSizeF(points);
+    QFont font = EditorFont::fixed(points);
     font.setWeight(weight);
     return font;
 }

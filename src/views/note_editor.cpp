@@ -1,10 +1,10 @@
 #include "note_editor.h"
 
+#include "editor_font.h"
 #include "notes_store.h"
 #include "text_key_guard.h"
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTextCursor>
@@ -25,9 +25,7 @@ NoteEditor::NoteEditor(NotesStore& store, QWidget* parent)
     layout->addWidget(m_notice);
     layout->addWidget(m_edit);
 
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSizeF(QApplication::font().pointSizeF());
-    m_edit->setFont(font);
+    m_edit->setFont(EditorFont::fixed(QApplication::font().pointSizeF()));
     m_edit->setFrameShape(QFrame::NoFrame);
     m_edit->document()->setDocumentMargin(8);
     m_edit->setBackgroundRole(QPalette::Base);

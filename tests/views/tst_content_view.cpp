@@ -1,5 +1,6 @@
 #include "app_notifier.h"
 #include "content_view.h"
+#include "editor_font.h"
 #include "empty_detail_view.h"
 #include "note_editor.h"
 #include "notes_list_model.h"
@@ -77,6 +78,8 @@ class ContentViewTest : public QObject
 
 private slots:
     void windowLayout();
+    void editorFontIsMonospaced_data();
+    void editorFontIsMonospaced();
     void startSelectsTheNewestNote();
     void clickingARowOpensItsNote();
     void typingSavesAfterThePause();
@@ -130,6 +133,28 @@ void ContentViewTest::windowLayout()
 
     // The editor uses the fixed-width system font.
     QVERIFY(QFontInfo(window.editor()->textEdit()->font()).fixedPitch());
+}
+
+void ContentViewTest::editorFontIsMonospaced_data()
+{
+    QTest::addColumn<QString>("fixedFont"); // what the desktop names its fixed font
+    QTest::addColumn<QString>("family");
+    QTest::newRow("fixed-pitch") << "DejaVu Sans Mono"
+                                 << "DejaVu Sans Mono";
+    QTest::newRow("proportional") << "DejaVu Sans"
+                                  << "DejaVu Sans Mono";
+}
+
+void ContentViewTest::editorFontIsMonospaced()
+{
+    QFETCH(QString, fixedFont);
+    QFETCH(QString, family);
+    QFont candidate(fixedFont);
+    candidate.setPointSizeF(11.5);
+    const QFont font = EditorFont::monospaced(candidate);
+    QVERIFY(QFontInfo(font).fixedPitch());
+    QCOMPARE(QFontInfo(font).family(), family);
+    QCOMPARE(font.pointSizeF(), 11.5);
 }
 
 void ContentViewTest::startSelectsTheNewestNote()
