@@ -2,13 +2,17 @@
 
 #include "content_view.h"
 #include "folder_preferences.h"
+#include "note_editor.h"
 #include "notes_app_commands.h"
 #include "notes_store.h"
+#include "preferences_dialog.h"
 #include "preferences_view.h"
 #include "unix_signal_watcher.h"
+#include "window_memory.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QMessageBox>
 #include <QSessionManager>
 
 QuillboxApp::QuillboxApp()
@@ -34,6 +38,41 @@ QuillboxApp::QuillboxApp()
     connect(qApp, &QGuiApplication::commitDataRequest, m_store.get(),
             [this](QSessionManager&) { m_store->saveAllDrafts(); });
     m_window->installEventFilter(this);
+    connectDesktop();
+}
+
+void QuillboxApp::connectDesktop()
+{
+    connect(m_commands, &NotesAppCommands::zoomRequested, m_window->editor(), &NoteEditor::zoom);
+    connect(m_commands, &NotesAppCommands::aboutRequested, this, &QuillboxApp::showAbout);
+    // However the application ends, after the windows have closed but still exist.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &QuillboxApp::rememberWindows);
+}
+
+void QuillboxApp::rememberWindows()
+{
+    WindowMemory::saveMain(*m_window, *m_window->splitter());
+    if (m_preferencesDialog)
+        WindowMemory::savePosition(*m_preferencesDialog, WindowMemory::preferencesKey);
+}
+
+void QuillboxApp::showAbout()
+{
+    auto* box = new QMessageBox(m_window.get());
+    box->setObjectName(QStringLiteral("about"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowTitle(tr("About Quillbox"));
+    box->setIconPixmap(m_window->windowIcon().pixmap(64));
+    box->setTextFormat(Qt::RichText);
+    box->setText(tr("<h3>Quillbox %1</h3>"
+                    "<p>Plain-text notes that save themselves.</p>"
+                    "<p>Free software under the MIT licence.</p>"
+                    "<p><a href=\"%2\">%2</a></p>")
+                     .arg(QCoreApplication::applicationVersion().toHtmlEscaped(),
+                          QStringLiteral("https://github.com/quillbox/quillbox")));
+    box->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    box->setStandardButtons(QMessageBox::Close);
+    box->open();
 }
 
 QuillboxApp::~QuillboxApp()
@@ -48,16 +87,19 @@ void QuillboxApp::showPreferences()
         m_folderPreferences = std::make_unique<FolderPreferences>(
             *m_store, FolderPreferences::Services{m_clipboard, m_fileManager});
         m_preferencesView = std::make_unique<PreferencesView>(*m_folderPreferences);
-        m_preferencesView->setWindowTitle(QStringLiteral("Quillbox Preferences"));
         m_preferencesView->setObjectName(QStringLiteral("preferences"));
+        m_preferencesDialog = new PreferencesDialog(*m_preferencesView, m_window.get());
+        // Where it was last time; else centred on the main window, as dialogs open.
+        WindowMemory::restorePosition(*m_preferencesDialog, WindowMemory::preferencesKey);
     }
-    m_preferencesView->show();
-    m_preferencesView->raise();
-    m_preferencesView->activateWindow();
+    m_preferencesDialog->show();
+    m_preferencesDialog->raise();
+    m_preferencesDialog->activateWindow();
 }
 
 void QuillboxApp::show()
 {
+    WindowMemory::restoreMain(*m_window, *m_window->splitter());
     m_window->show();
 }
 

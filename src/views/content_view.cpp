@@ -11,12 +11,18 @@
 
 #include <QAction>
 #include <QEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <functional>
 
 namespace {
 
@@ -82,6 +88,9 @@ ContentView::ContentView(NotesStore& store, AppNotifier& notifier, QWidget* pare
     connect(&m_store, &NotesStore::noteCreated, m_editor, &NoteEditor::focusAtEnd);
     storeSelectionChanged();
     connectFirstRun();
+    connectKeyboard();
+    nameControls();
+    showNoMatches();
 }
 
 void ContentView::buildToolbar()
@@ -139,6 +148,66 @@ void ContentView::changeEvent(QEvent* event)
         m_newNote->setIcon(FallbackIcons::newNote(palette()));
         m_deleteNote->setIcon(FallbackIcons::deleteNote(palette()));
     }
+}
+
+// Search, list and editor reached without the mouse.
+void ContentView::connectKeyboard()
+{
+    const auto keys = [](QWidget* widget, const QList<QKeySequence>& sequences,
+                         const std::function<void()>& act) {
+        auto* action = new QAction(widget);
+        action->setShortcuts(sequences);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        connect(action, &QAction::triggered, widget, act);
+        widget->addAction(action);
+    };
+    keys(m_search, {QKeySequence(Qt::Key_Escape)}, [this] { m_search->clear(); });
+    keys(m_search, {QKeySequence(Qt::Key_Down)}, [this] {
+        m_list->setFocus(Qt::TabFocusReason);
+        if (!m_list->selectionModel()->hasSelection() && m_model->rowCount() > 0)
+            m_list->setCurrentIndex(m_model->index(0));
+    });
+    keys(m_list, {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}, [this] {
+        if (showsEditor())
+            m_editor->textEdit()->setFocus(Qt::TabFocusReason);
+    });
+}
+
+// Names for the controls a screen reader would otherwise announce as "button" or nothing.
+void ContentView::nameControls()
+{
+    m_splitter->setAccessibleName(tr("Notes and editor"));
+    m_splitter->handle(1)->setAccessibleName(tr("Notes list width"));
+    if (auto* more = findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(tr("More Toolbar Items"));
+    for (QAction* action : m_search->actions()) {
+        if (action->objectName() == QLatin1String("_q_qlineeditclearaction"))
+            action->setText(tr("Clear Search"));
+    }
+    for (QToolButton* button : m_search->findChildren<QToolButton*>())
+        button->setAccessibleName(tr("Clear Search"));
+}
+
+// In the list's place when a search matches nothing: an empty list says nothing to a reader.
+void ContentView::showNoMatches()
+{
+    m_noMatches = new QLabel(tr("No notes match"), m_list->viewport());
+    m_noMatches->setObjectName(QStringLiteral("noMatches"));
+    m_noMatches->setAlignment(Qt::AlignCenter);
+    m_noMatches->setWordWrap(true);
+    m_noMatches->setForegroundRole(QPalette::PlaceholderText);
+    auto* overlay = new QVBoxLayout(m_list->viewport());
+    overlay->addWidget(m_noMatches);
+    const auto follow = [this] {
+        m_noMatches->setVisible(m_model->rowCount() == 0 && !m_store.searchText().isEmpty());
+    };
+    connect(m_model, &QAbstractItemModel::modelReset, m_noMatches, follow);
+    connect(m_model, &QAbstractItemModel::rowsInserted, m_noMatches, follow);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, m_noMatches, follow);
+    connect(m_model, &QAbstractItemModel::layoutChanged, m_noMatches, follow);
+    connect(m_model, &NotesListModel::refreshed, m_noMatches, follow);
+    connect(&m_store, &NotesStore::searchTextChanged, m_noMatches, follow);
+    follow();
 }
 
 bool ContentView::showsEditor() const

@@ -9,6 +9,7 @@ class NoteEditor;
 class NotesListModel;
 class NotesStore;
 class QAction;
+class QLabel;
 class QLineEdit;
 class QListView;
 class QSplitter;
@@ -34,6 +35,7 @@ public:
     QAction* deleteNoteAction() const { return m_deleteNote; }
     QSplitter* splitter() const { return m_splitter; }
     EmptyDetailView* emptyDetail() const { return m_empty; }
+    QLabel* noMatchesLabel() const { return m_noMatches; }
     bool showsEditor() const;
     QUuid selectionID() const { return m_selectionID; }
 
@@ -47,6 +49,9 @@ protected:
 private:
     void buildToolbar();
     void connectFirstRun();
+    void connectKeyboard();
+    void nameControls();
+    void showNoMatches();
     void newNote();
     void deleteNote();
     void listSelectionChanged();
@@ -64,6 +69,7 @@ private:
     NoteEditor* m_editor;
     QSplitter* m_splitter;
     QLineEdit* m_search = nullptr;
+    QLabel* m_noMatches = nullptr;
     QAction* m_newNote = nullptr;
     QAction* m_deleteNote = nullptr;
     QUuid m_selectionID;

@@ -27,10 +27,16 @@ public:
     bool hasNote() const { return m_hasNote; }
     QPlainTextEdit* textEdit() const { return m_edit; }
     void focusAtEnd();
+    // Editor text size, in 1 pt steps from the desktop's: +1, -1, or 0 to go back. Remembered
+    // across launches.
+    void zoom(int step);
+    int zoomSteps() const { return m_zoom; }
+    static inline const QString zoomKey = QStringLiteral("EditorZoom");
 
 private:
     void load();
     void textEdited();
+    void applyFont();
 
     NotesStore& m_store;
     QPlainTextEdit* m_edit;
@@ -38,4 +44,5 @@ private:
     Note m_note;
     bool m_hasNote = false;
     bool m_loading = false;
+    int m_zoom = 0;
 };

@@ -3,6 +3,7 @@
 #include "folder_access.h"
 #include "note_editor.h"
 #include "notes_app_commands.h"
+#include "preferences_dialog.h"
 #include "quillbox_app.h"
 #include "single_instance.h"
 #include "store_fixture.h"
@@ -13,9 +14,11 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QTimer>
 
 namespace {
@@ -85,34 +88,36 @@ private slots:
     void printFollowsTheSelection();
     void ctrlBackspaceInTextDeletesAWord();
     void closingStaysOpenWhenTextCannotBeSaved();
+    void oneInstancePerSession();
+    void windowsAndZoomAreRemembered();
+    void aboutQuillbox();
     // Last: it ends the application's event loop.
     void quitWritesWhatWasTyped();
-    void oneInstancePerSession();
 };
 
 void CommandsTest::menus()
 {
     MenuFixture m;
     const QList<QAction*> menus = m.window->menuBar()->actions();
-    QCOMPARE(menus.size(), 2);
-    QCOMPARE(menus[0]->text(), QStringLiteral("File"));
-    QCOMPARE(menus[1]->text(), QStringLiteral("Notes"));
+    // "&" marks the mnemonic: Alt+F, Alt+N, …
+    QStringList titles;
+    for (QAction* menu : menus)
+        titles.append(menu->text());
+    QCOMPARE(titles, QStringList({"&File", "&Notes", "&View", "&Help"}));
 
-    const QList<MenuItem> file = itemsOf(menus[0]->menu());
-    QCOMPARE(file.size(), 3);
-    QCOMPARE(file[0].text, QStringLiteral("Preferences…"));
-    QCOMPARE(file[0].shortcut, QStringLiteral("Ctrl+,"));
-    QCOMPARE(file[2].text, QStringLiteral("Quit"));
-    QCOMPARE(file[2].shortcut, QStringLiteral("Ctrl+Q"));
-
-    const QList<MenuItem> notes = itemsOf(menus[1]->menu());
-    QCOMPARE(notes.size(), 5);
-    const QStringList texts = {notes[0].text, notes[1].text, notes[2].text, notes[3].text,
-                               notes[4].text};
-    QCOMPARE(texts, QStringList({"New Note", "Delete Note", "Print…", "---", "Search"}));
-    const QStringList shortcuts = {notes[0].shortcut, notes[1].shortcut, notes[2].shortcut,
-                                   notes[4].shortcut};
-    QCOMPARE(shortcuts, QStringList({"Ctrl+N", "Ctrl+Backspace", "Ctrl+P", "Ctrl+L"}));
+    const auto texts = [](QAction* menu) {
+        QStringList all;
+        for (const MenuItem& item : itemsOf(menu->menu()))
+            all.append(item.shortcut.isEmpty() ? item.text : item.text + " " + item.shortcut);
+        return all;
+    };
+    QCOMPARE(texts(menus[0]), QStringList({"&Preferences… Ctrl+,", "---", "&Quit Ctrl+Q"}));
+    QCOMPARE(texts(menus[1]), QStringList({"&New Note Ctrl+N", "&Delete Note Ctrl+Backspace",
+                                           "&Print… Ctrl+P", "---", "&Search Ctrl+L"}));
+    QCOMPARE(m.commands->search()->shortcuts().last(), QKeySequence(QKeySequence::Find));
+    QCOMPARE(texts(menus[2]),
+             QStringList({"Zoom &In Ctrl+=", "Zoom &Out Ctrl+-", "&Actual Size Ctrl+0"}));
+    QCOMPARE(texts(menus[3]), QStringList({"&About Quillbox"}));
 }
 
 void CommandsTest::notesMenuActs()
@@ -205,6 +210,58 @@ void CommandsTest::closingStaysOpenWhenTextCannotBeSaved()
     QVERIFY(app.window().isVisible());
     QCOMPARE(edit->toPlainText(), QStringLiteral("Plan\nkept"));
     QCOMPARE(TestFiles::read(folder + "/Plan.md"), QByteArray("Plan"));
+}
+
+void CommandsTest::windowsAndZoomAreRemembered()
+{
+    TestHome home;
+    const QString folder = home.notesFolder();
+    TestFiles::write(folder + "/Plan.md", "Plan");
+    const qreal desktopSize = QApplication::font().pointSizeF();
+    {
+        RunningApp running(folder);
+        ContentView& window = running.app->window();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QCOMPARE(window.size(), QSize(600, 400)); // first start
+        window.setGeometry(40, 60, 720, 480);
+        window.splitter()->setSizes({250, 470});
+        // Ctrl+F is a second way into the search field.
+        QTest::keyClick(&window, Qt::Key_F, Qt::ControlModifier);
+        QTRY_VERIFY(window.searchField()->hasFocus());
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(&window, Qt::Key_Equal, Qt::ControlModifier);
+        QTest::keyClick(&window, Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(window.editor()->textEdit()->font().pointSizeF(), desktopSize + 2);
+        running.app->showPreferences();
+        running.app->preferencesDialog()->move(90, 120);
+        running.app->rememberWindows();
+    }
+    RunningApp again(folder);
+    ContentView& window = again.app->window();
+    QCOMPARE(window.geometry(), QRect(40, 60, 720, 480));
+    QCOMPARE(window.splitter()->sizes().first(), 250);
+    QCOMPARE(window.editor()->textEdit()->font().pointSizeF(), desktopSize + 2);
+    again.app->showPreferences();
+    QCOMPARE(again.app->preferencesDialog()->pos(), QPoint(90, 120));
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(window.editor()->textEdit()->font().pointSizeF(), desktopSize);
+}
+
+void CommandsTest::aboutQuillbox()
+{
+    TestHome home;
+    QCoreApplication::setApplicationVersion(QStringLiteral("0.1.0"));
+    RunningApp running(home.notesFolder());
+    running.app->commands().about()->trigger();
+    auto* about = running.app->window().findChild<QMessageBox*>(QStringLiteral("about"));
+    QVERIFY(about && about->isVisible());
+    QCOMPARE(about->windowTitle(), QStringLiteral("About Quillbox"));
+    for (const char* part : {"Quillbox 0.1.0", "MIT", "href=\"https://"})
+        QVERIFY2(about->text().contains(QLatin1String(part)), part);
+    about->close();
 }
 
 void CommandsTest::quitWritesWhatWasTyped()

@@ -1,5 +1,6 @@
 #include "adaptive_actions.h"
 #include "clipboard_service.h"
+#include "content_view.h"
 #include "dbus_file_manager.h"
 #include "elided_label.h"
 #include "fallback_icons.h"
@@ -7,10 +8,12 @@
 #include "folder_preferences.h"
 #include "notes_app_commands.h"
 #include "palette_colors.h"
+#include "preferences_dialog.h"
 #include "preferences_view.h"
 #include "quillbox_app.h"
 #include "store_fixture.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDBusConnection>
@@ -284,8 +287,23 @@ void PreferencesViewTest::oneWindowFromEveryEntry()
     QCOMPARE(app.preferencesView(), first);
     int windows = 0;
     for (QWidget* widget : QApplication::topLevelWidgets())
-        windows += qobject_cast<PreferencesView*>(widget) ? 1 : 0;
+        windows += qobject_cast<QDialog*>(widget) && widget->findChild<PreferencesView*>() ? 1 : 0;
     QCOMPARE(windows, 1);
+
+    // A dialog of the main window, named once, that Escape and Ctrl+W close.
+    PreferencesDialog* dialog = app.preferencesDialog();
+    QCOMPARE(first->window(), dialog);
+    QCOMPARE(dialog->parentWidget(), &app.window());
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Preferences — Quillbox"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(dialog)->role(), QAccessible::Dialog);
+    for (const QKeyCombination key :
+         {QKeyCombination(Qt::Key_Escape), QKeyCombination(Qt::ControlModifier, Qt::Key_W)}) {
+        app.showPreferences();
+        QApplication::setActiveWindow(dialog);
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
+        QVERIFY(!dialog->isVisible());
+    }
 }
 
 QUILLBOX_GUI_TEST_MAIN(PreferencesViewTest)

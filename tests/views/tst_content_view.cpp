@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QToolBar>
+#include <QToolButton>
 
 namespace {
 
@@ -95,6 +96,7 @@ private slots:
     void applicationStates();
     void changesFromOtherProgramsReachTheEditor();
     void focusSearchOnTheNextTurn();
+    void keyboardOnly();
     void printNoteUsesTheEditorsText();
     void chooserOpensWithoutAFolder();
 };
@@ -388,6 +390,51 @@ void ContentViewTest::focusSearchOnTheNextTurn()
     w.notifier.post(AppNotifier::focusSearch);
     QVERIFY(!window.searchField()->hasFocus());
     QTRY_VERIFY(window.searchField()->hasFocus());
+}
+
+// Search, list and editor without the mouse, and what a screen reader is told on the way.
+void ContentViewTest::keyboardOnly()
+{
+    WindowFixture w;
+    ContentView& window = w.open();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QLineEdit* search = window.searchField();
+    QListView* list = window.notesList();
+    search->setFocus();
+
+    QTest::keyClicks(search, "nothing like this");
+    QVERIFY(window.noMatchesLabel()->isVisible());
+    QCOMPARE(window.noMatchesLabel()->text(), QStringLiteral("No notes match"));
+    QTest::keyClick(search, Qt::Key_Escape);
+    QCOMPARE(search->text(), QString());
+    QCOMPARE(w.rows().size(), 3);
+    QVERIFY(!window.noMatchesLabel()->isVisible());
+
+    QTest::keyClick(search, Qt::Key_Down);
+    QVERIFY(list->hasFocus());
+    QCOMPARE(w.highlighted(), QStringLiteral("Ideas"));
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(w.highlighted(), QStringLiteral("Trip"));
+    QTest::keyClick(list, Qt::Key_End);
+    QCOMPARE(w.highlighted(), QStringLiteral("Groceries"));
+    QTest::keyClick(list, Qt::Key_Up);
+    QCOMPARE(w.highlighted(), QStringLiteral("Trip"));
+    QTest::keyClick(list, Qt::Key_Home);
+    QCOMPARE(w.highlighted(), QStringLiteral("Ideas"));
+    QCOMPARE(w.f.store().selectedNote()->title, QStringLiteral("Ideas"));
+    QTest::keyClick(list, Qt::Key_Return);
+    QVERIFY(window.editor()->textEdit()->hasFocus());
+    QCOMPARE(w.editorText(), QStringLiteral("Ideas\nplain text"));
+
+    // Controls a reader would otherwise call "button".
+    QCOMPARE(window.splitter()->handle(1)->accessibleName(), QStringLiteral("Notes list width"));
+    auto* more = window.findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
+    QVERIFY(more && !more->accessibleName().isEmpty());
+    const QList<QToolButton*> clear = search->findChildren<QToolButton*>();
+    QVERIFY(!clear.isEmpty());
+    for (QToolButton* button : clear)
+        QCOMPARE(button->accessibleName(), QStringLiteral("Clear Search"));
 }
 
 void ContentViewTest::printNoteUsesTheEditorsText()
