@@ -16,15 +16,14 @@ int idealWidth(const QPushButton* button)
 } // namespace
 
 AdaptiveActions::AdaptiveActions(QWidget* parent)
-    : QWidget(parent), m_reveal(new QPushButton(QStringLiteral("Reveal in File Manager"), this)),
-      m_copy(new QPushButton(QStringLiteral("Copy Path"), this)),
-      m_refresh(new QPushButton(QStringLiteral("Refresh Permissions"), this)),
-      m_clear(new QPushButton(QStringLiteral("Clear & Re-select…"), this)),
-      m_useDefault(new QPushButton(QStringLiteral("Use Default"), this))
+    : QWidget(parent), m_reveal(new QPushButton(tr("Reveal in File Manager"), this)),
+      m_copy(new QPushButton(tr("Copy Path"), this)),
+      m_refresh(new QPushButton(tr("Refresh Permissions"), this)), m_clear(new QPushButton(this)),
+      m_useDefault(new QPushButton(tr("Use Default"), this))
 {
     // "&" would otherwise mark a mnemonic and vanish from the label.
-    m_clear->setText(QStringLiteral("Clear && Re-select…"));
-    m_clear->setAccessibleName(QStringLiteral("Clear & Re-select…"));
+    m_clear->setText(tr("Clear && Re-select…"));
+    m_clear->setAccessibleName(tr("Clear & Re-select…"));
     m_clear->setObjectName(QStringLiteral("destructive"));
     colourDestructive();
 

@@ -65,7 +65,7 @@ PreferencesView::PreferencesView(FolderPreferences& model, QWidget* parent)
     auto* section = new QVBoxLayout;
     section->setSpacing(8);
     auto* heading = new QHBoxLayout;
-    auto* title = new QLabel(QStringLiteral("Notes Folder"), content);
+    auto* title = new QLabel(tr("Notes Folder"), content);
     QFont semibold = title->font();
     semibold.setWeight(QFont::DemiBold);
     title->setFont(semibold);
@@ -80,7 +80,7 @@ PreferencesView::PreferencesView(FolderPreferences& model, QWidget* parent)
     m_path = new ElidedLabel(content);
     m_path->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_path->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    m_choose = new QPushButton(QStringLiteral("Choose…"), content);
+    m_choose = new QPushButton(tr("Choose…"), content);
     pathRow->addWidget(m_path, 1);
     pathRow->addWidget(m_choose);
     section->addLayout(pathRow);
@@ -89,8 +89,7 @@ PreferencesView::PreferencesView(FolderPreferences& model, QWidget* parent)
     m_actions = new AdaptiveActions(content);
     section->addWidget(m_actions);
     auto* tip = new QLabel(
-        QStringLiteral("Tip: Pick a folder inside your home directory (e.g., ~/Documents/Notes)."),
-        content);
+        tr("Tip: Pick a folder inside your home directory (e.g., ~/Documents/Notes)."), content);
     tip->setWordWrap(true);
     makeSecondary(tip);
     section->addWidget(tip);

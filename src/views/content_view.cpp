@@ -41,7 +41,7 @@ ContentView::ContentView(NotesStore& store, AppNotifier& notifier, QWidget* pare
       m_empty(new EmptyDetailView(m_detail)), m_editor(new NoteEditor(store, m_detail)),
       m_splitter(new QSplitter(Qt::Horizontal, this))
 {
-    setWindowTitle(QStringLiteral("Quillbox"));
+    setWindowTitle(tr("Quillbox"));
     setWindowIcon(FallbackIcons::application());
     setMinimumSize(500, 300);
     resize(600, 400);
@@ -55,7 +55,7 @@ ContentView::ContentView(NotesStore& store, AppNotifier& notifier, QWidget* pare
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setFrameShape(QFrame::NoFrame);
-    m_list->setAccessibleName(QStringLiteral("Notes"));
+    m_list->setAccessibleName(tr("Notes"));
     m_list->setMinimumWidth(200);
     m_list->setMaximumWidth(400);
     auto* deleteKey = new QAction(m_list);
@@ -95,30 +95,29 @@ ContentView::ContentView(NotesStore& store, AppNotifier& notifier, QWidget* pare
 
 void ContentView::buildToolbar()
 {
-    QToolBar* toolbar = addToolBar(QStringLiteral("Main"));
+    QToolBar* toolbar = addToolBar(tr("Main"));
     toolbar->setObjectName(QStringLiteral("mainToolbar"));
     toolbar->setMovable(false);
     toolbar->setFloatable(false);
     toolbar->toggleViewAction()->setEnabled(false);
     toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
 
-    m_newNote = new QAction(FallbackIcons::newNote(palette()), QStringLiteral("New Note"), this);
+    m_newNote = new QAction(FallbackIcons::newNote(palette()), tr("New Note"), this);
     m_newNote->setToolTip(
-        QStringLiteral("New Note (%1)")
+        tr("New Note (%1)")
             .arg(QKeySequence(Qt::CTRL | Qt::Key_N).toString(QKeySequence::NativeText)));
     connect(m_newNote, &QAction::triggered, this, &ContentView::newNote);
 
-    m_deleteNote =
-        new QAction(FallbackIcons::deleteNote(palette()), QStringLiteral("Delete Note"), this);
+    m_deleteNote = new QAction(FallbackIcons::deleteNote(palette()), tr("Delete Note"), this);
     m_deleteNote->setToolTip(
-        QStringLiteral("Delete Selected Note (%1)")
+        tr("Delete Selected Note (%1)")
             .arg(QKeySequence(Qt::CTRL | Qt::Key_Backspace).toString(QKeySequence::NativeText)));
     connect(m_deleteNote, &QAction::triggered, this, &ContentView::deleteNote);
 
     m_search = new QLineEdit(toolbar);
-    m_search->setPlaceholderText(QStringLiteral("Search"));
+    m_search->setPlaceholderText(tr("Search"));
     m_search->setClearButtonEnabled(true);
-    m_search->setAccessibleName(QStringLiteral("Search"));
+    m_search->setAccessibleName(tr("Search"));
     TextKeyGuard::install(m_search);
     m_search->setMaximumWidth(220);
     m_search->setMinimumWidth(120);
