@@ -13,7 +13,7 @@ for file in bin/quillbox "share/applications/$id.desktop" "share/metainfo/$id.me
     [ -e "$prefix/$file" ] || { echo "FAIL: $file was not installed"; exit 1; }
 done
 desktop-file-validate "$prefix/share/applications/$id.desktop"
-appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml"
+appstreamcli validate --pedantic --no-net "$prefix/share/metainfo/$id.metainfo.xml"
 
 # Over ssh there is no display: the terminal options must answer all the same.
 nodisplay=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
