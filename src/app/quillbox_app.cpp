@@ -5,6 +5,7 @@
 #include "note_editor.h"
 #include "notes_app_commands.h"
 #include "notes_store.h"
+#include "palette_colors.h"
 #include "preferences_dialog.h"
 #include "preferences_view.h"
 #include "unix_signal_watcher.h"
@@ -43,6 +44,9 @@ QuillboxApp::QuillboxApp()
 
 void QuillboxApp::connectDesktop()
 {
+    const QPalette palette = PaletteColors::withReadablePlaceholder(QApplication::palette());
+    if (palette != QApplication::palette())
+        QApplication::setPalette(palette);
     connect(m_commands, &NotesAppCommands::zoomRequested, m_window->editor(), &NoteEditor::zoom);
     connect(m_commands, &NotesAppCommands::aboutRequested, this, &QuillboxApp::showAbout);
     // However the application ends, after the windows have closed but still exist.

@@ -47,6 +47,22 @@ QColor PaletteColors::readable(const QColor& hue, const QColor& background)
     return candidate;
 }
 
+QPalette PaletteColors::withReadablePlaceholder(QPalette palette)
+{
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        const QColor base = palette.color(group, QPalette::Base);
+        const QColor placeholder = palette.color(group, QPalette::PlaceholderText);
+        // As it shows: blended over the base by its opacity.
+        const qreal alpha = placeholder.alphaF();
+        const QColor shown =
+            QColor::fromRgbF(float(placeholder.redF() * alpha + base.redF() * (1 - alpha)),
+                             float(placeholder.greenF() * alpha + base.greenF() * (1 - alpha)),
+                             float(placeholder.blueF() * alpha + base.blueF() * (1 - alpha)));
+        palette.setColor(group, QPalette::PlaceholderText, readable(shown, base));
+    }
+    return palette;
+}
+
 QColor PaletteColors::destructive(const QPalette& palette)
 {
     return readable(red, palette.color(QPalette::Button));

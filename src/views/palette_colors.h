@@ -22,4 +22,7 @@ public:
     // Status text on the window: all is well / something is wrong.
     static QColor success(const QPalette& palette);
     static QColor failure(const QPalette& palette);
+    // palette with placeholder text readable on its base. Some desktop themes build a dark
+    // palette but leave Qt's default placeholder, dark grey at half opacity: invisible there.
+    static QPalette withReadablePlaceholder(QPalette palette);
 };

@@ -208,6 +208,10 @@ void PreferencesViewTest::coloursReadOnLightAndDark()
     QVERIFY(clear.color(QPalette::ButtonText).hslHue() < 20 ||
             clear.color(QPalette::ButtonText).hslHue() > 340);
 
+    // Secondary texts (the empty states, tips) use the placeholder colour.
+    const QPalette secondary = PaletteColors::withReadablePlaceholder(palette);
+    QVERIFY(readable(secondary.color(QPalette::PlaceholderText), palette.color(QPalette::Base)));
+
     for (const QIcon& icon :
          {FallbackIcons::newNote(palette), FallbackIcons::deleteNote(palette)}) {
         // The ink is the most opaque pixel; its edges are blended into the toolbar.
