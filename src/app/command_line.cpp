@@ -11,13 +11,18 @@ std::optional<CommandLine::Answer> CommandLine::answer(const QStringList& argume
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     // Options of the toolkit (-platform, -stylesheet …) are unknown here; they are checked
-    // once the application exists.
+    // once the application exists. Read as words, or "-stylesheet" would hold an "-h".
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.parse(arguments);
     const QString program =
         arguments.isEmpty() ? QStringLiteral("quillbox") : QFileInfo(arguments.first()).fileName();
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        // "Usage: <program> [options]", with the name a user types rather than a full path.
         QString text = parser.helpText();
-        text.replace(QStringLiteral("<executable_name>"), program);
+        const qsizetype name = text.indexOf(QLatin1String(": ")) + 2;
+        const qsizetype options = text.indexOf(QLatin1String(" [options]"));
+        if (name >= 2 && options > name)
+            text.replace(name, options - name, program);
         return Answer{0, text};
     }
     if (parser.isSet(versionOption))

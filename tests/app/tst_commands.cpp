@@ -1,4 +1,5 @@
 #include "app_notifier.h"
+#include "command_line.h"
 #include "content_view.h"
 #include "folder_access.h"
 #include "note_editor.h"
@@ -89,6 +90,8 @@ private slots:
     void ctrlBackspaceInTextDeletesAWord();
     void closingStaysOpenWhenTextCannotBeSaved();
     void oneInstancePerSession();
+    void commandLine_data();
+    void commandLine();
     void windowsAndZoomAreRemembered();
     void aboutQuillbox();
     // Last: it ends the application's event loop.
@@ -210,6 +213,32 @@ void CommandsTest::closingStaysOpenWhenTextCannotBeSaved()
     QVERIFY(app.window().isVisible());
     QCOMPARE(edit->toPlainText(), QStringLiteral("Plan\nkept"));
     QCOMPARE(TestFiles::read(folder + "/Plan.md"), QByteArray("Plan"));
+}
+
+void CommandsTest::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("answer"); // its first line; empty: the application starts
+    QTest::newRow("--help") << QStringList{"/usr/bin/quillbox", "--help"}
+                            << "Usage: quillbox [options]";
+    QTest::newRow("-h") << QStringList{"quillbox", "-h"} << "Usage: quillbox [options]";
+    QTest::newRow("-v") << QStringList{"./quillbox", "-v"} << "quillbox 1.2.3";
+    QTest::newRow("toolkit option")
+        << QStringList{"quillbox", "-stylesheet", "small.qss"} << QString();
+    QTest::newRow("none") << QStringList{"quillbox"} << QString();
+}
+
+void CommandsTest::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, answer);
+    const std::optional<CommandLine::Answer> given =
+        CommandLine::answer(arguments, QStringLiteral("1.2.3"));
+    QCOMPARE(given.has_value(), !answer.isEmpty());
+    if (given) {
+        QCOMPARE(given->text.section('\n', 0, 0), answer);
+        QCOMPARE(given->exitCode, 0);
+    }
 }
 
 void CommandsTest::windowsAndZoomAreRemembered()
