@@ -44,6 +44,7 @@ QuillboxApp::QuillboxApp()
 
 void QuillboxApp::connectDesktop()
 {
+    m_folderPanel.setCurrentFolder([this] { return m_store->folderURL(); });
     const QPalette palette = PaletteColors::withReadablePlaceholder(QApplication::palette());
     if (palette != QApplication::palette())
         QApplication::setPalette(palette);

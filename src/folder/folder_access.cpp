@@ -82,8 +82,10 @@ QString FolderAccess::defaultFolderURL()
            QStringLiteral("/Notes");
 }
 
-QString FolderAccess::chooserStartFolder()
+QString FolderAccess::chooserStartFolder(const QString& current)
 {
+    if (!current.isEmpty() && QFileInfo(current).isDir())
+        return current;
     const QString notes = defaultFolderURL();
     if (makeFolder(notes) == 0)
         return notes;

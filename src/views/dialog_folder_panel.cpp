@@ -18,7 +18,7 @@ void DialogFolderPanel::present(std::function<void(const QString& folder)> done)
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setLabelText(QFileDialog::Accept,
                          QCoreApplication::translate("DialogFolderPanel", "Choose"));
-    dialog->setDirectory(FolderAccess::chooserStartFolder());
+    dialog->setDirectory(FolderAccess::chooserStartFolder(m_current ? m_current() : QString()));
     dialog->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
     // The answer is handled after the dialog has closed, never inside its own event.
     QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, done](int result) {
