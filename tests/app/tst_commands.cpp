@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
@@ -290,6 +291,8 @@ void CommandsTest::aboutQuillbox()
     QCOMPARE(about->windowTitle(), QStringLiteral("About Quillbox"));
     for (const char* part : {"Quillbox 0.1.0", "MIT", "href=\"https://"})
         QVERIFY2(about->text().contains(QLatin1String(part)), part);
+    // The link opens in the browser.
+    QVERIFY(about->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->openExternalLinks());
     about->close();
 }
 
