@@ -108,8 +108,12 @@ void QuillboxApp::show()
     m_window->show();
 }
 
-void QuillboxApp::raiseWindow()
+void QuillboxApp::raiseWindow(const QString& activationToken)
 {
+    // Wayland gives the focus only with the token of the launch the user made; Qt's Wayland
+    // plugin takes it from the environment when the window asks to be activated.
+    if (!activationToken.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
     m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
     m_window->show();
     m_window->raise();

@@ -35,7 +35,7 @@ public:
     NotesAppCommands& commands() { return *m_commands; }
     void show();
     // Another launch asked for us: the main window comes to the front, restored if minimised.
-    void raiseWindow();
+    void raiseWindow(const QString& activationToken = QString());
     // The one preferences window, brought to the front.
     void showPreferences();
     PreferencesView* preferencesView() const { return m_preferencesView.get(); }

@@ -23,11 +23,10 @@ SingleInstance::Role SingleInstance::claim()
 
     QVariantMap platformData;
     // Lets the desktop hand the focus over as it would to the launch the user made.
-    for (const char* variable : {"DESKTOP_STARTUP_ID", "XDG_ACTIVATION_TOKEN"}) {
-        if (qEnvironmentVariableIsSet(variable)) {
-            platformData.insert(QString::fromLatin1(variable).toLower().replace(u'_', u'-'),
-                                qEnvironmentVariable(variable));
-        }
+    for (const auto& [variable, key] : {std::pair{"DESKTOP_STARTUP_ID", "desktop-startup-id"},
+                                        std::pair{"XDG_ACTIVATION_TOKEN", "activation-token"}}) {
+        if (qEnvironmentVariableIsSet(variable))
+            platformData.insert(QLatin1String(key), qEnvironmentVariable(variable));
     }
     QDBusMessage activate = QDBusMessage::createMethodCall(
         serviceName, objectPath, QStringLiteral("org.freedesktop.Application"),
@@ -41,6 +40,5 @@ SingleInstance::Role SingleInstance::claim()
 
 void SingleInstance::Activate(const QVariantMap& platformData)
 {
-    Q_UNUSED(platformData);
-    emit activationRequested();
+    emit activationRequested(platformData.value(QStringLiteral("activation-token")).toString());
 }

@@ -33,7 +33,8 @@ public slots:
     Q_SCRIPTABLE void Activate(const QVariantMap& platformData);
 
 signals:
-    void activationRequested();
+    // activationToken: the new launch's Wayland activation token, empty when it had none.
+    void activationRequested(const QString& activationToken);
 
 private:
     QDBusConnection m_bus;

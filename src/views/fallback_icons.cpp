@@ -8,20 +8,25 @@ namespace {
 
 using Drawing = void (*)(QPainter&);
 
-QIcon drawn(Drawing draw, const QColor& ink)
+QIcon drawn(Drawing draw, const QColor& ink, const QColor& disabledInk = QColor())
 {
     QIcon icon;
-    for (const int size : {16, 22, 24, 32, 48}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(size / 24.0, size / 24.0);
-        QPen pen(ink, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-        painter.setPen(pen);
-        painter.setBrush(Qt::NoBrush);
-        draw(painter);
-        icon.addPixmap(pixmap);
+    for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled}) {
+        if (mode == QIcon::Disabled && !disabledInk.isValid())
+            break;
+        for (const int size : {16, 22, 24, 32, 48}) {
+            QPixmap pixmap(size, size);
+            pixmap.fill(Qt::transparent);
+            QPainter painter(&pixmap);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.scale(size / 24.0, size / 24.0);
+            QPen pen(mode == QIcon::Normal ? ink : disabledInk, 1.6, Qt::SolidLine, Qt::RoundCap,
+                     Qt::RoundJoin);
+            painter.setPen(pen);
+            painter.setBrush(Qt::NoBrush);
+            draw(painter);
+            icon.addPixmap(pixmap, mode);
+        }
     }
     return icon;
 }
@@ -82,8 +87,10 @@ void quill(QPainter& p)
 // Drawn in the palette's own text colour, so they read on a dark toolbar as on a light one.
 QIcon themed(const char* name, Drawing fallback, const QPalette& palette)
 {
+    // The style's own disabled icon greys the ink, which on a dark toolbar stays bright.
     return QIcon::fromTheme(QString::fromLatin1(name),
-                            drawn(fallback, palette.color(QPalette::ButtonText)));
+                            drawn(fallback, palette.color(QPalette::ButtonText),
+                                  palette.color(QPalette::Disabled, QPalette::ButtonText)));
 }
 
 } // namespace

@@ -321,9 +321,12 @@ void CommandsTest::oneInstancePerSession()
     auto first = launch("first");
     QSignalSpy raised(first.get(), &SingleInstance::activationRequested);
     QCOMPARE(first->claim(), SingleInstance::Role::First);
+    qputenv("XDG_ACTIVATION_TOKEN", "token-of-the-second-launch");
     QCOMPARE(launch("second")->claim(), SingleInstance::Role::AlreadyRunning);
-    // The first has come forward by the time the second launch ends.
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+    // The first has come forward by the time the second launch ends, with the focus token.
     QCOMPARE(raised.size(), 1);
+    QCOMPARE(raised[0][0].toString(), QStringLiteral("token-of-the-second-launch"));
     // Once the first has gone, the next launch runs.
     first.reset();
     QDBusConnection::disconnectFromBus("first");
