@@ -45,9 +45,16 @@ QuillboxApp::QuillboxApp()
 void QuillboxApp::connectDesktop()
 {
     m_folderPanel.setCurrentFolder([this] { return m_store->folderURL(); });
-    const QPalette palette = PaletteColors::withReadablePlaceholder(QApplication::palette());
-    if (palette != QApplication::palette())
-        QApplication::setPalette(palette);
+    const QPalette readable = PaletteColors::withReadablePlaceholder(QApplication::palette());
+    if (readable != QApplication::palette()) {
+        // Only that role is set: every other colour keeps following the desktop's theme.
+        QPalette placeholder;
+        placeholder.setResolveMask(0);
+        for (const auto group : {QPalette::Active, QPalette::Inactive})
+            placeholder.setColor(group, QPalette::PlaceholderText,
+                                 readable.color(group, QPalette::PlaceholderText));
+        QApplication::setPalette(placeholder);
+    }
     connect(m_commands, &NotesAppCommands::zoomRequested, m_window->editor(), &NoteEditor::zoom);
     connect(m_commands, &NotesAppCommands::aboutRequested, this, &QuillboxApp::showAbout);
     // However the application ends, after the windows have closed but still exist.
