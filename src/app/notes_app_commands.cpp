@@ -22,25 +22,26 @@ QAction* addCommand(QMenu* menu, const QString& label, const QKeySequence& short
 NotesAppCommands::NotesAppCommands(NotesStore& store, AppNotifier& notifier, QMainWindow& window)
     : QObject(&window)
 {
-    QMenu* file = window.menuBar()->addMenu(QStringLiteral("File"));
-    m_preferences =
-        addCommand(file, QStringLiteral("Preferences…"), QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    QMenu* file = window.menuBar()->addMenu(tr("&File"));
+    m_preferences = addCommand(file, tr("&Preferences…"), QKeySequence(Qt::CTRL | Qt::Key_Comma));
     m_preferences->setMenuRole(QAction::PreferencesRole);
     file->addSeparator();
-    m_quit = addCommand(file, QStringLiteral("Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    m_quit = addCommand(file, tr("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q));
     m_quit->setMenuRole(QAction::QuitRole);
     connect(m_preferences, &QAction::triggered, this, &NotesAppCommands::preferencesRequested);
     connect(m_quit, &QAction::triggered, this, &NotesAppCommands::quitRequested);
 
-    QMenu* notes = window.menuBar()->addMenu(QStringLiteral("Notes"));
-    m_newNote = addCommand(notes, QStringLiteral("New Note"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    QMenu* notes = window.menuBar()->addMenu(tr("&Notes"));
+    m_newNote = addCommand(notes, tr("&New Note"), QKeySequence(Qt::CTRL | Qt::Key_N));
     // Window-wide, so that inside a text field Ctrl+Backspace still deletes the previous word.
-    m_deleteNote = addCommand(notes, QStringLiteral("Delete Note"),
-                              QKeySequence(Qt::CTRL | Qt::Key_Backspace));
+    m_deleteNote =
+        addCommand(notes, tr("&Delete Note"), QKeySequence(Qt::CTRL | Qt::Key_Backspace));
     m_deleteNote->setShortcutContext(Qt::WindowShortcut);
-    m_print = addCommand(notes, QStringLiteral("Print…"), QKeySequence(Qt::CTRL | Qt::Key_P));
+    m_print = addCommand(notes, tr("&Print…"), QKeySequence(Qt::CTRL | Qt::Key_P));
     notes->addSeparator();
-    m_search = addCommand(notes, QStringLiteral("Search"), QKeySequence(Qt::CTRL | Qt::Key_L));
+    m_search = addCommand(notes, tr("&Search"), QKeySequence(Qt::CTRL | Qt::Key_L));
+    // Ctrl+F is where most desktop programs find things.
+    m_search->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence::Find});
 
     connect(m_newNote, &QAction::triggered, &store, &NotesStore::createNote);
     connect(m_deleteNote, &QAction::triggered, &store, &NotesStore::deleteSelectedNote);
@@ -53,4 +54,24 @@ NotesAppCommands::NotesAppCommands(NotesStore& store, AppNotifier& notifier, QMa
     };
     connect(&store, &NotesStore::selectedNoteChanged, this, followSelection);
     followSelection();
+    addViewAndHelp(window);
+}
+
+void NotesAppCommands::addViewAndHelp(QMainWindow& window)
+{
+    QMenu* view = window.menuBar()->addMenu(tr("&View"));
+    m_zoomIn = addCommand(view, tr("Zoom &In"), QKeySequence(Qt::CTRL | Qt::Key_Equal));
+    // Ctrl++ as well: on most layouts "+" is Shift+=, and the menu shows the one a user reads.
+    m_zoomIn->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)});
+    m_zoomOut = addCommand(view, tr("Zoom &Out"), QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    m_zoomReset = addCommand(view, tr("&Actual Size"), QKeySequence(Qt::CTRL | Qt::Key_0));
+    connect(m_zoomIn, &QAction::triggered, this, [this] { emit zoomRequested(1); });
+    connect(m_zoomOut, &QAction::triggered, this, [this] { emit zoomRequested(-1); });
+    connect(m_zoomReset, &QAction::triggered, this, [this] { emit zoomRequested(0); });
+
+    QMenu* help = window.menuBar()->addMenu(tr("&Help"));
+    m_about = help->addAction(tr("&About Quillbox"));
+    m_about->setMenuRole(QAction::AboutRole);
+    connect(m_about, &QAction::triggered, this, &NotesAppCommands::aboutRequested);
 }

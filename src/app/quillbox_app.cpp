@@ -3,14 +3,19 @@
 #include "content_view.h"
 #include "folder_preferences.h"
 #include "message_bar.h"
+#include "note_editor.h"
 #include "notes_app_commands.h"
 #include "notes_store.h"
+#include "palette_colors.h"
+#include "preferences_dialog.h"
 #include "preferences_view.h"
 #include "recovery_folder.h"
 #include "unix_signal_watcher.h"
+#include "window_memory.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QMessageBox>
 #include <QSessionManager>
 
 QuillboxApp::QuillboxApp()
@@ -42,6 +47,52 @@ QuillboxApp::QuillboxApp()
             tr("Text that could not be saved earlier is kept in “%1”.").arg(RecoveryFolder::path()),
             tr("Show in File Manager"), [this] { m_fileManager.reveal(RecoveryFolder::path()); });
     }
+    connectDesktop();
+}
+
+void QuillboxApp::connectDesktop()
+{
+    m_folderPanel.setCurrentFolder([this] { return m_store->folderURL(); });
+    const QPalette readable = PaletteColors::withReadablePlaceholder(QApplication::palette());
+    if (readable != QApplication::palette()) {
+        // Only that role is set: every other colour keeps following the desktop's theme.
+        QPalette placeholder;
+        placeholder.setResolveMask(0);
+        for (const auto group : {QPalette::Active, QPalette::Inactive})
+            placeholder.setColor(group, QPalette::PlaceholderText,
+                                 readable.color(group, QPalette::PlaceholderText));
+        QApplication::setPalette(placeholder);
+    }
+    connect(m_commands, &NotesAppCommands::zoomRequested, m_window->editor(), &NoteEditor::zoom);
+    connect(m_commands, &NotesAppCommands::aboutRequested, this, &QuillboxApp::showAbout);
+    // However the application ends, after the windows have closed but still exist.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &QuillboxApp::rememberWindows);
+}
+
+void QuillboxApp::rememberWindows()
+{
+    WindowMemory::saveMain(*m_window, *m_window->splitter());
+    if (m_preferencesDialog)
+        WindowMemory::savePosition(*m_preferencesDialog, WindowMemory::preferencesKey);
+}
+
+void QuillboxApp::showAbout()
+{
+    auto* box = new QMessageBox(m_window.get());
+    box->setObjectName(QStringLiteral("about"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowTitle(tr("About Quillbox"));
+    box->setIconPixmap(m_window->windowIcon().pixmap(64));
+    box->setTextFormat(Qt::RichText);
+    box->setText(tr("<h3>Quillbox %1</h3>"
+                    "<p>Plain-text notes that save themselves.</p>"
+                    "<p>Free software under the MIT licence.</p>"
+                    "<p><a href=\"%2\">%2</a></p>")
+                     .arg(QCoreApplication::applicationVersion().toHtmlEscaped(),
+                          QStringLiteral("https://github.com/quillbox/quillbox")));
+    box->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    box->setStandardButtons(QMessageBox::Close);
+    box->open();
 }
 
 QuillboxApp::~QuillboxApp()
@@ -56,17 +107,32 @@ void QuillboxApp::showPreferences()
         m_folderPreferences = std::make_unique<FolderPreferences>(
             *m_store, FolderPreferences::Services{m_clipboard, m_fileManager});
         m_preferencesView = std::make_unique<PreferencesView>(*m_folderPreferences);
-        m_preferencesView->setWindowTitle(QStringLiteral("Quillbox Preferences"));
         m_preferencesView->setObjectName(QStringLiteral("preferences"));
+        m_preferencesDialog = new PreferencesDialog(*m_preferencesView, m_window.get());
+        // Where it was last time; else centred on the main window, as dialogs open.
+        WindowMemory::restorePosition(*m_preferencesDialog, WindowMemory::preferencesKey);
     }
-    m_preferencesView->show();
-    m_preferencesView->raise();
-    m_preferencesView->activateWindow();
+    m_preferencesDialog->show();
+    m_preferencesDialog->raise();
+    m_preferencesDialog->activateWindow();
 }
 
 void QuillboxApp::show()
 {
+    WindowMemory::restoreMain(*m_window, *m_window->splitter());
     m_window->show();
+}
+
+void QuillboxApp::raiseWindow(const QString& activationToken)
+{
+    // Wayland gives the focus only with the token of the launch the user made; Qt's Wayland
+    // plugin takes it from the environment when the window asks to be activated.
+    if (!activationToken.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+    m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
 }
 
 void QuillboxApp::quit()

@@ -14,6 +14,7 @@
 
 class ContentView;
 class FolderPreferences;
+class PreferencesDialog;
 class PreferencesView;
 class NotesAppCommands;
 class NotesStore;
@@ -33,9 +34,16 @@ public:
     ContentView& window() { return *m_window; }
     NotesAppCommands& commands() { return *m_commands; }
     void show();
+    // Another launch asked for us: the main window comes to the front, restored if minimised.
+    void raiseWindow(const QString& activationToken = QString());
     // The one preferences window, brought to the front.
     void showPreferences();
     PreferencesView* preferencesView() const { return m_preferencesView.get(); }
+    PreferencesDialog* preferencesDialog() const { return m_preferencesDialog; }
+    // Version, licence and where to read more, over the main window.
+    void showAbout();
+    // Window sizes and places for the next launch; runs as the application ends.
+    void rememberWindows();
     // Saves what is unsaved while alerts can still be shown, then ends the event loop; stays
     // open when something could not be saved.
     void quit();
@@ -46,6 +54,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void connectDesktop();
+
     MessageBoxAlerts m_alerts;
     FreedesktopTrash m_trash;
     SystemClock m_clock;
@@ -58,6 +68,7 @@ private:
     std::unique_ptr<ContentView> m_window;
     std::unique_ptr<FolderPreferences> m_folderPreferences;
     std::unique_ptr<PreferencesView> m_preferencesView;
+    PreferencesDialog* m_preferencesDialog = nullptr; // a child of the main window
     NotesAppCommands* m_commands = nullptr;
     UnixSignalWatcher* m_signals = nullptr;
 };

@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 
 #include <cerrno>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // The settings file is named explicitly rather than through QSettings' per-process cache of
@@ -79,4 +80,31 @@ QString FolderAccess::defaultFolderURL()
 {
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
            QStringLiteral("/Notes");
+}
+
+QString FolderAccess::chooserStartFolder(const QString& current)
+{
+    if (!current.isEmpty() && QFileInfo(current).isDir())
+        return current;
+    const QString notes = defaultFolderURL();
+    if (makeFolder(notes) == 0)
+        return notes;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents != QDir::homePath() && QFileInfo(documents).isDir())
+        return documents;
+    return QDir::rootPath();
+}
+
+// QDir::mkpath only says that it failed; the user is told the system's reason.
+int FolderAccess::makeFolder(const QString& folder)
+{
+    const QByteArray path = QFile::encodeName(QDir::cleanPath(folder));
+    for (qsizetype end = path.indexOf('/', 1);; end = path.indexOf('/', end + 1)) {
+        const QByteArray step = end < 0 ? path : path.left(end);
+        if (::mkdir(step.constData(), 0777) != 0 && errno != EEXIST)
+            return errno;
+        if (end < 0)
+            break;
+    }
+    return QFileInfo(folder).isDir() ? 0 : EEXIST;
 }

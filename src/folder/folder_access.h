@@ -26,5 +26,12 @@ public:
     // The remembered folder, or an empty string. Forgets a value that no longer resolves.
     static QString restoreFolder();
     static QString defaultFolderURL();
+    // Where the folder chooser opens: the current notes folder, else the default folder (made
+    // when missing), else Documents, else the file system root. Never the home folder or the
+    // working directory, which hold files that are not notes and would be taken by a hasty
+    // Enter.
+    static QString chooserStartFolder(const QString& current = QString());
+    // Makes folder and its parents: 0, or the errno of the step that failed.
+    static int makeFolder(const QString& folder);
     static QString settingsFilePath();
 };

@@ -9,8 +9,6 @@
 #include <QDir>
 #include <QTimer>
 
-#include <cerrno>
-
 FolderPreferences::FolderPreferences(NotesStore& store, const Services& services, QObject* parent)
     : QObject(parent), m_store(store), m_services(services)
 {
@@ -126,8 +124,8 @@ void FolderPreferences::useDefaultFolder()
 {
     const QString folder = FolderAccess::defaultFolderURL();
     std::optional<FileError> error;
-    if (!QDir().mkpath(folder))
-        error = FileError::folderNotCreated(folder, QFileInfo::exists(folder) ? ENOTDIR : EACCES);
+    if (const int code = FolderAccess::makeFolder(folder))
+        error = FileError::folderNotCreated(folder, code);
     else
         error = FolderAccess::saveBookmark(folder);
     if (error) {

@@ -1,5 +1,8 @@
 #include "adaptive_actions.h"
 
+#include "palette_colors.h"
+
+#include <QEvent>
 #include <QPushButton>
 #include <QResizeEvent>
 
@@ -13,20 +16,16 @@ int idealWidth(const QPushButton* button)
 } // namespace
 
 AdaptiveActions::AdaptiveActions(QWidget* parent)
-    : QWidget(parent), m_reveal(new QPushButton(QStringLiteral("Reveal in File Manager"), this)),
-      m_copy(new QPushButton(QStringLiteral("Copy Path"), this)),
-      m_refresh(new QPushButton(QStringLiteral("Refresh Permissions"), this)),
-      m_clear(new QPushButton(QStringLiteral("Clear & Re-select…"), this)),
-      m_useDefault(new QPushButton(QStringLiteral("Use Default"), this))
+    : QWidget(parent), m_reveal(new QPushButton(tr("Reveal in File Manager"), this)),
+      m_copy(new QPushButton(tr("Copy Path"), this)),
+      m_refresh(new QPushButton(tr("Refresh Permissions"), this)), m_clear(new QPushButton(this)),
+      m_useDefault(new QPushButton(tr("Use Default"), this))
 {
     // "&" would otherwise mark a mnemonic and vanish from the label.
-    m_clear->setText(QStringLiteral("Clear && Re-select…"));
-    m_clear->setAccessibleName(QStringLiteral("Clear & Re-select…"));
-    // Destructive: it forgets the folder. Shown in the desktop's colour for danger.
+    m_clear->setText(tr("Clear && Re-select…"));
+    m_clear->setAccessibleName(tr("Clear & Re-select…"));
     m_clear->setObjectName(QStringLiteral("destructive"));
-    QPalette palette = m_clear->palette();
-    palette.setColor(QPalette::ButtonText, QColor(0xc0, 0x1c, 0x28));
-    m_clear->setPalette(palette);
+    colourDestructive();
 
     connect(m_reveal, &QPushButton::clicked, this, &AdaptiveActions::reveal);
     connect(m_copy, &QPushButton::clicked, this, &AdaptiveActions::copy);
@@ -36,6 +35,21 @@ AdaptiveActions::AdaptiveActions(QWidget* parent)
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
+}
+
+// Destructive: it forgets the folder. Red, as readable on a dark palette as on a light one.
+void AdaptiveActions::colourDestructive()
+{
+    QPalette palette = m_clear->palette();
+    palette.setColor(QPalette::ButtonText, PaletteColors::destructive(this->palette()));
+    m_clear->setPalette(palette);
+}
+
+void AdaptiveActions::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        colourDestructive();
 }
 
 void AdaptiveActions::setFolderActionsDisabled(bool disabled)

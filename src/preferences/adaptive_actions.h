@@ -43,11 +43,13 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     int rowHeight() const;
     int twoLineWidth() const;
     void place(int width);
+    void colourDestructive();
 
     QPushButton* m_reveal;
     QPushButton* m_copy;

@@ -3,7 +3,9 @@
 #include "adaptive_actions.h"
 #include "elided_label.h"
 #include "folder_preferences.h"
+#include "palette_colors.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
@@ -34,9 +36,9 @@ QColor PreferencesView::colorFor(int statusColor, const QPalette& palette)
 {
     switch (FolderPreferences::StatusColor(statusColor)) {
     case FolderPreferences::StatusColor::Green:
-        return QColor(0x1a, 0x7f, 0x37);
+        return PaletteColors::success(palette);
     case FolderPreferences::StatusColor::Red:
-        return QColor(0xc0, 0x1c, 0x28);
+        return PaletteColors::failure(palette);
     case FolderPreferences::StatusColor::Secondary:
         break;
     }
@@ -63,7 +65,7 @@ PreferencesView::PreferencesView(FolderPreferences& model, QWidget* parent)
     auto* section = new QVBoxLayout;
     section->setSpacing(8);
     auto* heading = new QHBoxLayout;
-    auto* title = new QLabel(QStringLiteral("Notes Folder"), content);
+    auto* title = new QLabel(tr("Notes Folder"), content);
     QFont semibold = title->font();
     semibold.setWeight(QFont::DemiBold);
     title->setFont(semibold);
@@ -78,7 +80,7 @@ PreferencesView::PreferencesView(FolderPreferences& model, QWidget* parent)
     m_path = new ElidedLabel(content);
     m_path->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_path->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    m_choose = new QPushButton(QStringLiteral("Choose…"), content);
+    m_choose = new QPushButton(tr("Choose…"), content);
     pathRow->addWidget(m_path, 1);
     pathRow->addWidget(m_choose);
     section->addLayout(pathRow);
@@ -87,8 +89,7 @@ PreferencesView::PreferencesView(FolderPreferences& model, QWidget* parent)
     m_actions = new AdaptiveActions(content);
     section->addWidget(m_actions);
     auto* tip = new QLabel(
-        QStringLiteral("Tip: Pick a folder inside your home directory (e.g., ~/Documents/Notes)."),
-        content);
+        tr("Tip: Pick a folder inside your home directory (e.g., ~/Documents/Notes)."), content);
     tip->setWordWrap(true);
     makeSecondary(tip);
     section->addWidget(tip);
@@ -122,6 +123,13 @@ void PreferencesView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     m_model.checkFolder();
+}
+
+void PreferencesView::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        refresh();
 }
 
 void PreferencesView::refresh()

@@ -12,13 +12,19 @@
 #include "text_key_guard.h"
 
 #include <QAction>
+#include <QEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
+
+#include <functional>
 
 namespace {
 
@@ -37,7 +43,7 @@ ContentView::ContentView(NotesStore& store, AppNotifier& notifier, QWidget* pare
       m_empty(new EmptyDetailView(m_detail)), m_editor(new NoteEditor(store, m_detail)),
       m_splitter(new QSplitter(Qt::Horizontal, this)), m_messageBar(new MessageBar(this))
 {
-    setWindowTitle(QStringLiteral("Quillbox"));
+    setWindowTitle(tr("Quillbox"));
     setWindowIcon(FallbackIcons::application());
     setMinimumSize(500, 300);
     resize(600, 400);
@@ -52,7 +58,7 @@ ContentView::ContentView(NotesStore& store, AppNotifier& notifier, QWidget* pare
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setFrameShape(QFrame::NoFrame);
-    m_list->setAccessibleName(QStringLiteral("Notes"));
+    m_list->setAccessibleName(tr("Notes"));
     m_list->setMinimumWidth(200);
     m_list->setMaximumWidth(400);
     auto* deleteKey = new QAction(m_list);
@@ -98,33 +104,37 @@ ContentView::ContentView(NotesStore& store, AppNotifier& notifier, QWidget* pare
                     .arg(Naming::readableName(Naming::fileName(theirs)), Naming::fileName(ours)));
         });
     storeSelectionChanged();
+    connectFirstRun();
+    connectKeyboard();
+    nameControls();
+    showNoMatches();
 }
 
 void ContentView::buildToolbar()
 {
-    QToolBar* toolbar = addToolBar(QStringLiteral("Main"));
+    QToolBar* toolbar = addToolBar(tr("Main"));
     toolbar->setObjectName(QStringLiteral("mainToolbar"));
     toolbar->setMovable(false);
     toolbar->setFloatable(false);
     toolbar->toggleViewAction()->setEnabled(false);
     toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
 
-    m_newNote = new QAction(FallbackIcons::newNote(), QStringLiteral("New Note"), this);
+    m_newNote = new QAction(FallbackIcons::newNote(palette()), tr("New Note"), this);
     m_newNote->setToolTip(
-        QStringLiteral("New Note (%1)")
+        tr("New Note (%1)")
             .arg(QKeySequence(Qt::CTRL | Qt::Key_N).toString(QKeySequence::NativeText)));
     connect(m_newNote, &QAction::triggered, this, &ContentView::newNote);
 
-    m_deleteNote = new QAction(FallbackIcons::deleteNote(), QStringLiteral("Delete Note"), this);
+    m_deleteNote = new QAction(FallbackIcons::deleteNote(palette()), tr("Delete Note"), this);
     m_deleteNote->setToolTip(
-        QStringLiteral("Delete Selected Note (%1)")
+        tr("Delete Selected Note (%1)")
             .arg(QKeySequence(Qt::CTRL | Qt::Key_Backspace).toString(QKeySequence::NativeText)));
     connect(m_deleteNote, &QAction::triggered, this, &ContentView::deleteNote);
 
     m_search = new QLineEdit(toolbar);
-    m_search->setPlaceholderText(QStringLiteral("Search"));
+    m_search->setPlaceholderText(tr("Search"));
     m_search->setClearButtonEnabled(true);
-    m_search->setAccessibleName(QStringLiteral("Search"));
+    m_search->setAccessibleName(tr("Search"));
     TextKeyGuard::install(m_search);
     m_search->setMaximumWidth(220);
     m_search->setMinimumWidth(120);
@@ -136,6 +146,84 @@ void ContentView::buildToolbar()
     toolbar->addWidget(flexibleSpace(toolbar));
     toolbar->addAction(m_deleteNote);
     toolbar->addWidget(m_search);
+}
+
+// Cancelling the first chooser must not leave an empty window with no way on.
+void ContentView::connectFirstRun()
+{
+    const auto followFolder = [this] { m_empty->setNeedsFolder(m_store.folderURL().isEmpty()); };
+    connect(&m_store, &NotesStore::folderURLChanged, m_empty, followFolder);
+    connect(m_empty, &EmptyDetailView::chooseFolderRequested, &m_store, &NotesStore::chooseFolder);
+    followFolder();
+}
+
+void ContentView::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && m_newNote) {
+        m_newNote->setIcon(FallbackIcons::newNote(palette()));
+        m_deleteNote->setIcon(FallbackIcons::deleteNote(palette()));
+    }
+}
+
+// Search, list and editor reached without the mouse.
+void ContentView::connectKeyboard()
+{
+    const auto keys = [](QWidget* widget, const QList<QKeySequence>& sequences,
+                         const std::function<void()>& act) {
+        auto* action = new QAction(widget);
+        action->setShortcuts(sequences);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        connect(action, &QAction::triggered, widget, act);
+        widget->addAction(action);
+    };
+    keys(m_search, {QKeySequence(Qt::Key_Escape)}, [this] { m_search->clear(); });
+    keys(m_search, {QKeySequence(Qt::Key_Down)}, [this] {
+        m_list->setFocus(Qt::TabFocusReason);
+        if (!m_list->selectionModel()->hasSelection() && m_model->rowCount() > 0)
+            m_list->setCurrentIndex(m_model->index(0));
+    });
+    keys(m_list, {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}, [this] {
+        if (showsEditor())
+            m_editor->textEdit()->setFocus(Qt::TabFocusReason);
+    });
+}
+
+// Names for the controls a screen reader would otherwise announce as "button" or nothing.
+void ContentView::nameControls()
+{
+    m_splitter->setAccessibleName(tr("Notes and editor"));
+    m_splitter->handle(1)->setAccessibleName(tr("Notes list width"));
+    if (auto* more = findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(tr("More Toolbar Items"));
+    for (QAction* action : m_search->actions()) {
+        if (action->objectName() == QLatin1String("_q_qlineeditclearaction"))
+            action->setText(tr("Clear Search"));
+    }
+    for (QToolButton* button : m_search->findChildren<QToolButton*>())
+        button->setAccessibleName(tr("Clear Search"));
+}
+
+// In the list's place when a search matches nothing: an empty list says nothing to a reader.
+void ContentView::showNoMatches()
+{
+    m_noMatches = new QLabel(tr("No notes match"), m_list->viewport());
+    m_noMatches->setObjectName(QStringLiteral("noMatches"));
+    m_noMatches->setAlignment(Qt::AlignCenter);
+    m_noMatches->setWordWrap(true);
+    m_noMatches->setForegroundRole(QPalette::PlaceholderText);
+    auto* overlay = new QVBoxLayout(m_list->viewport());
+    overlay->addWidget(m_noMatches);
+    const auto follow = [this] {
+        m_noMatches->setVisible(m_model->rowCount() == 0 && !m_store.searchText().isEmpty());
+    };
+    connect(m_model, &QAbstractItemModel::modelReset, m_noMatches, follow);
+    connect(m_model, &QAbstractItemModel::rowsInserted, m_noMatches, follow);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, m_noMatches, follow);
+    connect(m_model, &QAbstractItemModel::layoutChanged, m_noMatches, follow);
+    connect(m_model, &NotesListModel::refreshed, m_noMatches, follow);
+    connect(&m_store, &NotesStore::searchTextChanged, m_noMatches, follow);
+    follow();
 }
 
 bool ContentView::showsEditor() const

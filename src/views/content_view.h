@@ -10,6 +10,7 @@ class NoteEditor;
 class NotesListModel;
 class NotesStore;
 class QAction;
+class QLabel;
 class QLineEdit;
 class QListView;
 class QSplitter;
@@ -35,6 +36,8 @@ public:
     QAction* deleteNoteAction() const { return m_deleteNote; }
     QSplitter* splitter() const { return m_splitter; }
     MessageBar* messageBar() const { return m_messageBar; }
+    EmptyDetailView* emptyDetail() const { return m_empty; }
+    QLabel* noMatchesLabel() const { return m_noMatches; }
     bool showsEditor() const;
     QUuid selectionID() const { return m_selectionID; }
 
@@ -43,9 +46,14 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildToolbar();
+    void connectFirstRun();
+    void connectKeyboard();
+    void nameControls();
+    void showNoMatches();
     void newNote();
     void deleteNote();
     void listSelectionChanged();
@@ -64,6 +72,7 @@ private:
     QSplitter* m_splitter;
     MessageBar* m_messageBar;
     QLineEdit* m_search = nullptr;
+    QLabel* m_noMatches = nullptr;
     QAction* m_newNote = nullptr;
     QAction* m_deleteNote = nullptr;
     QUuid m_selectionID;

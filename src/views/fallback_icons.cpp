@@ -8,20 +8,25 @@ namespace {
 
 using Drawing = void (*)(QPainter&);
 
-QIcon drawn(Drawing draw)
+QIcon drawn(Drawing draw, const QColor& ink, const QColor& disabledInk = QColor())
 {
     QIcon icon;
-    for (const int size : {16, 22, 24, 32, 48}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(size / 24.0, size / 24.0);
-        QPen pen(QColor(0x4d, 0x4d, 0x4d), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-        painter.setPen(pen);
-        painter.setBrush(Qt::NoBrush);
-        draw(painter);
-        icon.addPixmap(pixmap);
+    for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled}) {
+        if (mode == QIcon::Disabled && !disabledInk.isValid())
+            break;
+        for (const int size : {16, 22, 24, 32, 48}) {
+            QPixmap pixmap(size, size);
+            pixmap.fill(Qt::transparent);
+            QPainter painter(&pixmap);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.scale(size / 24.0, size / 24.0);
+            QPen pen(mode == QIcon::Normal ? ink : disabledInk, 1.6, Qt::SolidLine, Qt::RoundCap,
+                     Qt::RoundJoin);
+            painter.setPen(pen);
+            painter.setBrush(Qt::NoBrush);
+            draw(painter);
+            icon.addPixmap(pixmap, mode);
+        }
     }
     return icon;
 }
@@ -79,24 +84,28 @@ void quill(QPainter& p)
         p.drawLine(QPointF(7.5, y), QPointF(16.5, y));
 }
 
-QIcon themed(const char* name, Drawing fallback)
+// Drawn in the palette's own text colour, so they read on a dark toolbar as on a light one.
+QIcon themed(const char* name, Drawing fallback, const QPalette& palette)
 {
-    return QIcon::fromTheme(QString::fromLatin1(name), drawn(fallback));
+    // The style's own disabled icon greys the ink, which on a dark toolbar stays bright.
+    return QIcon::fromTheme(QString::fromLatin1(name),
+                            drawn(fallback, palette.color(QPalette::ButtonText),
+                                  palette.color(QPalette::Disabled, QPalette::ButtonText)));
 }
 
 } // namespace
 
-QIcon FallbackIcons::newNote()
+QIcon FallbackIcons::newNote(const QPalette& palette)
 {
-    return themed("document-new", squareAndPencil);
+    return themed("document-new", squareAndPencil, palette);
 }
 
-QIcon FallbackIcons::deleteNote()
+QIcon FallbackIcons::deleteNote(const QPalette& palette)
 {
-    return themed("edit-delete", trash);
+    return themed("edit-delete", trash, palette);
 }
 
 QIcon FallbackIcons::application()
 {
-    return themed("io.github.quillbox.Quillbox", quill);
+    return QIcon::fromTheme(QStringLiteral("io.github.quillbox.Quillbox"), drawn(quill, Qt::black));
 }

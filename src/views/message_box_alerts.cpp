@@ -25,7 +25,8 @@ void giveRoom(QMessageBox& box)
 
 void MessageBoxAlerts::showError(const FileError& error)
 {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Quillbox"), error.message,
+    QMessageBox box(QMessageBox::Critical,
+                    QCoreApplication::translate("MessageBoxAlerts", "Quillbox"), error.message,
                     QMessageBox::Ok, ownerFor(m_parent));
     box.setInformativeText(error.reason);
     giveRoom(box);
@@ -36,7 +37,8 @@ bool MessageBoxAlerts::showText(const QString& message, const QString& informati
                                 const QStringList& buttons)
 {
     QMessageBox box(style == Style::Warning ? QMessageBox::Warning : QMessageBox::Information,
-                    QStringLiteral("Quillbox"), message, QMessageBox::NoButton, ownerFor(m_parent));
+                    QCoreApplication::translate("MessageBoxAlerts", "Quillbox"), message,
+                    QMessageBox::NoButton, ownerFor(m_parent));
     box.setInformativeText(informativeText);
     // Roles set the platform's order of the buttons; the first one given is the answer we
     // ask for, Enter presses it, and the last one (Cancel, where offered) answers Escape.

@@ -15,6 +15,8 @@ public:
     static constexpr qreal paragraphSpacingPoints = 6;
     static constexpr qreal insetPoints = 8;
 
-    static void build(QTextDocument& document, const QString& title, const QString& body);
+    // Margins are given in points and laid out at pixelsPerPoint layout units each.
+    static void build(QTextDocument& document, const QString& title, const QString& body,
+                      qreal pixelsPerPoint);
     static void print(QPrinter& printer, const QString& title, const QString& body);
 };

@@ -1,14 +1,16 @@
 #include "note_editor.h"
 
+#include "editor_font.h"
+#include "folder_access.h"
 #include "notes_store.h"
 #include "text_key_guard.h"
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -28,13 +30,13 @@ NoteEditor::NoteEditor(NotesStore& store, QWidget* parent)
     layout->addWidget(m_notice);
     layout->addWidget(m_edit);
 
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSizeF(QApplication::font().pointSizeF());
-    m_edit->setFont(font);
+    m_zoom =
+        QSettings(FolderAccess::settingsFilePath(), QSettings::IniFormat).value(zoomKey, 0).toInt();
+    applyFont();
     m_edit->setFrameShape(QFrame::NoFrame);
     m_edit->document()->setDocumentMargin(8);
     m_edit->setBackgroundRole(QPalette::Base);
-    m_edit->setAccessibleName(QStringLiteral("Note"));
+    m_edit->setAccessibleName(tr("Note"));
     m_edit->setTabChangesFocus(false);
     TextKeyGuard::install(m_edit);
     connect(m_edit, &QPlainTextEdit::textChanged, this, &NoteEditor::textEdited);
@@ -84,9 +86,8 @@ void NoteEditor::load(bool sameNote)
     m_edit->setReadOnly(m_note.unreadable);
     m_notice->setVisible(m_note.unreadable);
     if (m_note.unreadable) {
-        m_notice->setText(QStringLiteral("This note’s text or name is not valid UTF-8, or it "
-                                         "could not be read. It is shown read-only, and its "
-                                         "file is left as it is."));
+        m_notice->setText(tr("This note’s text or name is not valid UTF-8, or it could not be "
+                             "read. It is shown read-only, and its file is left as it is."));
     }
     // Whatever was typed into the text about to be replaced goes to its draft first.
     m_store.takeLiveText();
@@ -146,4 +147,20 @@ void NoteEditor::focusAtEnd()
 {
     m_edit->setFocus(Qt::OtherFocusReason);
     m_edit->moveCursor(QTextCursor::End);
+}
+
+void NoteEditor::zoom(int step)
+{
+    const qreal base = QApplication::font().pointSizeF();
+    // Never smaller than 6 pt, never more than four times the desktop's size.
+    const int smallest = 6 - int(base);
+    const int largest = int(base * 3);
+    m_zoom = step == 0 ? 0 : qBound(smallest, m_zoom + step, largest);
+    applyFont();
+    QSettings(FolderAccess::settingsFilePath(), QSettings::IniFormat).setValue(zoomKey, m_zoom);
+}
+
+void NoteEditor::applyFont()
+{
+    m_edit->setFont(EditorFont::fixed(QApplication::font().pointSizeF() + m_zoom));
 }

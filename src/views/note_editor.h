@@ -30,10 +30,16 @@ public:
     // What the editor holds, as the note's file would hold it.
     QString text() const;
     void focusAtEnd();
+    // Editor text size, in 1 pt steps from the desktop's: +1, -1, or 0 to go back. Remembered
+    // across launches.
+    void zoom(int step);
+    int zoomSteps() const { return m_zoom; }
+    static inline const QString zoomKey = QStringLiteral("EditorZoom");
 
 private:
     void load(bool sameNote);
     void textEdited();
+    void applyFont();
 
     NotesStore& m_store;
     QPlainTextEdit* m_edit;
@@ -41,4 +47,5 @@ private:
     Note m_note;
     bool m_hasNote = false;
     bool m_loading = false;
+    int m_zoom = 0;
 };

@@ -1,15 +1,19 @@
 #include "app_notifier.h"
+#include "command_line.h"
 #include "content_view.h"
 #include "folder_access.h"
 #include "message_bar.h"
 #include "note_editor.h"
 #include "notes_app_commands.h"
+#include "preferences_dialog.h"
 #include "quillbox_app.h"
 #include "recovery_folder.h"
+#include "single_instance.h"
 #include "store_fixture.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
@@ -17,7 +21,9 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QTimer>
 
 namespace {
@@ -89,6 +95,11 @@ private slots:
     void quittingWhenTextCannotBeSaved_data();
     void quittingWhenTextCannotBeSaved();
     void recoveredTextIsOfferedAtStart();
+    void oneInstancePerSession();
+    void commandLine_data();
+    void commandLine();
+    void windowsAndZoomAreRemembered();
+    void aboutQuillbox();
     // Last: it ends the application's event loop.
     void quitWritesWhatWasTyped();
 };
@@ -97,25 +108,25 @@ void CommandsTest::menus()
 {
     MenuFixture m;
     const QList<QAction*> menus = m.window->menuBar()->actions();
-    QCOMPARE(menus.size(), 2);
-    QCOMPARE(menus[0]->text(), QStringLiteral("File"));
-    QCOMPARE(menus[1]->text(), QStringLiteral("Notes"));
+    // "&" marks the mnemonic: Alt+F, Alt+N, …
+    QStringList titles;
+    for (QAction* menu : menus)
+        titles.append(menu->text());
+    QCOMPARE(titles, QStringList({"&File", "&Notes", "&View", "&Help"}));
 
-    const QList<MenuItem> file = itemsOf(menus[0]->menu());
-    QCOMPARE(file.size(), 3);
-    QCOMPARE(file[0].text, QStringLiteral("Preferences…"));
-    QCOMPARE(file[0].shortcut, QStringLiteral("Ctrl+,"));
-    QCOMPARE(file[2].text, QStringLiteral("Quit"));
-    QCOMPARE(file[2].shortcut, QStringLiteral("Ctrl+Q"));
-
-    const QList<MenuItem> notes = itemsOf(menus[1]->menu());
-    QCOMPARE(notes.size(), 5);
-    const QStringList texts = {notes[0].text, notes[1].text, notes[2].text, notes[3].text,
-                               notes[4].text};
-    QCOMPARE(texts, QStringList({"New Note", "Delete Note", "Print…", "---", "Search"}));
-    const QStringList shortcuts = {notes[0].shortcut, notes[1].shortcut, notes[2].shortcut,
-                                   notes[4].shortcut};
-    QCOMPARE(shortcuts, QStringList({"Ctrl+N", "Ctrl+Backspace", "Ctrl+P", "Ctrl+L"}));
+    const auto texts = [](QAction* menu) {
+        QStringList all;
+        for (const MenuItem& item : itemsOf(menu->menu()))
+            all.append(item.shortcut.isEmpty() ? item.text : item.text + " " + item.shortcut);
+        return all;
+    };
+    QCOMPARE(texts(menus[0]), QStringList({"&Preferences… Ctrl+,", "---", "&Quit Ctrl+Q"}));
+    QCOMPARE(texts(menus[1]), QStringList({"&New Note Ctrl+N", "&Delete Note Ctrl+Backspace",
+                                           "&Print… Ctrl+P", "---", "&Search Ctrl+L"}));
+    QCOMPARE(m.commands->search()->shortcuts().last(), QKeySequence(QKeySequence::Find));
+    QCOMPARE(texts(menus[2]),
+             QStringList({"Zoom &In Ctrl+=", "Zoom &Out Ctrl+-", "&Actual Size Ctrl+0"}));
+    QCOMPARE(texts(menus[3]), QStringList({"&About Quillbox"}));
 }
 
 void CommandsTest::notesMenuActs()
@@ -259,6 +270,86 @@ void CommandsTest::recoveredTextIsOfferedAtStart()
     QCOMPARE(bar->actionButton()->text(), QStringLiteral("Show in File Manager"));
 }
 
+void CommandsTest::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("answer"); // its first line; empty: the application starts
+    QTest::newRow("--help") << QStringList{"/usr/bin/quillbox", "--help"}
+                            << "Usage: quillbox [options]";
+    QTest::newRow("-h") << QStringList{"quillbox", "-h"} << "Usage: quillbox [options]";
+    QTest::newRow("-v") << QStringList{"./quillbox", "-v"} << "quillbox 1.2.3";
+    QTest::newRow("toolkit option")
+        << QStringList{"quillbox", "-stylesheet", "small.qss"} << QString();
+    QTest::newRow("none") << QStringList{"quillbox"} << QString();
+}
+
+void CommandsTest::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, answer);
+    const std::optional<CommandLine::Answer> given =
+        CommandLine::answer(arguments, QStringLiteral("1.2.3"));
+    QCOMPARE(given.has_value(), !answer.isEmpty());
+    if (given) {
+        QCOMPARE(given->text.section('\n', 0, 0), answer);
+        QCOMPARE(given->exitCode, 0);
+    }
+}
+
+void CommandsTest::windowsAndZoomAreRemembered()
+{
+    TestHome home;
+    const QString folder = home.notesFolder();
+    TestFiles::write(folder + "/Plan.md", "Plan");
+    const qreal desktopSize = QApplication::font().pointSizeF();
+    {
+        RunningApp running(folder);
+        ContentView& window = running.app->window();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QCOMPARE(window.size(), QSize(600, 400)); // first start
+        window.setGeometry(40, 60, 720, 480);
+        window.splitter()->setSizes({250, 470});
+        // Ctrl+F is a second way into the search field.
+        QTest::keyClick(&window, Qt::Key_F, Qt::ControlModifier);
+        QTRY_VERIFY(window.searchField()->hasFocus());
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(&window, Qt::Key_Equal, Qt::ControlModifier);
+        QTest::keyClick(&window, Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(window.editor()->textEdit()->font().pointSizeF(), desktopSize + 2);
+        running.app->showPreferences();
+        running.app->preferencesDialog()->move(90, 120);
+        running.app->rememberWindows();
+    }
+    RunningApp again(folder);
+    ContentView& window = again.app->window();
+    QCOMPARE(window.geometry(), QRect(40, 60, 720, 480));
+    QCOMPARE(window.splitter()->sizes().first(), 250);
+    QCOMPARE(window.editor()->textEdit()->font().pointSizeF(), desktopSize + 2);
+    again.app->showPreferences();
+    QCOMPARE(again.app->preferencesDialog()->pos(), QPoint(90, 120));
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(window.editor()->textEdit()->font().pointSizeF(), desktopSize);
+}
+
+void CommandsTest::aboutQuillbox()
+{
+    TestHome home;
+    QCoreApplication::setApplicationVersion(QStringLiteral("0.1.0"));
+    RunningApp running(home.notesFolder());
+    running.app->commands().about()->trigger();
+    auto* about = running.app->window().findChild<QMessageBox*>(QStringLiteral("about"));
+    QVERIFY(about && about->isVisible());
+    QCOMPARE(about->windowTitle(), QStringLiteral("About Quillbox"));
+    for (const char* part : {"Quillbox 0.1.0", "MIT", "href=\"https://"})
+        QVERIFY2(about->text().contains(QLatin1String(part)), part);
+    // The link opens in the browser.
+    QVERIFY(about->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->openExternalLinks());
+    about->close();
+}
+
 void CommandsTest::quitWritesWhatWasTyped()
 {
     TestHome home;
@@ -268,6 +359,45 @@ void CommandsTest::quitWritesWhatWasTyped()
     QTest::keyClicks(running.editorAtEnd(), " for Monday");
     running.app->commands().quit()->trigger();
     QCOMPARE(TestFiles::read(folder + "/Plan for Monday.md"), QByteArray("Plan for Monday"));
+}
+
+void CommandsTest::oneInstancePerSession()
+{
+    // A private bus: the session's own may hold a real Quillbox.
+    QProcess daemon;
+    daemon.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
+    QVERIFY(daemon.waitForReadyRead(5000));
+    const QString address = QString::fromUtf8(daemon.readLine().trimmed());
+    const auto launch = [&](const QString& name, const QString& bus = QString()) {
+        return std::make_unique<SingleInstance>(
+            QDBusConnection::connectToBus(bus.isEmpty() ? address : bus, name));
+    };
+    auto first = launch("first");
+    QSignalSpy raised(first.get(), &SingleInstance::activationRequested);
+    QCOMPARE(first->claim(), SingleInstance::Role::First);
+    qputenv("XDG_ACTIVATION_TOKEN", "token-of-the-second-launch");
+    QCOMPARE(launch("second")->claim(), SingleInstance::Role::AlreadyRunning);
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+    // The first has come forward by the time the second launch ends, with the focus token.
+    QCOMPARE(raised.size(), 1);
+    QCOMPARE(raised[0][0].toString(), QStringLiteral("token-of-the-second-launch"));
+    // Once the first has gone, the next launch runs.
+    first.reset();
+    QDBusConnection::disconnectFromBus("first");
+    QTRY_COMPARE(launch("third")->claim(), SingleInstance::Role::First);
+    // No session bus at all: it runs.
+    QCOMPARE(launch("none", "unix:path=/nonexistent")->claim(), SingleInstance::Role::First);
+    for (const char* name : {"second", "third", "none"})
+        QDBusConnection::disconnectFromBus(QString::fromLatin1(name));
+    daemon.kill();
+    daemon.waitForFinished();
+
+    StoreFixture f;
+    RunningApp running(f.folder);
+    running.app->window().showMinimized();
+    running.app->raiseWindow();
+    QVERIFY(!running.app->window().isMinimized());
+    QVERIFY(running.app->window().isVisible());
 }
 
 QUILLBOX_GUI_TEST_MAIN(CommandsTest)

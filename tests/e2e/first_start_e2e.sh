@@ -32,8 +32,8 @@ xdotool type --delay 10 "typed before the folder changed"
 
 # At once, before the three-second pause: Preferences, then "Use Default".
 xdotool key ctrl+comma
-wait_for 10 window_named '^Quillbox Preferences$' || fail "the preferences did not open"
-prefs=$(xdotool search --onlyvisible --name '^Quillbox Preferences$' | head -1)
+wait_for 10 window_named '^Preferences — Quillbox$' || fail "the preferences did not open"
+prefs=$(xdotool search --onlyvisible --name '^Preferences — Quillbox$' | head -1)
 xdotool windowfocus --sync "$prefs" 2>/dev/null
 # Choose…, Reveal in File Manager, Copy Path, Refresh Permissions, Clear & Re-select…, Use Default
 xdotool key Tab Tab Tab Tab Tab space

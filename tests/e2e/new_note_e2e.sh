@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The built application, driven as a person would under a virtual X server: a CRLF note only
 # looked at past the pause is left byte for byte; New Note with Ctrl+N, typing, the pause that
-# saves and renames, then SIGTERM straight after more typing; last, a save that fails (its
-# folder deleted) and SIGTERM while its alert is open: the text goes to the recovery folder.
+# saves and renames, a second launch that must raise the first and leave, then SIGTERM straight
+# after more typing; last, a save that fails (its folder deleted) and SIGTERM while its alert
+# is open: the text goes to the recovery folder.
 set -euo pipefail
 source "$(dirname "$0")/e2e_lib.sh" "$@"
 notes="$work/Notes"
@@ -35,6 +36,17 @@ wait_for 15 file_is "$notes/Shopping list.md" "$(printf 'Shopping list\nmilk')" 
     fail "the typed text did not reach Shopping list.md"
 has_file "$notes/Daily Notes - *.md" && fail "the dated file was not renamed"
 
+# Launched again while running (the preferences in front): the first comes forward, the
+# second leaves at once, and there is still one main window.
+xdotool key ctrl+comma
+prefs=$(timeout 10 xdotool search --sync --onlyvisible --name 'Preferences' | head -1) ||
+    fail "no preferences window"
+wait_for 5 test "$(xdotool getwindowfocus)" = "$prefs" || fail "the preferences did not take the focus"
+timeout 10 "$bin" >>"$work/app.log" 2>&1 || fail "the second launch exited with $?"
+kill -0 "$app" || fail "the first instance ended"
+wait_for 5 test "$(xdotool getwindowfocus)" = "$win" || fail "the first window was not raised"
+[ "$(xdotool search --onlyvisible --name '^Quillbox$' | wc -l)" = 1 ] || fail "a second window opened"
+
 # Typed, and the process told to end at once: the text must be on disk all the same.
 xdotool key Return
 xdotool type --delay 20 "eggs"
@@ -58,4 +70,4 @@ app=0
 recovered="$work/.local/state/quillbox/recovered/Shopping list.md"
 file_is "$recovered" "$(printf 'Shopping list\nmilk\neggs bread')" ||
     fail "the unsaved text was not recovered: $(cat "$recovered" 2>&1)"
-echo "PASS: viewing, new note, save, rename, SIGTERM, recovery"
+echo "PASS: viewing, new note, save, rename, second launch, SIGTERM, recovery"

@@ -47,6 +47,8 @@ private slots:
     void restoreFolder();
     void staleBookmarkIsRenewed();
     void defaultFolderIsNotesInDocuments();
+    void chooserStartFolder_data();
+    void chooserStartFolder();
     void startUpForgetsAnUnusableFolder();
 };
 
@@ -165,6 +167,42 @@ void FolderAccessTest::defaultFolderIsNotesInDocuments()
 {
     TestHome home;
     QCOMPARE(FolderAccess::defaultFolderURL(), home.path() + "/Documents/Notes");
+}
+
+void FolderAccessTest::chooserStartFolder_data()
+{
+    QTest::addColumn<QString>("inTheWay"); // a file where a folder would be
+    QTest::addColumn<QString>("current");  // the folder in use
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("default folder, made") << QString() << QString() << "<home>/Documents/Notes";
+    QTest::newRow("Documents") << "Documents/Notes" << QString() << "<home>/Documents";
+    QTest::newRow("neither home nor here") << "Documents" << QString() << "/";
+    QTest::newRow("the folder in use") << "Documents"
+                                       << "<home>/Sync"
+                                       << "<home>/Sync";
+    QTest::newRow("a folder in use that is gone") << QString() << "<home>/Gone"
+                                                  << "<home>/Documents/Notes";
+}
+
+// Launched from a menu the working directory is home: Enter there must not take it.
+void FolderAccessTest::chooserStartFolder()
+{
+    QFETCH(QString, inTheWay);
+    QFETCH(QString, current);
+    QFETCH(QString, expected);
+    TestHome home;
+    home.makeFolder("Sync");
+    if (inTheWay.contains('/'))
+        home.makeFolder(inTheWay.section('/', 0, 0));
+    if (!inTheWay.isEmpty())
+        TestFiles::write(home.path() + '/' + inTheWay, "not a folder");
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(home.path());
+    const QString start =
+        FolderAccess::chooserStartFolder(QString(current).replace("<home>", home.path()));
+    QDir::setCurrent(before);
+    QCOMPARE(start, QString(expected).replace("<home>", home.path()));
+    QVERIFY(QFileInfo(start).isDir());
 }
 
 void FolderAccessTest::startUpForgetsAnUnusableFolder()

@@ -69,6 +69,7 @@ private slots:
     void refreshFailureIsReported();
     void clearAndReselect();
     void useDefaultFolder();
+    void useDefaultFolderFailure_data();
     void useDefaultFolderFailure();
     void eachMessageStaysItsFullTime();
 };
@@ -218,15 +219,34 @@ void FolderPreferencesTest::useDefaultFolder()
     QVERIFY(p.f.alerts.shown.isEmpty());
 }
 
+void FolderPreferencesTest::useDefaultFolderFailure_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("readOnlyHome");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("Documents is a file") << "Documents" << false << "Not a directory";
+    QTest::newRow("Notes is a file") << "Documents/Notes" << false << "File exists";
+    QTest::newRow("home is read-only") << QString() << true << "Permission denied";
+}
+
 void FolderPreferencesTest::useDefaultFolderFailure()
 {
+    QFETCH(QString, file);
+    QFETCH(bool, readOnlyHome);
+    QFETCH(QString, reason);
     PreferencesFixture p;
     FolderPreferences& prefs = p.prefs();
-    TestFiles::write(p.f.home.path() + "/Documents", "a file where the folder should be");
+    if (file.contains('/'))
+        p.f.home.makeFolder(file.section('/', 0, 0));
+    if (!file.isEmpty())
+        TestFiles::write(p.f.home.path() + '/' + file, "a file where the folder should be");
+    TestFiles::setReadOnly(p.f.home.path(), readOnlyHome);
     prefs.useDefaultFolder();
+    TestFiles::setReadOnly(p.f.home.path(), false);
     QCOMPARE(p.f.alerts.shown.size(), 1);
     QCOMPARE(p.f.alerts.shown[0].message,
              QStringLiteral("The folder “Notes” couldn’t be created."));
+    QCOMPARE(p.f.alerts.shown[0].informativeText, reason);
     QCOMPARE(p.f.store().folderURL(), p.f.folder);
     QCOMPARE(prefs.statusText(), QStringLiteral("Writable"));
     QVERIFY(!prefs.message());

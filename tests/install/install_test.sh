@@ -13,12 +13,18 @@ for file in bin/quillbox "share/applications/$id.desktop" "share/metainfo/$id.me
     [ -e "$prefix/$file" ] || { echo "FAIL: $file was not installed"; exit 1; }
 done
 desktop-file-validate "$prefix/share/applications/$id.desktop"
-appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml"
+appstreamcli validate --pedantic --no-net "$prefix/share/metainfo/$id.metainfo.xml"
 
-version=$(QT_QPA_PLATFORM=offscreen "$prefix/bin/quillbox" --version)
+# Over ssh there is no display: the terminal options must answer all the same.
+nodisplay=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
+version=$("${nodisplay[@]}" "$prefix/bin/quillbox" --version) ||
+    { echo "FAIL: --version exited with $?"; exit 1; }
 [ "$version" = "quillbox 0.1.0" ] || { echo "FAIL: --version said '$version'"; exit 1; }
-QT_QPA_PLATFORM=offscreen "$prefix/bin/quillbox" --help | grep -q -- "--version" ||
-    { echo "FAIL: --help does not list the options"; exit 1; }
+help=$("${nodisplay[@]}" "$prefix/bin/quillbox" --help) ||
+    { echo "FAIL: --help exited with $?"; exit 1; }
+[ "$(head -1 <<<"$help")" = "Usage: quillbox [options]" ] ||
+    { echo "FAIL: --help began '$(head -1 <<<"$help")'"; exit 1; }
+grep -q -- "--version" <<<"$help" || { echo "FAIL: --help does not list the options"; exit 1; }
 if QT_QPA_PLATFORM=offscreen "$prefix/bin/quillbox" --bogus >/dev/null 2>&1; then
     echo "FAIL: an unknown option was accepted"
     exit 1

@@ -1,14 +1,19 @@
 #include "adaptive_actions.h"
 #include "clipboard_service.h"
+#include "content_view.h"
 #include "dbus_file_manager.h"
 #include "elided_label.h"
+#include "fallback_icons.h"
 #include "file_manager_service.h"
 #include "folder_preferences.h"
 #include "notes_app_commands.h"
+#include "palette_colors.h"
+#include "preferences_dialog.h"
 #include "preferences_view.h"
 #include "quillbox_app.h"
 #include "store_fixture.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDBusConnection>
@@ -17,6 +22,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStyle>
 
 namespace {
 
@@ -70,6 +76,8 @@ private slots:
     void actionsRowAdapts();
     void viewShowsTheFolder();
     void messagesComeAndGo();
+    void coloursReadOnLightAndDark_data();
+    void coloursReadOnLightAndDark();
     void revealOverDbus();
     void oneWindowFromEveryEntry();
 };
@@ -155,6 +163,68 @@ void PreferencesViewTest::viewShowsTheFolder()
             view.pathLabel()->width());
 }
 
+void PreferencesViewTest::coloursReadOnLightAndDark_data()
+{
+    QTest::addColumn<QPalette>("palette");
+    QTest::newRow("light") << QApplication::style()->standardPalette();
+    QPalette dark;
+    for (const auto& [role, color] :
+         QList<std::pair<QPalette::ColorRole, QColor>>{{QPalette::Window, 0x2a2e32},
+                                                       {QPalette::WindowText, 0xfcfcfc},
+                                                       {QPalette::Base, 0x1b1e20},
+                                                       {QPalette::Text, 0xfcfcfc},
+                                                       {QPalette::Button, 0x31363b},
+                                                       {QPalette::ButtonText, 0xfcfcfc}})
+        dark.setColor(role, color);
+    QTest::newRow("dark") << dark;
+}
+
+// The colours that carry a meaning, and the toolbar's drawn icons, read at WCAG AA (4.5:1).
+void PreferencesViewTest::coloursReadOnLightAndDark()
+{
+    QFETCH(QPalette, palette);
+    StoreFixture f;
+    f.start();
+    NoClipboard clipboard;
+    NoFileManager fileManager;
+    FolderPreferences model(f.store(), {clipboard, fileManager});
+    PreferencesView view(model);
+    view.show();
+    view.setPalette(palette); // after the first drawing: a theme changed while running
+    const auto readable = [](const QColor& text, const QColor& background) {
+        const double ratio = PaletteColors::contrast(text, background);
+        if (ratio < PaletteColors::minimumContrast)
+            qWarning() << text.name() << "on" << background.name() << ratio;
+        return ratio >= PaletteColors::minimumContrast;
+    };
+    QCOMPARE(view.statusLabel()->text(), QStringLiteral("Writable"));
+    QVERIFY(readable(view.statusLabel()->palette().color(QPalette::WindowText),
+                     palette.color(QPalette::Window)));
+    QVERIFY(readable(PreferencesView::colorFor(int(FolderPreferences::StatusColor::Red), palette),
+                     palette.color(QPalette::Window)));
+    const QPalette clear = view.actions()->clearButton()->palette();
+    QVERIFY(readable(clear.color(QPalette::ButtonText), palette.color(QPalette::Button)));
+    // Still a red: a warning, not just text.
+    QVERIFY(clear.color(QPalette::ButtonText).hslHue() < 20 ||
+            clear.color(QPalette::ButtonText).hslHue() > 340);
+
+    // Secondary texts (the empty states, tips) use the placeholder colour.
+    const QPalette secondary = PaletteColors::withReadablePlaceholder(palette);
+    QVERIFY(readable(secondary.color(QPalette::PlaceholderText), palette.color(QPalette::Base)));
+
+    for (const QIcon& icon :
+         {FallbackIcons::newNote(palette), FallbackIcons::deleteNote(palette)}) {
+        // The ink is the most opaque pixel; its edges are blended into the toolbar.
+        const QImage image = icon.pixmap(24).toImage();
+        QColor ink(Qt::transparent);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y).alpha() > ink.alpha())
+                    ink = image.pixelColor(x, y);
+        QVERIFY(readable(ink, palette.color(QPalette::Window)));
+    }
+}
+
 void PreferencesViewTest::messagesComeAndGo()
 {
     StoreFixture f;
@@ -221,8 +291,23 @@ void PreferencesViewTest::oneWindowFromEveryEntry()
     QCOMPARE(app.preferencesView(), first);
     int windows = 0;
     for (QWidget* widget : QApplication::topLevelWidgets())
-        windows += qobject_cast<PreferencesView*>(widget) ? 1 : 0;
+        windows += qobject_cast<QDialog*>(widget) && widget->findChild<PreferencesView*>() ? 1 : 0;
     QCOMPARE(windows, 1);
+
+    // A dialog of the main window, named once, that Escape and Ctrl+W close.
+    PreferencesDialog* dialog = app.preferencesDialog();
+    QCOMPARE(first->window(), dialog);
+    QCOMPARE(dialog->parentWidget(), &app.window());
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Preferences — Quillbox"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(dialog)->role(), QAccessible::Dialog);
+    for (const QKeyCombination key :
+         {QKeyCombination(Qt::Key_Escape), QKeyCombination(Qt::ControlModifier, Qt::Key_W)}) {
+        app.showPreferences();
+        QApplication::setActiveWindow(dialog);
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
+        QVERIFY(!dialog->isVisible());
+    }
 }
 
 QUILLBOX_GUI_TEST_MAIN(PreferencesViewTest)

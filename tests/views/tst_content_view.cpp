@@ -1,5 +1,6 @@
 #include "app_notifier.h"
 #include "content_view.h"
+#include "editor_font.h"
 #include "empty_detail_view.h"
 #include "message_bar.h"
 #include "note_editor.h"
@@ -19,6 +20,7 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QToolBar>
+#include <QToolButton>
 
 namespace {
 
@@ -115,6 +117,8 @@ class ContentViewTest : public QObject
 
 private slots:
     void windowLayout();
+    void editorFontIsMonospaced_data();
+    void editorFontIsMonospaced();
     void startSelectsTheNewestNote();
     void clickingARowOpensItsNote();
     void typingSavesAfterThePause();
@@ -134,6 +138,7 @@ private slots:
     void viewingNeverWritesAndEditsKeepTheFormat_data();
     void viewingNeverWritesAndEditsKeepTheFormat();
     void focusSearchOnTheNextTurn();
+    void keyboardOnly();
     void printNoteUsesTheEditorsText();
     void chooserOpensWithoutAFolder();
 };
@@ -172,6 +177,28 @@ void ContentViewTest::windowLayout()
 
     // The editor uses the fixed-width system font.
     QVERIFY(QFontInfo(window.editor()->textEdit()->font()).fixedPitch());
+}
+
+void ContentViewTest::editorFontIsMonospaced_data()
+{
+    QTest::addColumn<QString>("fixedFont"); // what the desktop names its fixed font
+    QTest::addColumn<QString>("family");
+    QTest::newRow("fixed-pitch") << "DejaVu Sans Mono"
+                                 << "DejaVu Sans Mono";
+    QTest::newRow("proportional") << "DejaVu Sans"
+                                  << "DejaVu Sans Mono";
+}
+
+void ContentViewTest::editorFontIsMonospaced()
+{
+    QFETCH(QString, fixedFont);
+    QFETCH(QString, family);
+    QFont candidate(fixedFont);
+    candidate.setPointSizeF(11.5);
+    const QFont font = EditorFont::monospaced(candidate);
+    QVERIFY(QFontInfo(font).fixedPitch());
+    QCOMPARE(QFontInfo(font).family(), family);
+    QCOMPARE(font.pointSizeF(), 11.5);
 }
 
 void ContentViewTest::startSelectsTheNewestNote()
@@ -240,9 +267,10 @@ void ContentViewTest::deselectingShowsTheEmptyDetail()
     settle();
     QVERIFY(!w.f.store().selectedNote());
     QVERIFY(!window.showsEditor());
-    auto* empty = window.findChild<EmptyDetailView*>();
-    QVERIFY(empty && empty->isVisible());
+    QLabel* empty = window.emptyDetail()->label();
+    QVERIFY(empty->isVisible());
     QCOMPARE(empty->text(), QStringLiteral("No note selected"));
+    QVERIFY(!window.emptyDetail()->chooseButton()->isVisible());
     // The editor committed what it showed when it went away.
     QCOMPARE(TestFiles::read(w.f.path("Top line.md")), QByteArray("Top line\nIdeas\nplain text"));
 }
@@ -566,6 +594,51 @@ void ContentViewTest::focusSearchOnTheNextTurn()
     QTRY_VERIFY(window.searchField()->hasFocus());
 }
 
+// Search, list and editor without the mouse, and what a screen reader is told on the way.
+void ContentViewTest::keyboardOnly()
+{
+    WindowFixture w;
+    ContentView& window = w.open();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QLineEdit* search = window.searchField();
+    QListView* list = window.notesList();
+    search->setFocus();
+
+    QTest::keyClicks(search, "nothing like this");
+    QVERIFY(window.noMatchesLabel()->isVisible());
+    QCOMPARE(window.noMatchesLabel()->text(), QStringLiteral("No notes match"));
+    QTest::keyClick(search, Qt::Key_Escape);
+    QCOMPARE(search->text(), QString());
+    QCOMPARE(w.rows().size(), 3);
+    QVERIFY(!window.noMatchesLabel()->isVisible());
+
+    QTest::keyClick(search, Qt::Key_Down);
+    QVERIFY(list->hasFocus());
+    QCOMPARE(w.highlighted(), QStringLiteral("Ideas"));
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(w.highlighted(), QStringLiteral("Trip"));
+    QTest::keyClick(list, Qt::Key_End);
+    QCOMPARE(w.highlighted(), QStringLiteral("Groceries"));
+    QTest::keyClick(list, Qt::Key_Up);
+    QCOMPARE(w.highlighted(), QStringLiteral("Trip"));
+    QTest::keyClick(list, Qt::Key_Home);
+    QCOMPARE(w.highlighted(), QStringLiteral("Ideas"));
+    QCOMPARE(w.f.store().selectedNote()->title, QStringLiteral("Ideas"));
+    QTest::keyClick(list, Qt::Key_Return);
+    QVERIFY(window.editor()->textEdit()->hasFocus());
+    QCOMPARE(w.editorText(), QStringLiteral("Ideas\nplain text"));
+
+    // Controls a reader would otherwise call "button".
+    QCOMPARE(window.splitter()->handle(1)->accessibleName(), QStringLiteral("Notes list width"));
+    auto* more = window.findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
+    QVERIFY(more && !more->accessibleName().isEmpty());
+    const QList<QToolButton*> clear = search->findChildren<QToolButton*>();
+    QVERIFY(!clear.isEmpty());
+    for (QToolButton* button : clear)
+        QCOMPARE(button->accessibleName(), QStringLiteral("Clear Search"));
+}
+
 void ContentViewTest::printNoteUsesTheEditorsText()
 {
     WindowFixture w;
@@ -592,10 +665,19 @@ void ContentViewTest::chooserOpensWithoutAFolder()
     QVERIFY(!window.showsEditor());
     QTRY_COMPARE(w.f.panel.presented, 1);
 
+    // Cancelled: the window says what is missing and offers the chooser again.
+    w.f.panel.answer(QString());
+    settle();
+    QVERIFY(window.emptyDetail()->label()->text().startsWith("No notes folder is chosen yet."));
+    QPushButton* choose = window.emptyDetail()->chooseButton();
+    QVERIFY(choose->isVisible());
+    QTest::mouseClick(choose, Qt::LeftButton);
+    QCOMPARE(w.f.panel.presented, 2);
     w.f.panel.answer(w.f.folder);
     settle();
     QCOMPARE(w.rows().size(), 3);
     QVERIFY(window.showsEditor());
+    QVERIFY(!window.emptyDetail()->chooseButton()->isVisible());
 }
 
 QUILLBOX_GUI_TEST_MAIN(ContentViewTest)

@@ -9,6 +9,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 
 namespace {
@@ -39,6 +40,22 @@ QString pdfText(const QString& pdf)
                   {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
     process.waitForFinished();
     return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// Each word's height on the page, in points, as poppler measures its box.
+QList<std::pair<QString, double>> pdfWordHeights(const QString& pdf)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    process.waitForFinished();
+    static const QRegularExpression word(
+        R"re(yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">([^<]+)</word>)re");
+    QList<std::pair<QString, double>> heights;
+    for (const QRegularExpressionMatch& match :
+         word.globalMatch(QString::fromUtf8(process.readAllStandardOutput())))
+        heights.append(
+            {match.captured(3), match.captured(2).toDouble() - match.captured(1).toDouble()});
+    return heights;
 }
 
 QString pdfFonts(const QString& pdf)
@@ -141,6 +158,16 @@ void DesktopServicesTest::printedDocument()
     QVERIFY(lines.size() >= 5);
     QVERIFY(!text.contains(QStringLiteral("Page 1")));
     const QString fonts = pdfFonts(pdf);
+    // Printed at its size in points: a word's box is the face's ascent plus descent, 1 to 1.25
+    // of the size for the monospaced faces in use (it was 4/3 larger when laid out at 96 dpi).
+    const QList<std::pair<QString, double>> heights = pdfWordHeights(pdf);
+    QVERIFY(heights.size() >= 3);
+    for (int i = 0; i < 3; ++i) {
+        const double points = i == 0 ? NoteDocument::titlePoints : NoteDocument::bodyPoints;
+        QVERIFY2(
+            heights[i].second >= points && heights[i].second <= points * 1.25,
+            qPrintable(QStringLiteral("%1: %2 pt").arg(heights[i].first).arg(heights[i].second)));
+    }
     QVERIFY2(fonts.contains(QStringLiteral("Mono-Bold")) ||
                  fonts.contains(QStringLiteral("Mono Bold")),
              qPrintable(fonts));
@@ -169,6 +196,7 @@ void DesktopServicesTest::folderDialog()
     QCOMPARE(dialog->labelText(QFileDialog::Accept), QStringLiteral("Choose"));
     QCOMPARE(dialog->fileMode(), QFileDialog::Directory);
     QCOMPARE(dialog->windowModality(), Qt::WindowModal);
+    QCOMPARE(dialog->directory().absolutePath(), home.path() + "/Documents/Notes");
     QVERIFY(dialog->isVisible());
     if (accept) {
         dialog->setDirectory(home.path());

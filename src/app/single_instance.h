@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QVariantMap>
+
+// One Quillbox per session: two windows on one folder would each save over the other's text.
+// The first launch owns the application's name on the session bus; a later one asks it to
+// come forward (org.freedesktop.Application.Activate) and leaves. Without a bus, every
+// launch runs.
+class SingleInstance : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Application")
+
+public:
+    static inline const QString serviceName = QStringLiteral("io.github.quillbox.Quillbox");
+    static inline const QString objectPath = QStringLiteral("/io/github/quillbox/Quillbox");
+
+    enum class Role
+    {
+        First,
+        AlreadyRunning
+    };
+
+    explicit SingleInstance(const QDBusConnection& bus = QDBusConnection::sessionBus(),
+                            QObject* parent = nullptr);
+
+    // Takes the name, or raises the instance that holds it.
+    Role claim();
+
+public slots:
+    Q_SCRIPTABLE void Activate(const QVariantMap& platformData);
+
+signals:
+    // activationToken: the new launch's Wayland activation token, empty when it had none.
+    void activationRequested(const QString& activationToken);
+
+private:
+    QDBusConnection m_bus;
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QColor>
+
+class QPalette;
+
+// Colours that carry a meaning (danger, success) taken so they stay readable on the
+// palette in use, light or dark: at least the 4.5:1 contrast WCAG AA asks of text.
+class PaletteColors
+{
+public:
+    static constexpr double minimumContrast = 4.5;
+
+    // WCAG 2 contrast ratio, 1 to 21.
+    static double contrast(const QColor& a, const QColor& b);
+    // hue itself when it reads well on background, else the same hue lightened or darkened
+    // just enough.
+    static QColor readable(const QColor& hue, const QColor& background);
+
+    // Text of a button whose action forgets or removes something.
+    static QColor destructive(const QPalette& palette);
+    // Status text on the window: all is well / something is wrong.
+    static QColor success(const QPalette& palette);
+    static QColor failure(const QPalette& palette);
+    // palette with placeholder text readable on its base. Some desktop themes build a dark
+    // palette but leave Qt's default placeholder, dark grey at half opacity: invisible there.
+    static QPalette withReadablePlaceholder(QPalette palette);
+};
