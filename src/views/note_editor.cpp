@@ -91,8 +91,9 @@ void NoteEditor::load(bool sameNote)
     }
     // Whatever was typed into the text about to be replaced goes to its draft first.
     m_store.takeLiveText();
-    // The same note's text already on screen keeps its cursor, scroll position and undo.
-    if (sameNote && this->text() == text)
+    // Text already on screen keeps its cursor, scroll position and undo: the same note
+    // refreshed, or the user's own text moved into a conflict copy while they type.
+    if (this->text() == text)
         return;
     // The same note changed elsewhere: the cursor and the view stay with the text around
     // them when that text is unchanged, and move by what was inserted before them.

@@ -30,7 +30,10 @@ QString rowDateFormat()
     QString date = locale.dateFormat(QLocale::LongFormat);
     date.remove(QRegularExpression(QStringLiteral("d{4}[,.]?\\s*|\\s*[,.]?\\s*d{4}")));
     date.replace(QStringLiteral("MMMM"), QStringLiteral("MMM"));
-    return date.trimmed() + QLatin1Char(' ') + locale.timeFormat(QLocale::ShortFormat);
+    // Some locales' short time (C's among them) carries seconds, which a list never needs.
+    QString time = locale.timeFormat(QLocale::ShortFormat);
+    time.remove(QRegularExpression(QStringLiteral("[:.]s{1,2}")));
+    return date.trimmed() + QLatin1Char(' ') + time;
 }
 
 // Positions (into values) of one longest strictly increasing subsequence: the rows that keep

@@ -55,6 +55,31 @@ file_is "$notes/Shopping list.md" "$(printf 'Shopping list\nmilk\neggs')" ||
     fail "text typed just before SIGTERM was lost: $(cat "$notes/Shopping list.md")"
 same_bytes "$notes/Windows note.md" "$crlf" || fail "quitting rewrote the CRLF note"
 
+# Another program renames a new version into place every 200 ms while the user types: every
+# typed character and every version's line must be in the folder afterwards.
+printf 'Torture\nline a\nline b\nline c\nline d\n' >"$notes/Torture.md"
+start_app
+xdotool mousemove --window "$win" 450 200 click 1
+xdotool key ctrl+Home Down End
+typed="the quick brown fox jumps over the lazy dog and types on while a sync tool writes"
+(
+    for n in $(seq 1 40); do
+        { cat "$notes/Torture.md"; printf 'version %d\n' "$n"; } >"$notes/.torture.tmp"
+        mv "$notes/.torture.tmp" "$notes/Torture.md"
+        sleep 0.2
+    done
+) &
+writer=$!
+xdotool type --delay 60 "$typed"
+wait "$writer"
+sleep 4
+terminate
+grep -qF "line a$typed" "$notes"/*.md || fail "typed text was lost: $(cat "$notes"/Tort*.md)"
+for n in $(seq 1 40); do
+    grep -qx "version $n" "$notes"/*.md || fail "version $n was lost: $(cat "$notes"/Tort*.md)"
+done
+ls "$notes" >>"$work/app.log"
+
 start_app
 xdotool mousemove --window "$win" 450 200 click 1
 xdotool key ctrl+End
@@ -67,7 +92,7 @@ kill -TERM "$app"
 wait_for 5 eval '! kill -0 "$app" 2>/dev/null' || fail "SIGTERM left quillbox running"
 wait "$app" || fail "quillbox exited with $?"
 app=0
-recovered="$work/.local/state/quillbox/recovered/Shopping list.md"
-file_is "$recovered" "$(printf 'Shopping list\nmilk\neggs bread')" ||
+recovered="$work/.local/state/quillbox/recovered/Torture.md"
+grep -q " bread$" "$recovered" ||
     fail "the unsaved text was not recovered: $(cat "$recovered" 2>&1)"
 echo "PASS: viewing, new note, save, rename, second launch, SIGTERM, recovery"

@@ -175,6 +175,10 @@ void ContentViewTest::windowLayout()
     QVERIFY(!window.newNoteAction()->icon().isNull());
     QVERIFY(!window.deleteNoteAction()->icon().isNull());
 
+    // Rows show the time without seconds, even in the C locale, whose short time has them.
+    QCOMPARE(NotesListModel::dateText(QDateTime(QDate(2026, 3, 2), QTime(9, 5, 42))).count(u':'),
+             1);
+
     // The editor uses the fixed-width system font.
     QVERIFY(QFontInfo(window.editor()->textEdit()->font()).fixedPitch());
 }
