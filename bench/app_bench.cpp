@@ -20,6 +20,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 #include <vector>
@@ -62,6 +63,8 @@ double runUntil(const std::function<bool()>& done)
 {
     QElapsedTimer gap;
     gap.start();
+    QElapsedTimer limit;
+    limit.start();
     double longest = 0;
     while (!done()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
@@ -69,6 +72,10 @@ double runUntil(const std::function<bool()>& done)
         gap.restart();
         if (!done())
             QThread::usleep(200);
+        if (limit.elapsed() > 60000) {
+            std::fprintf(stderr, "gave up waiting\n");
+            break;
+        }
     }
     return longest;
 }

@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <functional>
+#include <memory>
 #include <unistd.h>
 #include <vector>
 
@@ -148,7 +149,8 @@ int runOne(int argc, char** argv, int count)
     SystemClock clock;
     NoPanel panel;
     NoPrinter printer;
-    NotesStore store({alerts, trash, clock, panel, printer});
+    auto owned = std::make_unique<NotesStore>(StoreServices{alerts, trash, clock, panel, printer});
+    NotesStore& store = *owned;
     settle();
     const double rssAfter = residentMB();
     const double load = minMs(3, [&] {
@@ -229,6 +231,9 @@ int runOne(int argc, char** argv, int count)
                .arg(reference / saves, 0, 'f', 2)
                .arg(renamed / reference, 0, 'f', 2);
     out.flush();
+    // The window's figures are its own: one store in the process, as in the application.
+    owned.reset();
+    settle();
     AppBench::run(folder, count, folderMB, {alerts, trash, clock, panel, printer}, out);
     return 0;
 }

@@ -1,3 +1,4 @@
+#include "build_config.h"
 #include "command_line.h"
 #include "quillbox_app.h"
 #include "single_instance.h"
@@ -24,7 +25,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("quillbox"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quillbox"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLBOX_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("io.github.quillbox.Quillbox"));
+    QApplication::setDesktopFileName(QStringLiteral(QUILLBOX_APP_ID));
 
     // Unknown options are reported here, once the toolkit has taken its own.
     QCommandLineParser parser;

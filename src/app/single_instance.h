@@ -1,5 +1,7 @@
 #pragma once
 
+#include "build_config.h"
+
 #include <QDBusConnection>
 #include <QObject>
 #include <QVariantMap>
@@ -14,7 +16,7 @@ class SingleInstance : public QObject
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Application")
 
 public:
-    static inline const QString serviceName = QStringLiteral("io.github.quillbox.Quillbox");
+    static inline const QString serviceName = QStringLiteral(QUILLBOX_APP_ID);
     static inline const QString objectPath = QStringLiteral("/io/github/quillbox/Quillbox");
 
     enum class Role

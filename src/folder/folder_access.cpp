@@ -19,16 +19,16 @@ QString FolderAccess::settingsFilePath()
            QStringLiteral("/quillbox/quillbox.conf");
 }
 
-bool FolderAccess::isSandboxed()
+bool FolderAccess::isSandboxed(const QString& marker)
 {
-    return qEnvironmentVariableIsSet(sandboxVariable.toLatin1().constData());
+    return QFileInfo::exists(marker);
 }
 
-bool FolderAccess::canWrite(const QString& folder, RemoveFile removeProbe)
+bool FolderAccess::canWrite(const QString& folder, RemoveFile removeProbe, bool sandboxed)
 {
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return false;
-    if (!isSandboxed())
+    if (!sandboxed)
         return ::access(QFile::encodeName(folder).constData(), W_OK) == 0;
     const QString probe = folder + QLatin1Char('/') + probeFileName;
     if (NoteFile::replaceFile(probe, QByteArrayLiteral("ok")) != 0)

@@ -11,15 +11,18 @@ class FolderAccess
 {
 public:
     static inline const QString bookmarkKey = QStringLiteral("NotesFolderBookmark");
-    static inline const QString sandboxVariable = QStringLiteral("APP_SANDBOX_CONTAINER_ID");
+    // Flatpak puts this file at the root of every sandbox it runs.
+    static inline const QString sandboxMarker = QStringLiteral("/.flatpak-info");
     static inline const QString probeFileName = QStringLiteral(".__sx_notes_write_test");
 
     using RemoveFile = int (*)(const QString& path);
 
-    static bool isSandboxed();
-    // Usability of a folder. Sandboxed runs prove it with a real probe file; removeProbe
-    // exists so tests can make the removal fail.
-    static bool canWrite(const QString& folder, RemoveFile removeProbe = nullptr);
+    static bool isSandboxed(const QString& marker = sandboxMarker);
+    // Usability of a folder. Sandboxed runs prove it with a real probe file, because the
+    // sandbox's view of permissions need not be the file system's; removeProbe exists so
+    // tests can make the removal fail.
+    static bool canWrite(const QString& folder, RemoveFile removeProbe = nullptr,
+                         bool sandboxed = isSandboxed());
     // Remembers folder; the error when it cannot be remembered.
     static std::optional<FileError> saveBookmark(const QString& folder);
     static void clearBookmark();

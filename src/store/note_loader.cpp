@@ -7,8 +7,10 @@
 #include <QHash>
 #include <QRandomGenerator>
 #include <QTimeZone>
+#include <QThreadPool>
 #include <QtConcurrent>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -193,10 +195,20 @@ NoteLoader::Result NoteLoader::load(const QString& folder, const QList<Note>& pr
         for (const size_t i : order)
             isNote[i] = readEntry(dirFd, entries[i], folder, notes[i]);
     } else {
-        QtConcurrent::blockingMap(
-            order, [&](size_t i) { isNote[i] = readEntry(dirFd, entries[i], folder, notes[i]); });
+        // Readers of their own: a load runs on the global pool, and waiting there for work
+        // queued behind it on the same pool would never end.
+        QThreadPool readers;
+        readers.setMaxThreadCount(qBound(1, QThread::idealThreadCount(), 4));
+        QtConcurrent::blockingMap(&readers, order, [&](size_t i) {
+            isNote[i] = readEntry(dirFd, entries[i], folder, notes[i]);
+        });
     }
 
+    // Every file still the one read before, and none gone: the caller has nothing to do.
+    result.unchanged = !previous.isEmpty() && known.isEmpty() &&
+                       std::all_of(entries.begin(), entries.end(), [&](const Entry& entry) {
+                           return entry.previous != nullptr;
+                       });
     result.notes.reserve(qsizetype(entries.size()));
     for (size_t i = 0; i < entries.size(); ++i) {
         if (!isNote[i])
@@ -213,6 +225,8 @@ NoteLoader::Result NoteLoader::load(const QString& folder, const QList<Note>& pr
         }
         if (before && before->url != note.url)
             result.renamed.append({before->url, note.url});
+        if (result.unchanged && (!before || before->identity != note.identity))
+            result.unchanged = false;
         note.id = before ? before->id : newId();
         result.notes.append(std::move(note));
     }

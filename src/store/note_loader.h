@@ -18,6 +18,8 @@ public:
         std::optional<FileError> error; // the folder itself could not be listed
         // Files another program renamed since the previous load: (from, to).
         QList<QPair<QString, QString>> renamed;
+        // The folder holds exactly the files of the previous records, each unchanged.
+        bool unchanged = false;
     };
 
     // previous: the records of the last load. Files whose identity is unchanged keep their

@@ -375,6 +375,10 @@ void NotesStore::applyLoaded(NoteLoader::Result loaded)
     m_lastLoadError.clear();
     if (m_watching && !m_watcher.isWatching())
         watchFolder();
+    // Most refreshes (every activation, our own saves seen by the watch) find nothing new:
+    // the list, its order and its rows stay exactly as they are.
+    if (loaded.unchanged && m_touchedDuringLoad.isEmpty())
+        return;
     // Our own changes made while the load ran are newer than anything it read of those files.
     if (!m_touchedDuringLoad.isEmpty()) {
         loaded.notes.removeIf(

@@ -1,4 +1,5 @@
 #include "fallback_icons.h"
+#include "build_config.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -107,5 +108,5 @@ QIcon FallbackIcons::deleteNote(const QPalette& palette)
 
 QIcon FallbackIcons::application()
 {
-    return QIcon::fromTheme(QStringLiteral("io.github.quillbox.Quillbox"), drawn(quill, Qt::black));
+    return QIcon::fromTheme(QStringLiteral(QUILLBOX_APP_ID), drawn(quill, Qt::black));
 }

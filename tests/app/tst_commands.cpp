@@ -1,4 +1,5 @@
 #include "app_notifier.h"
+#include "build_config.h"
 #include "command_line.h"
 #include "content_view.h"
 #include "folder_access.h"
@@ -20,8 +21,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QProcess>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QTimer>
@@ -337,13 +338,13 @@ void CommandsTest::windowsAndZoomAreRemembered()
 void CommandsTest::aboutQuillbox()
 {
     TestHome home;
-    QCoreApplication::setApplicationVersion(QStringLiteral("0.1.0"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLBOX_VERSION));
     RunningApp running(home.notesFolder());
     running.app->commands().about()->trigger();
     auto* about = running.app->window().findChild<QMessageBox*>(QStringLiteral("about"));
     QVERIFY(about && about->isVisible());
     QCOMPARE(about->windowTitle(), QStringLiteral("About Quillbox"));
-    for (const char* part : {"Quillbox 0.1.0", "MIT", "href=\"https://"})
+    for (const char* part : {"Quillbox " QUILLBOX_VERSION, "MIT", "href=\"https://"})
         QVERIFY2(about->text().contains(QLatin1String(part)), part);
     // The link opens in the browser.
     QVERIFY(about->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->openExternalLinks());

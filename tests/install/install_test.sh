@@ -7,7 +7,7 @@ prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-id=io.github.quillbox.Quillbox
+id=$2
 for file in bin/quillbox "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml" \
     "share/icons/hicolor/scalable/apps/$id.svg" share/man/man1/quillbox.1; do
     [ -e "$prefix/$file" ] || { echo "FAIL: $file was not installed"; exit 1; }
@@ -19,7 +19,7 @@ appstreamcli validate --pedantic --no-net "$prefix/share/metainfo/$id.metainfo.x
 nodisplay=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
 version=$("${nodisplay[@]}" "$prefix/bin/quillbox" --version) ||
     { echo "FAIL: --version exited with $?"; exit 1; }
-[ "$version" = "quillbox 0.1.0" ] || { echo "FAIL: --version said '$version'"; exit 1; }
+[ "$version" = "quillbox $3" ] || { echo "FAIL: --version said '$version'"; exit 1; }
 help=$("${nodisplay[@]}" "$prefix/bin/quillbox" --help) ||
     { echo "FAIL: --help exited with $?"; exit 1; }
 [ "$(head -1 <<<"$help")" = "Usage: quillbox [options]" ] ||

@@ -81,8 +81,12 @@ void SavingTest::typingSavesOnceAfterThePause()
     QSignalSpy changes(&store, &NotesStore::notesChanged);
 
     const Note note = f.note("Groceries.md");
-    store.updateDraft(note, "Groceries\nmilk\ne");
-    store.updateDraft(note, "Groceries\nmilk\neg");
+    // Keystrokes closer together than the pause: each one puts the save off again.
+    store.setSaveDelay(150);
+    for (const char* typed : {"Groceries\nmilk\ne", "Groceries\nmilk\neg"}) {
+        store.updateDraft(note, typed);
+        QTest::qWait(100);
+    }
     store.updateDraft(note, "Groceries\nmilk\neggs");
     QCOMPARE(TestFiles::read(f.path("Groceries.md")), QByteArray("Groceries\nmilk"));
     QCOMPARE(store.drafts().value(note.url), QStringLiteral("Groceries\nmilk\neggs"));

@@ -9,7 +9,7 @@
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utime.h>
+#include <fcntl.h>
 
 TestHome::TestHome()
 {
@@ -18,7 +18,6 @@ TestHome::TestHome()
     qputenv("XDG_DATA_HOME", (m_dir.path() + "/data").toUtf8());
     qunsetenv("XDG_STATE_HOME");
     qunsetenv("XDG_DOCUMENTS_DIR");
-    qunsetenv("APP_SANDBOX_CONTAINER_ID");
 }
 
 QString TestHome::notesFolder() const
@@ -87,12 +86,11 @@ void write(const QString& path, const QByteArray& bytes)
 void write(const QString& path, const QByteArray& bytes, const QDateTime& modified)
 {
     write(path, bytes);
-    const time_t seconds = time_t(modified.toSecsSinceEpoch());
-    const struct utimbuf times
-    {
-        seconds, seconds
-    };
-    QCOMPARE(::utime(QFile::encodeName(path).constData(), &times), 0);
+    // To the millisecond: notes saved within one second must still sort apart.
+    const qint64 ms = modified.toMSecsSinceEpoch();
+    const struct timespec at = {time_t(ms / 1000), long(ms % 1000) * 1000000};
+    const struct timespec times[2] = {at, at};
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
 }
 
 QByteArray read(const QString& path)

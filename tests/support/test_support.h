@@ -15,7 +15,7 @@
 #include <functional>
 
 // A private home for one test: HOME, XDG_CONFIG_HOME and XDG_DATA_HOME point inside a fresh
-// temporary folder, and no sandbox marker is set.
+// temporary folder.
 class TestHome
 {
 public:
