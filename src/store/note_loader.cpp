@@ -6,8 +6,8 @@
 #include <QFile>
 #include <QHash>
 #include <QRandomGenerator>
-#include <QTimeZone>
 #include <QThreadPool>
+#include <QTimeZone>
 #include <QtConcurrent>
 
 #include <algorithm>
@@ -206,9 +206,8 @@ NoteLoader::Result NoteLoader::load(const QString& folder, const QList<Note>& pr
 
     // Every file still the one read before, and none gone: the caller has nothing to do.
     result.unchanged = !previous.isEmpty() && known.isEmpty() &&
-                       std::all_of(entries.begin(), entries.end(), [&](const Entry& entry) {
-                           return entry.previous != nullptr;
-                       });
+                       std::all_of(entries.begin(), entries.end(),
+                                   [&](const Entry& entry) { return entry.previous != nullptr; });
     result.notes.reserve(qsizetype(entries.size()));
     for (size_t i = 0; i < entries.size(); ++i) {
         if (!isNote[i])

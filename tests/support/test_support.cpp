@@ -6,10 +6,10 @@
 #include <QThreadPool>
 
 #include <csignal>
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <fcntl.h>
 
 TestHome::TestHome()
 {
