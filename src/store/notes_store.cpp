@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <numeric>
 #include <vector>
 
 namespace {
@@ -216,31 +217,60 @@ QList<Note> NotesStore::filteredNotes() const
     if (!m_sortedValid) {
         m_sortedNotes = m_notesSorted ? m_notes : newestFirst(m_notes);
         m_sortedValid = true;
+        m_searches.clear();
     }
     const QByteArray query = SearchKey::fold(Naming::trimmed(m_searchText));
     if (query.isEmpty())
         return m_sortedNotes;
-    // Every keystroke in the search field scans every note: with thousands of them the scan
-    // is shared with a second core. Each thread touches only its own half of the notes.
-    const qsizetype count = m_sortedNotes.size();
-    std::vector<char> hits(size_t(count), 0);
-    const auto scan = [&](qsizetype from, qsizetype to) {
-        for (qsizetype i = from; i < to; ++i)
-            hits[size_t(i)] = m_sortedNotes.at(i).matches(query);
+    QList<Note> found;
+    for (const qsizetype i : matchingRows(query))
+        found.append(m_sortedNotes.at(i));
+    return found;
+}
+
+// A note that contains a query contains every part of it: typing on narrows the last
+// result instead of scanning every note again, and going back reuses an earlier result.
+const std::vector<qsizetype>& NotesStore::matchingRows(const QByteArray& query) const
+{
+    const Search* narrowest = nullptr;
+    for (const Search& earlier : m_searches) {
+        if (earlier.query == query)
+            return earlier.rows;
+        if (query.contains(earlier.query) &&
+            (!narrowest || earlier.rows.size() < narrowest->rows.size()))
+            narrowest = &earlier;
+    }
+    std::vector<qsizetype> candidates;
+    if (narrowest) {
+        candidates = narrowest->rows;
+    } else {
+        candidates.resize(size_t(m_sortedNotes.size()));
+        std::iota(candidates.begin(), candidates.end(), qsizetype(0));
+    }
+    // With thousands of candidates the scan is shared with a second core; each thread
+    // touches only its own half.
+    std::vector<char> hits(candidates.size(), 0);
+    const auto scan = [&](size_t from, size_t to) {
+        for (size_t k = from; k < to; ++k)
+            hits[k] = m_sortedNotes.at(candidates[k]).matches(query);
     };
-    if (count >= parallelSearchThreshold && QThread::idealThreadCount() > 1) {
+    const size_t count = candidates.size();
+    if (qsizetype(count) >= parallelSearchThreshold && QThread::idealThreadCount() > 1) {
         QFuture<void> other = QtConcurrent::run(scan, count / 2, count);
         scan(0, count / 2);
         other.waitForFinished();
     } else {
         scan(0, count);
     }
-    QList<Note> found;
-    for (qsizetype i = 0; i < count; ++i) {
-        if (hits[size_t(i)])
-            found.append(m_sortedNotes.at(i));
+    Search result{query, {}};
+    for (size_t k = 0; k < count; ++k) {
+        if (hits[k])
+            result.rows.push_back(candidates[k]);
     }
-    return found;
+    if (m_searches.size() >= maxRememberedSearches)
+        m_searches.removeFirst();
+    m_searches.append(std::move(result));
+    return m_searches.constLast().rows;
 }
 
 void NotesStore::takeLiveText() const
@@ -283,6 +313,7 @@ void NotesStore::changeNotes(const std::function<void(QList<Note>&)>& change, bo
     // place instead of copying every record.
     m_sortedNotes.clear();
     m_sortedValid = false;
+    m_searches.clear();
     change(m_notes);
     m_notesSorted = sortedAfter;
     if (sortedAfter) {

@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <functional>
 #include <optional>
+#include <vector>
 
 struct FileError;
 
@@ -180,6 +181,15 @@ private:
 
     mutable QList<Note> m_sortedNotes;
     mutable bool m_sortedValid = false;
+    // Rows of m_sortedNotes that matched recent queries, while that list stays the same.
+    struct Search
+    {
+        QByteArray query;
+        std::vector<qsizetype> rows;
+    };
+    static constexpr qsizetype maxRememberedSearches = 16;
+    mutable QList<Search> m_searches;
+    const std::vector<qsizetype>& matchingRows(const QByteArray& query) const;
     // m_notes itself is newest first (true after any save), so a save need not sort again.
     bool m_notesSorted = true;
 };

@@ -326,8 +326,21 @@ void LoadingTest::searchOverManyNotes()
             expected.prepend(name);
     }
     NotesStore& store = f.start();
-    store.setSearchText("needle");
+    // Typed letter by letter, with a slip and its correction: each step narrows or widens
+    // from remembered results, and must equal a search from scratch.
+    for (const char* typed : {"n", "ne", "nee", "neex", "nee", "needle"}) {
+        store.setSearchText(typed);
+        const qsizetype matches = store.filteredNotes().size();
+        const QString now = QString::fromLatin1(typed);
+        QCOMPARE(matches, now == "n" ? count : now == "neex" ? 0 : expected.size());
+    }
     QCOMPARE(f.titles(), expected);
+    // A saved note is a new list: remembered results are not reused for it.
+    Note last = f.note("Note 00001.md");
+    last.content = "a needle too";
+    QVERIFY(store.saveNote(last));
+    QCOMPARE(f.titles().first(), QStringLiteral("a needle too"));
+    QCOMPARE(f.titles().size(), expected.size() + 1);
     store.setSearchText(QString());
     QCOMPARE(store.filteredNotes().size(), count);
 }
