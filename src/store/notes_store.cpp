@@ -393,13 +393,22 @@ void NotesStore::loadNotesNow()
 
 void NotesStore::applyLoaded(NoteLoader::Result loaded)
 {
+    applyLoadedRecords(std::move(loaded));
+    emit loadFinished();
+}
+
+void NotesStore::applyLoadedRecords(NoteLoader::Result loaded)
+{
     if (loaded.error) {
         // Every activation reloads: a folder that is gone would otherwise raise the same
         // alert each time the user comes back to the window.
         const QString failure = loaded.error->message + loaded.error->reason;
-        if (failure != m_lastLoadError) {
+        if (failure != m_lastLoadError && !m_quiet) {
             m_lastLoadError = failure;
-            showError(*loaded.error);
+            // The way out is another folder, which the preferences choose.
+            if (ask(loaded.error->message, loaded.error->reason, AlertService::Style::Warning,
+                    {tr("Open Preferences…"), tr("Cancel")}))
+                emit preferencesRequested();
         }
         return;
     }

@@ -104,6 +104,8 @@ signals:
     void selectedNoteChanged();
     void searchTextChanged();
     void folderURLChanged();
+    // A load has run to its end, whether or not it changed anything.
+    void loadFinished();
     // A new note was written and selected; the window puts the cursor into it.
     void noteCreated();
     // Another program changed `theirs` since we read it: the user's text went to `ours`.
@@ -130,6 +132,7 @@ private:
     void watchFolder();
     void loadNotesNow();
     void applyLoaded(NoteLoader::Result loaded);
+    void applyLoadedRecords(NoteLoader::Result loaded);
     void setDraftText(const QString& url, const QString& text);
     Saved saveDraft(const QString& url);
     Saved keepAsConflictCopy(const QString& url, const Draft& draft);
