@@ -167,7 +167,8 @@ void AppBench::run(const QString& folder, int count, double folderMB, StoreServi
             arrived.write("Arrived from another device\n");
         arrived.close();
         runUntil([&] { return window.notesModel()->rowCount() == before + 1; });
-        out << QStringLiteral("another program's note in the list %1 ms   target 500 ms   ratio %2\n")
+        out << QStringLiteral(
+                   "another program's note in the list %1 ms   target 500 ms   ratio %2\n")
                    .arg(elapsedMs(timer), 0, 'f', 0)
                    .arg(elapsedMs(timer) / 500, 0, 'f', 2);
         QFile::remove(arrived.fileName());
