@@ -46,18 +46,6 @@ double readEveryFileMs(const QString& folder)
     return elapsedMs(timer);
 }
 
-double residentMB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return -1;
-}
-
 // Runs events until done() holds; returns the longest the event loop went without turning.
 double runUntil(const std::function<bool()>& done)
 {
@@ -110,6 +98,18 @@ double median(std::vector<double> values)
 }
 
 } // namespace
+
+double AppBench::residentMB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return -1;
+}
 
 void AppBench::run(const QString& folder, int count, double folderMB, StoreServices services,
                    QTextStream& out)

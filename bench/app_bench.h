@@ -9,4 +9,6 @@ struct StoreServices;
 namespace AppBench {
 void run(const QString& folder, int count, double folderMB, StoreServices services,
          QTextStream& out);
-}
+// Resident memory of this process.
+double residentMB();
+} // namespace AppBench

@@ -89,18 +89,6 @@ double minMs(int runs, const std::function<void()>& work)
     return best;
 }
 
-double residentMB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return -1;
-}
-
 double catMs(const QString& folder)
 {
     const QString command =
@@ -143,7 +131,7 @@ int runOne(int argc, char** argv, int count)
     catMs(folder); // warm the page cache
     const double cat = std::min({catMs(folder), catMs(folder), catMs(folder)});
 
-    const double rssBefore = residentMB();
+    const double rssBefore = AppBench::residentMB();
     SilentAlerts alerts;
     FreedesktopTrash trash;
     SystemClock clock;
@@ -152,7 +140,7 @@ int runOne(int argc, char** argv, int count)
     auto owned = std::make_unique<NotesStore>(StoreServices{alerts, trash, clock, panel, printer});
     NotesStore& store = *owned;
     settle();
-    const double rssAfter = residentMB();
+    const double rssAfter = AppBench::residentMB();
     const double load = minMs(3, [&] {
         store.loadNotes();
         settle();
