@@ -212,13 +212,28 @@ void NotesStore::setFolderURL(const QString& folder)
     loadNotes();
 }
 
-QList<Note> NotesStore::filteredNotes() const
+const QList<Note>& NotesStore::sortedNotes() const
 {
     if (!m_sortedValid) {
         m_sortedNotes = m_notesSorted ? m_notes : newestFirst(m_notes);
         m_sortedValid = true;
         m_searches.clear();
     }
+    return m_sortedNotes;
+}
+
+std::optional<std::vector<qsizetype>> NotesStore::filteredRows() const
+{
+    sortedNotes();
+    const QByteArray query = SearchKey::fold(Naming::trimmed(m_searchText));
+    if (query.isEmpty())
+        return std::nullopt;
+    return matchingRows(query);
+}
+
+QList<Note> NotesStore::filteredNotes() const
+{
+    sortedNotes();
     const QByteArray query = SearchKey::fold(Naming::trimmed(m_searchText));
     if (query.isEmpty())
         return m_sortedNotes;

@@ -43,6 +43,10 @@ public:
     void setFolderURL(const QString& folder);
     // Newest first, filtered by the trimmed search text against title and saved content.
     QList<Note> filteredNotes() const;
+    // The same without copying records: every note newest first, and the positions in it of
+    // those the search keeps (nothing when there is no search: all of them).
+    const QList<Note>& sortedNotes() const;
+    std::optional<std::vector<qsizetype>> filteredRows() const;
 
     // The unsaved text of every note, by file: the one place it is kept until it is on disk.
     QHash<QString, QString> drafts() const;

@@ -10,6 +10,7 @@
 #include <QScopedValueRollback>
 
 #include <algorithm>
+#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -70,14 +71,18 @@ NotesListModel::NotesListModel(NotesStore& store, QObject* parent)
 
 const Note& NotesListModel::noteAt(qsizetype row) const
 {
-    return m_applying ? *m_steps.at(row) : m_notes.at(row);
+    if (m_applying)
+        return *m_steps.at(row);
+    return m_indexed ? m_sorted.at(m_rows[size_t(row)]) : m_notes.at(row);
 }
 
 int NotesListModel::rowCount(const QModelIndex& parent) const
 {
     if (parent.isValid())
         return 0;
-    return int(m_applying ? m_steps.size() : m_notes.size());
+    if (m_applying)
+        return int(m_steps.size());
+    return int(m_indexed ? qsizetype(m_rows.size()) : m_notes.size());
 }
 
 QVariant NotesListModel::data(const QModelIndex& index, int role) const
@@ -115,16 +120,16 @@ QVariant NotesListModel::data(const QModelIndex& index, int role) const
 
 int NotesListModel::rowOf(const QUuid& id) const
 {
-    for (qsizetype i = 0; i < m_notes.size(); ++i) {
-        if (m_notes.at(i).id == id)
-            return int(i);
+    for (int row = 0; row < rowCount(); ++row) {
+        if (noteAt(row).id == id)
+            return row;
     }
     return -1;
 }
 
 QUuid NotesListModel::idAt(int row) const
 {
-    return row >= 0 && row < m_notes.size() ? m_notes.at(row).id : QUuid();
+    return row >= 0 && row < rowCount() ? noteAt(row).id : QUuid();
 }
 
 QString NotesListModel::dateText(const QDateTime& when)
@@ -140,12 +145,102 @@ QString NotesListModel::conflictText(const QString& original)
 
 void NotesListModel::refresh()
 {
-    apply(m_store.filteredNotes());
+    const QList<Note>& sorted = m_store.sortedNotes();
+    if (m_indexed && sorted.isSharedWith(m_sorted))
+        applySearch(m_store.filteredRows());
+    else
+        apply(m_store.filteredNotes());
+    // From here on the rows point into the store's sorted list instead of holding copies: a
+    // search keystroke then costs positions, not records.
+    if (!m_indexed) {
+        m_sorted = sorted;
+        m_rows = allRowsOr(m_store.filteredRows());
+        m_notes = {};
+        m_indexed = true;
+    }
     emit refreshed();
+}
+
+std::vector<qsizetype> NotesListModel::allRowsOr(std::optional<std::vector<qsizetype>> rows) const
+{
+    if (rows)
+        return std::move(*rows);
+    std::vector<qsizetype> all(size_t(m_sorted.size()));
+    std::iota(all.begin(), all.end(), qsizetype(0));
+    return all;
+}
+
+// Only the search changed: old and new rows are both ascending positions in the same sorted
+// list, so the difference is a walk through both, with no records compared.
+void NotesListModel::applySearch(std::optional<std::vector<qsizetype>> found)
+{
+    std::vector<qsizetype> next = allRowsOr(std::move(found));
+    if (next == m_rows)
+        return;
+    const QScopedValueRollback refreshing(m_refreshing, true);
+    std::vector<char> keep(m_rows.size(), 0);
+    std::vector<char> isNew(next.size(), 0);
+    qsizetype ranges = 0;
+    for (size_t i = 0, j = 0; i < m_rows.size() || j < next.size();) {
+        if (j == next.size() || (i < m_rows.size() && m_rows[i] < next[j])) {
+            ranges += i == 0 || keep[i - 1] ? 1 : 0;
+            ++i;
+        } else if (i == m_rows.size() || next[j] < m_rows[i]) {
+            ranges += j == 0 || !isNew[j - 1] ? 1 : 0;
+            isNew[j++] = 1;
+        } else {
+            keep[i++] = 1;
+            ++j;
+        }
+    }
+    if (ranges > maxRowSteps) {
+        beginResetModel();
+        m_rows = std::move(next);
+        endResetModel();
+        return;
+    }
+    for (qsizetype last = qsizetype(m_rows.size()) - 1; last >= 0; --last) {
+        if (keep[size_t(last)])
+            continue;
+        qsizetype first = last;
+        while (first > 0 && !keep[size_t(first - 1)])
+            --first;
+        beginRemoveRows({}, int(first), int(last));
+        m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
+        endRemoveRows();
+        last = first;
+    }
+    for (qsizetype first = 0; first < qsizetype(next.size()); ++first) {
+        if (!isNew[size_t(first)])
+            continue;
+        qsizetype last = first;
+        while (last + 1 < qsizetype(next.size()) && isNew[size_t(last + 1)])
+            ++last;
+        beginInsertRows({}, int(first), int(last));
+        m_rows.insert(m_rows.begin() + first, next.begin() + first, next.begin() + last + 1);
+        endInsertRows();
+        first = last;
+    }
+}
+
+// Back to copies for a change of the notes themselves, which is matched record by record.
+void NotesListModel::materialize()
+{
+    if (!m_indexed)
+        return;
+    QList<Note> notes;
+    notes.reserve(qsizetype(m_rows.size()));
+    for (const qsizetype i : m_rows)
+        notes.append(m_sorted.at(i));
+    m_notes = std::move(notes);
+    m_sorted = {};
+    m_rows = {};
+    m_indexed = false;
 }
 
 void NotesListModel::apply(QList<Note> next)
 {
+    materialize();
     if (next.isSharedWith(m_notes))
         return; // the very list shown: records never change in place
     const QScopedValueRollback refreshing(m_refreshing, true);

@@ -5,6 +5,7 @@
 #include <QAbstractListModel>
 #include <QList>
 
+#include <optional>
 #include <vector>
 
 class NotesStore;
@@ -47,6 +48,9 @@ signals:
 
 private:
     void refresh();
+    void applySearch(std::optional<std::vector<qsizetype>> found);
+    std::vector<qsizetype> allRowsOr(std::optional<std::vector<qsizetype>> rows) const;
+    void materialize();
     void apply(QList<Note> next);
     void removeGoneRows(const std::vector<qsizetype>& newOf);
     void moveKeptRows(const QList<Note>& before, const std::vector<qsizetype>& oldOf,
@@ -56,7 +60,12 @@ private:
     const Note& noteAt(qsizetype row) const;
 
     NotesStore& m_store;
+    // The rows either as copies of records (while a change of the notes is matched), or as
+    // positions in the store's sorted list (m_indexed), which a search changes cheaply.
     QList<Note> m_notes;
+    QList<Note> m_sorted;
+    std::vector<qsizetype> m_rows;
+    bool m_indexed = false;
     // While a change is applied step by step: the rows as the view has been told so far,
     // pointing into the old and the new list.
     QList<const Note*> m_steps;
