@@ -112,8 +112,20 @@ mode_t newFileMode()
 }
 
 // keepOwner: the file being replaced, whose owner the new one takes where we may say so.
+// What we last read or wrote is still there: the same file, or the very same bytes.
+bool holdsExpected(const QByteArray& path, const NoteFile::Expected& expected)
+{
+    struct stat st;
+    if (::stat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    if (FileIdentity::of(st) == expected.identity)
+        return true;
+    return st.st_size == expected.bytes.size() && holdsBytes(path, expected.bytes);
+}
+
 NoteFile::Written replaceWith(const QByteArray& target, const QByteArray& bytes, mode_t mode,
-                              const struct stat* keepOwner = nullptr)
+                              const struct stat* keepOwner = nullptr,
+                              const NoteFile::Expected* expected = nullptr)
 {
     QByteArray temp;
     const QByteArray folder = folderOf(target);
@@ -124,6 +136,33 @@ NoteFile::Written replaceWith(const QByteArray& target, const QByteArray& bytes,
     if (keepOwner) {
         [[maybe_unused]] const int ignored =
             ::chown(temp.constData(), keepOwner->st_uid, keepOwner->st_gid);
+    }
+    if (expected) {
+        // Writing the temporary file and syncing it takes a while, during which a sync tool
+        // may land its own version. The new text is swapped in, and what it displaced is
+        // checked: another program's file goes straight back, so it is never lost.
+        if (::renameat2(AT_FDCWD, temp.constData(), AT_FDCWD, target.constData(),
+                        RENAME_EXCHANGE) == 0) {
+            if (holdsExpected(temp, *expected)) {
+                ::unlink(temp.constData());
+                return {syncFolderBytes(folder), identity};
+            }
+            ::renameat2(AT_FDCWD, temp.constData(), AT_FDCWD, target.constData(), RENAME_EXCHANGE);
+            struct stat ours;
+            if (::stat(temp.constData(), &ours) == 0 && FileIdentity::of(ours) == identity)
+                ::unlink(temp.constData());
+            return {syncFolderBytes(folder), {}, true};
+        }
+        if (errno != EINVAL && errno != ENOSYS) {
+            const int err = errno;
+            ::unlink(temp.constData());
+            return {err, {}};
+        }
+        // File systems that cannot swap: the check comes as close to the rename as it can.
+        if (!holdsExpected(target, *expected)) {
+            ::unlink(temp.constData());
+            return {0, {}, true};
+        }
     }
     if (::rename(temp.constData(), target.constData()) != 0) {
         const int err = errno;
@@ -157,7 +196,8 @@ NoteFile::Checked NoteFile::check(const QString& path, const FileIdentity& expec
     return {State::Changed, 0, now};
 }
 
-NoteFile::Written NoteFile::writeAtomically(const QString& path, const QByteArray& bytes)
+NoteFile::Written NoteFile::writeAtomically(const QString& path, const QByteArray& bytes,
+                                            const std::optional<Expected>& expected)
 {
     char resolved[PATH_MAX];
     if (!::realpath(encoded(path).constData(), resolved))
@@ -170,7 +210,8 @@ NoteFile::Written NoteFile::writeAtomically(const QString& path, const QByteArra
     // Replacing through the folder would bypass a file the user made read-only.
     if (::faccessat(AT_FDCWD, resolved, W_OK, AT_EACCESS) != 0)
         return {errno, {}};
-    return replaceWith(QByteArray(resolved), bytes, st.st_mode & 07777, &st);
+    return replaceWith(QByteArray(resolved), bytes, st.st_mode & 07777, &st,
+                       expected ? &*expected : nullptr);
 }
 
 int NoteFile::replaceFile(const QString& path, const QByteArray& bytes)

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 // File operations with the guarantees the notes need. Each returns 0 or the errno of the
 // step that failed; nothing is left half done.
@@ -17,6 +18,16 @@ public:
     {
         int error = 0;
         FileIdentity identity; // of the file now at the path
+        // Another program's file was there instead of the expected one: it is left in place
+        // and nothing was written.
+        bool changedElsewhere = false;
+    };
+
+    // What a save expects to replace: the file as last read or written.
+    struct Expected
+    {
+        FileIdentity identity;
+        QByteArray bytes;
     };
 
     enum class State
@@ -41,7 +52,9 @@ public:
     // complete old or the complete new text. Writes through a link to the file it names and
     // keeps its permission bits. Fails with ENOENT rather than bring back a deleted file, and
     // with EACCES when the file itself is read-only.
-    static Written writeAtomically(const QString& path, const QByteArray& bytes);
+    // With expected, replaces only that file, checked at the moment of the swap.
+    static Written writeAtomically(const QString& path, const QByteArray& bytes,
+                                   const std::optional<Expected>& expected = std::nullopt);
     // Same durability for a path that may not exist yet (replaced when it does).
     static int replaceFile(const QString& path, const QByteArray& bytes);
     // A new file that never replaces an existing one (EEXIST).

@@ -611,7 +611,10 @@ NotesStore::Saved NotesStore::saveDraft(const QString& url)
             // From here on the file lives at target, whatever the write does.
             followRename(url, target, title);
         }
-        written = NoteFile::writeAtomically(target, bytes);
+        written = NoteFile::writeAtomically(target, bytes,
+                                            NoteFile::Expected{base.identity, base.fileBytes()});
+        if (written.changedElsewhere)
+            return keepAsConflictCopy(target, m_drafts.value(target, draft));
         if (written.error) {
             showError(FileError::fileNotSaved(target, written.error));
             return Saved::Failed;

@@ -322,6 +322,17 @@ void SavingTest::renameNeverReplacesAnExistingFile()
     QCOMPARE(TestFiles::read(folder + "/B.md"), QByteArray("b"));
     QCOMPARE(NoteFile::createExclusively(folder + "/B.md", "new").error, EEXIST);
     QCOMPARE(TestFiles::read(folder + "/B.md"), QByteArray("b"));
+
+    // A version another program landed after the save looked: the swap puts it straight back.
+    const NoteFile::Checked seen = NoteFile::check(folder + "/B.md", {}, "b");
+    TestFiles::write(folder + "/.landing", "b from the phone");
+    QVERIFY(QFile::rename(folder + "/B.md", folder + "/.gone") &&
+            QFile::rename(folder + "/.landing", folder + "/B.md") &&
+            QFile::remove(folder + "/.gone"));
+    const NoteFile::Written written =
+        NoteFile::writeAtomically(folder + "/B.md", "mine", NoteFile::Expected{seen.identity, "b"});
+    QVERIFY(written.changedElsewhere);
+    QCOMPARE(TestFiles::read(folder + "/B.md"), QByteArray("b from the phone"));
     QCOMPARE(TestFiles::entries(folder), QStringList({"A.md", "B.md"}));
 }
 
