@@ -12,19 +12,27 @@ QDateTime Note::distantPast()
 
 void Note::prepareSearch() const
 {
+    bool refolded = false;
     if (!m_foldedFromTitle.isSharedWith(title) && m_foldedFromTitle != title) {
         m_titleKey = SearchKey::fold(title);
         m_foldedFromTitle = title;
+        refolded = true;
     }
     if (!m_foldedFromContent.isSharedWith(content) && m_foldedFromContent != content) {
         m_contentKey = SearchKey::fold(content);
         m_foldedFromContent = content;
+        refolded = true;
     }
+    if (refolded)
+        m_keyKinds = SearchKey::kinds(m_titleKey) | SearchKey::kinds(m_contentKey);
 }
 
 bool Note::matches(const QByteArray& foldedQuery) const
 {
     prepareSearch();
+    const quint64 wanted = SearchKey::kinds(foldedQuery);
+    if ((m_keyKinds & wanted) != wanted)
+        return false;
     return SearchKey::contains(m_titleKey, foldedQuery) ||
            SearchKey::contains(m_contentKey, foldedQuery);
 }

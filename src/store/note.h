@@ -48,6 +48,7 @@ private:
     mutable QString m_foldedFromContent;
     mutable QByteArray m_titleKey;
     mutable QByteArray m_contentKey;
+    mutable quint64 m_keyKinds = 0;
 };
 
 Q_DECLARE_TYPEINFO(Note, Q_RELOCATABLE_TYPE);

@@ -94,3 +94,20 @@ bool SearchKey::contains(const QByteArray& haystack, const QByteArray& needle)
 #endif
     return memmem(text, size_t(size), pattern, size_t(n)) != nullptr;
 }
+
+quint64 SearchKey::kinds(const QByteArray& key)
+{
+    quint64 kinds = 0;
+    for (const char c : key) {
+        const auto byte = static_cast<unsigned char>(c);
+        int bit = 63; // every byte of a non-ASCII character
+        if (byte >= 'a' && byte <= 'z')
+            bit = byte - 'a';
+        else if (byte >= '0' && byte <= '9')
+            bit = 26 + (byte - '0');
+        else if (byte < 0x80)
+            bit = 36 + byte % 26;
+        kinds |= quint64(1) << bit;
+    }
+    return kinds;
+}

@@ -10,4 +10,8 @@ class SearchKey
 public:
     static QByteArray fold(QStringView text);
     static bool contains(const QByteArray& haystack, const QByteArray& needle);
+    // Which kinds of bytes a key holds, one bit each (letters, digits, a few groups of the
+    // rest). A key can contain a query only if it holds every kind the query does, which
+    // rules most notes out of a rare letter's search without reading their text.
+    static quint64 kinds(const QByteArray& key);
 };
