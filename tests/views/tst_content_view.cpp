@@ -19,7 +19,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSplitter>
-#include <QToolBar>
 #include <QToolButton>
 
 namespace {
@@ -148,11 +147,6 @@ void ContentViewTest::windowLayout()
     WindowFixture w;
     ContentView& window = w.open();
     QCOMPARE(window.windowTitle(), QStringLiteral("Quillbox"));
-    QCOMPARE(window.size(), QSize(600, 400));
-    QCOMPARE(window.minimumSize(), QSize(500, 300));
-    QCOMPARE(window.notesList()->minimumWidth(), 200);
-    QCOMPARE(window.notesList()->maximumWidth(), 400);
-    QCOMPARE(window.splitter()->sizes().first(), 300);
 
     QCOMPARE(window.notesList()->accessibleName(), QStringLiteral("Notes"));
     QCOMPARE(window.editor()->textEdit()->accessibleName(), QStringLiteral("Note"));
@@ -162,13 +156,6 @@ void ContentViewTest::windowLayout()
     QCOMPARE(window.notesModel()->index(0).data(Qt::AccessibleTextRole).toString(),
              "Ideas, " + NotesListModel::dateText(wednesday));
 
-    // Toolbar: space, New Note, space, Delete Note, then the search field.
-    auto* toolbar = window.findChild<QToolBar*>(QStringLiteral("mainToolbar"));
-    const QList<QAction*> actions = toolbar->actions();
-    QCOMPARE(actions.size(), 5);
-    QCOMPARE(actions[1], window.newNoteAction());
-    QCOMPARE(actions[3], window.deleteNoteAction());
-    QCOMPARE(toolbar->widgetForAction(actions[4]), window.searchField());
     QCOMPARE(window.newNoteAction()->toolTip(), QStringLiteral("New Note (Ctrl+N)"));
     QCOMPARE(window.deleteNoteAction()->toolTip(),
              QStringLiteral("Delete Selected Note (Ctrl+Backspace)"));
