@@ -1,9 +1,9 @@
 // Measures the store on generated folders, each size in a fresh process so that memory
 // figures are its own. Every time is printed beside a reference measured in the same run.
 #include "alert_service.h"
+#include "bookmarked_folder_access.h"
 #include "clock.h"
 #include "folder_access.h"
-#include "folder_panel.h"
 #include "freedesktop_trash.h"
 #include "note_generator.h"
 #include "notes_store.h"
@@ -44,11 +44,6 @@ public:
 };
 
 // The bench never chooses a folder or prints.
-class NoPanel final : public FolderPanel
-{
-public:
-    void present(std::function<void(const QString&)>) override {}
-};
 
 class NoPrinter final : public PrintService
 {
@@ -135,9 +130,10 @@ int runOne(int argc, char** argv, int count)
     SilentAlerts alerts;
     FreedesktopTrash trash;
     SystemClock clock;
-    NoPanel panel;
+    BookmarkedFolderAccess folders;
     NoPrinter printer;
-    auto owned = std::make_unique<NotesStore>(StoreServices{alerts, trash, clock, panel, printer});
+    auto owned =
+        std::make_unique<NotesStore>(StoreServices{alerts, trash, clock, folders, printer});
     NotesStore& store = *owned;
     settle();
     const double rssAfter = AppBench::residentMB();
@@ -222,7 +218,7 @@ int runOne(int argc, char** argv, int count)
     // The window's figures are its own: one store in the process, as in the application.
     owned.reset();
     settle();
-    AppBench::run(folder, count, folderMB, {alerts, trash, clock, panel, printer}, out);
+    AppBench::run(folder, count, folderMB, {alerts, trash, clock, folders, printer}, out);
     return 0;
 }
 

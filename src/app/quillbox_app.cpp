@@ -1,6 +1,7 @@
 #include "quillbox_app.h"
 
 #include "content_view.h"
+#include "folder_chooser.h"
 #include "folder_preferences.h"
 #include "message_bar.h"
 #include "note_editor.h"
@@ -20,7 +21,8 @@
 
 QuillboxApp::QuillboxApp()
     : m_store(std::make_unique<NotesStore>(
-          StoreServices{m_alerts, m_trash, m_clock, m_folderPanel, m_printer}))
+          StoreServices{m_alerts, m_trash, m_clock, m_folderAccess, m_printer})),
+      m_chooser(std::make_unique<FolderChooser>(*m_store, m_folderPanel))
 {
     m_window = std::make_unique<ContentView>(*m_store, m_notifier);
     m_alerts.setParent(m_window.get());
@@ -28,6 +30,8 @@ QuillboxApp::QuillboxApp()
     m_printer.setWindow(m_window.get());
     m_commands = new NotesAppCommands(*m_store, m_notifier, *m_window);
     m_signals = new UnixSignalWatcher(this);
+    connect(m_window.get(), &ContentView::folderNeeded, m_chooser.get(),
+            &FolderChooser::chooseFolderIfNeeded);
 
     connect(m_commands, &NotesAppCommands::quitRequested, this, &QuillboxApp::quit);
     connect(m_commands, &NotesAppCommands::preferencesRequested, this,
@@ -105,7 +109,7 @@ void QuillboxApp::showPreferences()
 {
     if (!m_preferencesView) {
         m_folderPreferences = std::make_unique<FolderPreferences>(
-            *m_store, FolderPreferences::Services{m_clipboard, m_fileManager});
+            *m_store, FolderPreferences::Services{m_clipboard, m_fileManager, *m_chooser});
         m_preferencesView = std::make_unique<PreferencesView>(*m_folderPreferences);
         m_preferencesView->setObjectName(QStringLiteral("preferences"));
         m_preferencesDialog = new PreferencesDialog(*m_preferencesView, m_window.get());

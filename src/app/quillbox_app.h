@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app_notifier.h"
+#include "bookmarked_folder_access.h"
 #include "clock.h"
 #include "dbus_file_manager.h"
 #include "dialog_folder_panel.h"
@@ -13,6 +14,7 @@
 #include <memory>
 
 class ContentView;
+class FolderChooser;
 class FolderPreferences;
 class PreferencesDialog;
 class PreferencesView;
@@ -60,11 +62,13 @@ private:
     FreedesktopTrash m_trash;
     SystemClock m_clock;
     DialogFolderPanel m_folderPanel;
+    BookmarkedFolderAccess m_folderAccess;
     DialogPrinter m_printer;
     QtClipboard m_clipboard;
     DbusFileManager m_fileManager;
     AppNotifier m_notifier;
     std::unique_ptr<NotesStore> m_store;
+    std::unique_ptr<FolderChooser> m_chooser;
     std::unique_ptr<ContentView> m_window;
     std::unique_ptr<FolderPreferences> m_folderPreferences;
     std::unique_ptr<PreferencesView> m_preferencesView;

@@ -3,6 +3,7 @@
 #include "clipboard_service.h"
 #include "file_manager_service.h"
 #include "folder_access.h"
+#include "folder_chooser.h"
 #include "naming.h"
 #include "notes_store.h"
 
@@ -81,7 +82,7 @@ void FolderPreferences::showMessage(const QString& text)
 
 void FolderPreferences::pickFolder()
 {
-    m_store.chooseFolder();
+    m_services.chooser.chooseFolder();
     QTimer::singleShot(recheckDelayMs, this, &FolderPreferences::checkFolder);
 }
 

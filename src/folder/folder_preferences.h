@@ -6,6 +6,7 @@
 
 class ClipboardService;
 class FileManagerService;
+class FolderChooser;
 class NotesStore;
 
 // What the preferences window shows and does about the notes folder: its status, its path
@@ -27,6 +28,7 @@ public:
     {
         ClipboardService& clipboard;
         FileManagerService& fileManager;
+        FolderChooser& chooser;
     };
 
     FolderPreferences(NotesStore& store, const Services& services, QObject* parent = nullptr);

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "alert_service.h"
-#include "draft.h"
+#include "drafts.h"
 #include "folder_watcher.h"
 #include "note.h"
+#include "note_files.h"
+#include "note_list.h"
 #include "note_loader.h"
 #include "store_services.h"
 
@@ -11,28 +13,26 @@
 #include <QList>
 #include <QObject>
 #include <QSet>
-#include <QTimer>
 #include <functional>
 #include <optional>
 #include <vector>
 
 struct FileError;
 
-// The one object that holds the notes of the folder, the selection, the search text, the
-// folder itself and the unsaved drafts, and that reads and writes the note files.
-// Deferred work runs on the event loop after the current event, in the order it was started.
+// The window's model: the notes of the folder, the selection, the search text and the folder
+// itself, and the flows that change them (loading, saving, creating, deleting, quitting) with
+// the alerts they show. Deferred work runs on the event loop after the current event, in the
+// order it was started, and waits while an alert is open.
 class NotesStore : public QObject
 {
     Q_OBJECT
 
 public:
-    static constexpr int defaultSaveDelayMs = 3000;
-    // Below this many notes a second thread costs more than it saves.
-    static constexpr qsizetype parallelSearchThreshold = 4000;
+    static constexpr int defaultSaveDelayMs = Drafts::defaultDelayMs;
 
     explicit NotesStore(const StoreServices& services, QObject* parent = nullptr);
 
-    const QList<Note>& notes() const { return m_notes; }
+    const QList<Note>& notes() const { return m_list.notes(); }
     const std::optional<Note>& selectedNote() const { return m_selectedNote; }
     void setSelectedNote(const std::optional<Note>& note);
     const QString& searchText() const { return m_searchText; }
@@ -45,12 +45,11 @@ public:
     QList<Note> filteredNotes() const;
     // The same without copying records: every note newest first, and the positions in it of
     // those the search keeps (nothing when there is no search: all of them).
-    const QList<Note>& sortedNotes() const;
+    const QList<Note>& sortedNotes() const { return m_list.sorted(); }
     std::optional<std::vector<qsizetype>> filteredRows() const;
 
-    // The unsaved text of every note, by file: the one place it is kept until it is on disk.
-    QHash<QString, QString> drafts() const;
-    bool hasDraft(const QString& url) const;
+    QHash<QString, QString> drafts() const { return m_drafts.texts(); }
+    bool hasDraft(const QString& url) const { return m_drafts.contains(url); }
     const std::optional<Note>& pendingNote() const { return m_pendingNote; }
     // The text a view should show for a note: its draft, else its saved content.
     QString textFor(const Note& note) const;
@@ -63,12 +62,10 @@ public:
 
     // Immediate operations.
     void updateDraft(const Note& note, const QString& text);
-    // The same for an editor that holds the text: it is read only when something needs it
-    // (a save, a commit, quitting), so a keystroke in a long note does not copy the note.
-    // read gives nothing once the editor is gone.
-    void editDraft(const Note& note, std::function<std::optional<QString>()> read);
+    // The same for an editor that holds the text, read only when something needs it.
+    void editDraft(const Note& note, Drafts::LiveRead read);
     // Takes the editor's text into the drafts now: before the editor shows something else.
-    void takeLiveText() const;
+    void takeLiveText() const { m_drafts.takeLiveText(); }
     // True when the note's text is on disk afterwards: in its file, or in a conflict copy
     // beside it when another program changed the file since we last read it.
     bool saveNote(const Note& note);
@@ -88,20 +85,17 @@ public:
     void createNote();
     void deleteSelectedNote();
     void printSelectedNote();
-    // Offers the folder chooser when no folder is set.
-    void chooseFolderIfNeeded();
-    // Presents the chooser; a folder is taken only when it is usable and can be remembered,
-    // otherwise the user is told why and the chooser comes back.
-    void chooseFolder();
 
-    // Reports a failure; the store's queued work waits while the alert is open.
+    // Reports a failure, or asks; the store's queued work waits while the alert is open.
     void showError(const FileError& error);
+    bool ask(const QString& message, const QString& informativeText, AlertService::Style style,
+             const QStringList& buttons);
 
-    void setSaveDelay(int milliseconds) { m_saveTimer.setInterval(milliseconds); }
+    void setSaveDelay(int milliseconds) { m_drafts.setDelay(milliseconds); }
+    int saveDelay() const { return m_drafts.delay(); }
     // Off, only activation and explicit loads see other programs' changes (tests that
     // change files step by step).
     void setWatching(bool watching);
-    int saveDelay() const { return m_saveTimer.interval(); }
 
 signals:
     void notesChanged();
@@ -124,55 +118,33 @@ private:
     void defer(std::function<void()> work);
     void scheduleDeferred();
     template <typename Show> auto whileAlertOpen(Show&& show);
-    bool ask(const QString& message, const QString& informativeText, AlertService::Style style,
-             const QStringList& buttons);
-    enum class Saved
-    {
-        InPlace,
-        AsConflictCopy,
-        Failed,
-    };
 
     void watchFolder();
     void loadNotesNow();
     void applyLoaded(NoteLoader::Result loaded);
     void applyLoadedRecords(NoteLoader::Result loaded);
-    void setDraftText(const QString& url, const QString& text);
-    Saved saveDraft(const QString& url);
-    Saved keepAsConflictCopy(const QString& url, const Draft& draft);
+    NoteFiles::Saved::Kind saveDraft(const QString& url);
+    void conflictCopySavedFor(const QString& url, const Note& copy);
     void recordSaved(const QString& oldUrl, const Note& saved);
     void commitTextNow(const QString& text, const QString& url);
     void flushPendingSaveNow();
-    void changeNotes(const std::function<void(QList<Note>&)>& change, bool sortedAfter);
-    qsizetype indexOf(const QString& url) const;
+    void listChanged();
     void selectNewest();
     void followRename(const QString& from, const QString& to, const QString& title);
-    void reconcileDrafts(QList<Note>& fresh);
     void presentSelectFolderAlert();
     bool clearPendingIfFor(const QString& url);
 
-    void folderChosen(const QString& folder);
-
     StoreServices m_services;
+    NoteFiles m_files;
+    NoteList m_list;
+    Drafts m_drafts;
     FolderWatcher m_watcher;
     bool m_watching = true;
 
-    QList<Note> m_notes;
     std::optional<Note> m_selectedNote;
     QString m_searchText;
     QString m_folderURL;
-    // Mutable: reading the drafts first takes in the editor's text (takeLiveText).
-    mutable QHash<QString, Draft> m_drafts;
-    struct LiveText
-    {
-        QString url;
-        std::function<std::optional<QString>()> read;
-    };
-    mutable std::optional<LiveText> m_live;
     std::optional<Note> m_pendingNote;
-    // The debounce: one timer for the whole store, restarted by every edit.
-    QTimer m_saveTimer;
-    QString m_lastEditedUrl;
     // Ending on a signal: nothing may wait for a person.
     bool m_quiet = false;
     // A folder that cannot be listed is reported once, not at every activation.
@@ -185,18 +157,4 @@ private:
     bool m_deferredScheduled = false;
     bool m_loadQueuedLast = false; // the newest queued task is a load
     int m_alertsOpen = 0;
-
-    mutable QList<Note> m_sortedNotes;
-    mutable bool m_sortedValid = false;
-    // Rows of m_sortedNotes that matched recent queries, while that list stays the same.
-    struct Search
-    {
-        QByteArray query;
-        std::vector<qsizetype> rows;
-    };
-    static constexpr qsizetype maxRememberedSearches = 16;
-    mutable QList<Search> m_searches;
-    const std::vector<qsizetype>& matchingRows(const QByteArray& query) const;
-    // m_notes itself is newest first (true after any save), so a save need not sort again.
-    bool m_notesSorted = true;
 };

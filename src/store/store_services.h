@@ -2,7 +2,7 @@
 
 class AlertService;
 class Clock;
-class FolderPanel;
+class FolderAccessService;
 class PrintService;
 class TrashService;
 
@@ -13,6 +13,6 @@ struct StoreServices
     AlertService& alerts;
     TrashService& trash;
     const Clock& clock;
-    FolderPanel& folderPanel;
+    FolderAccessService& folders;
     PrintService& printer;
 };

@@ -153,7 +153,7 @@ void ContentView::connectFirstRun()
 {
     const auto followFolder = [this] { m_empty->setNeedsFolder(m_store.folderURL().isEmpty()); };
     connect(&m_store, &NotesStore::folderURLChanged, m_empty, followFolder);
-    connect(m_empty, &EmptyDetailView::chooseFolderRequested, &m_store, &NotesStore::chooseFolder);
+    connect(m_empty, &EmptyDetailView::chooseFolderRequested, this, &ContentView::folderNeeded);
     followFolder();
 }
 
@@ -239,7 +239,7 @@ void ContentView::showEvent(QShowEvent* event)
     m_shownOnce = true;
     setSelectionID(m_store.selectedNote() ? m_store.selectedNote()->id : QUuid());
     if (m_store.folderURL().isEmpty())
-        QTimer::singleShot(chooserDelayMs, &m_store, &NotesStore::chooseFolderIfNeeded);
+        QTimer::singleShot(chooserDelayMs, this, &ContentView::folderNeeded);
     else
         m_store.loadNotes();
 }

@@ -44,6 +44,10 @@ public:
     // The application became active, inactive or hidden.
     void applicationStateChanged(Qt::ApplicationState state);
 
+signals:
+    // There is no notes folder: shown for the first time, or the user asked to choose one.
+    void folderNeeded();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;

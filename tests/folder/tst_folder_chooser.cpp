@@ -30,10 +30,10 @@ void FolderChooserTest::offeredOnlyWithoutAFolder()
 {
     StoreFixture f;
     NotesStore& store = f.start();
-    store.chooseFolderIfNeeded();
+    f.chooser().chooseFolderIfNeeded();
     QCOMPARE(f.panel.presented, 0);
     store.setFolderURL(QString());
-    store.chooseFolderIfNeeded();
+    f.chooser().chooseFolderIfNeeded();
     QCOMPARE(f.panel.presented, 1);
 }
 
@@ -46,7 +46,7 @@ void FolderChooserTest::usableFolderIsRememberedAndLoaded()
     const QString chosen = f.home.makeFolder("Chosen");
     TestFiles::write(chosen + "/Hello.md", "Hello");
 
-    store.chooseFolder();
+    f.chooser().chooseFolder();
     f.panel.answer(chosen);
     settle();
     QCOMPARE(store.folderURL(), chosen);
@@ -64,7 +64,7 @@ void FolderChooserTest::refusedFolderExplainsAndAsksAgain()
     const QString locked = f.home.makeFolder("Locked");
     TestFiles::setReadOnly(locked, true);
 
-    store.chooseFolder();
+    f.chooser().chooseFolder();
     f.panel.answer(locked);
     QCOMPARE(f.alerts.shown.size(), 1);
     f.alerts.expect(0, "Cannot use this folder",
@@ -93,7 +93,7 @@ void FolderChooserTest::unrememberableFolderAsksAgain()
     TestFiles::setReadOnly(FolderAccess::settingsFilePath(), true);
     TestFiles::setReadOnly(config, true);
 
-    store.chooseFolder();
+    f.chooser().chooseFolder();
     f.panel.answer(chosen);
     settle();
     TestFiles::setReadOnly(config, false);
@@ -110,7 +110,8 @@ void FolderChooserTest::answerAfterTheStoreIsGoneDoesNothing()
     StoreFixture f;
     {
         NotesStore store(f.services());
-        store.chooseFolder();
+        FolderChooser chooser(store, f.panel);
+        chooser.chooseFolder();
     }
     f.panel.answer(f.folder);
     QVERIFY(f.alerts.shown.isEmpty());

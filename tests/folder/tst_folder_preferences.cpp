@@ -39,7 +39,7 @@ struct PreferencesFixture
     {
         if (!model) {
             model = std::make_unique<FolderPreferences>(
-                f.store(), FolderPreferences::Services{clipboard, fileManager});
+                f.store(), FolderPreferences::Services{clipboard, fileManager, f.chooser()});
             model->messageDurationMs = 40;
             model->recheckDelayMs = 10;
         }

@@ -136,7 +136,7 @@ void PreferencesViewTest::viewShowsTheFolder()
     f.start();
     NoClipboard clipboard;
     NoFileManager fileManager;
-    FolderPreferences model(f.store(), {clipboard, fileManager});
+    FolderPreferences model(f.store(), {clipboard, fileManager, f.chooser()});
     PreferencesView view(model);
     view.show();
     QCOMPARE(view.size(), QSize(520, 220));
@@ -187,7 +187,7 @@ void PreferencesViewTest::coloursReadOnLightAndDark()
     f.start();
     NoClipboard clipboard;
     NoFileManager fileManager;
-    FolderPreferences model(f.store(), {clipboard, fileManager});
+    FolderPreferences model(f.store(), {clipboard, fileManager, f.chooser()});
     PreferencesView view(model);
     view.show();
     view.setPalette(palette); // after the first drawing: a theme changed while running
@@ -231,7 +231,7 @@ void PreferencesViewTest::messagesComeAndGo()
     f.start();
     NoClipboard clipboard;
     NoFileManager fileManager;
-    FolderPreferences model(f.store(), {clipboard, fileManager});
+    FolderPreferences model(f.store(), {clipboard, fileManager, f.chooser()});
     model.messageDurationMs = 50;
     PreferencesView view(model);
     view.show();

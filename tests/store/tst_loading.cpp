@@ -1,4 +1,5 @@
 #include "naming.h"
+#include "note_list.h"
 #include "store_fixture.h"
 
 #include <QDir>
@@ -321,7 +322,7 @@ void LoadingTest::searchOverManyNotes()
 {
     // Enough notes for the search to share the work between threads.
     StoreFixture f;
-    const int count = int(NotesStore::parallelSearchThreshold) + 101;
+    const int count = int(NoteList::parallelSearchThreshold) + 101;
     QStringList expected;
     for (int i = 0; i < count; ++i) {
         const bool hit = i % 97 == 0 || i == count - 1;

@@ -17,6 +17,13 @@ NotesStore& StoreFixture::start(const QString& chosen)
     return *m_store;
 }
 
+FolderChooser& StoreFixture::chooser()
+{
+    if (!m_chooser)
+        m_chooser = std::make_unique<FolderChooser>(*m_store, panel);
+    return *m_chooser;
+}
+
 Note StoreFixture::note(const QString& fileName) const
 {
     for (const Note& n : m_store->notes()) {

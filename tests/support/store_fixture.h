@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bookmarked_folder_access.h"
+#include "folder_chooser.h"
 #include "freedesktop_trash.h"
 #include "notes_store.h"
 #include "test_support.h"
@@ -15,7 +17,9 @@ public:
     // Remembers folder (the home's Notes unless given) and starts a store on it.
     NotesStore& start(const QString& folder = {});
     NotesStore& store() { return *m_store; }
-    StoreServices services() { return {alerts, trash, clock, panel, printer}; }
+    StoreServices services() { return {alerts, trash, clock, folders, printer}; }
+    // The folder chooser over the started store.
+    FolderChooser& chooser();
     QString path(const QString& fileName) const { return folder + QLatin1Char('/') + fileName; }
     // The note record for a file name, or an empty Note.
     Note note(const QString& fileName) const;
@@ -25,10 +29,12 @@ public:
     ScriptedAlerts alerts;
     FreedesktopTrash trash;
     FakeClock clock;
+    BookmarkedFolderAccess folders;
     ScriptedFolderPanel panel;
     RecordingPrinter printer;
     QString folder;
 
 private:
     std::unique_ptr<NotesStore> m_store;
+    std::unique_ptr<FolderChooser> m_chooser;
 };

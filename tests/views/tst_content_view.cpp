@@ -651,6 +651,8 @@ void ContentViewTest::chooserOpensWithoutAFolder()
     settle();
     w.window = std::make_unique<ContentView>(w.f.store(), w.notifier);
     ContentView& window = *w.window;
+    QObject::connect(&window, &ContentView::folderNeeded, &w.f.chooser(),
+                     &FolderChooser::chooseFolderIfNeeded);
     window.show();
     QCOMPARE(w.f.panel.presented, 0);
     QVERIFY(!window.showsEditor());

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "folder_access.h"
+#include "folder_access_service.h"
+
+// The store's view of the folder remembered in the settings.
+class BookmarkedFolderAccess final : public FolderAccessService
+{
+public:
+    QString restoreFolder() override { return FolderAccess::restoreFolder(); }
+    bool canWrite(const QString& folder) override { return FolderAccess::canWrite(folder); }
+    void clearBookmark() override { FolderAccess::clearBookmark(); }
+};

@@ -1,0 +1,45 @@
+#include "folder_chooser.h"
+
+#include "folder_access.h"
+#include "folder_panel.h"
+#include "notes_store.h"
+
+#include <QPointer>
+
+FolderChooser::FolderChooser(NotesStore& store, FolderPanel& panel, QObject* parent)
+    : QObject(parent), m_store(store), m_panel(panel)
+{}
+
+void FolderChooser::chooseFolderIfNeeded()
+{
+    if (m_store.folderURL().isEmpty())
+        chooseFolder();
+}
+
+void FolderChooser::chooseFolder()
+{
+    m_panel.present([chooser = QPointer<FolderChooser>(this)](const QString& folder) {
+        if (chooser && !folder.isEmpty())
+            chooser->folderChosen(folder);
+    });
+}
+
+void FolderChooser::folderChosen(const QString& folder)
+{
+    if (!FolderAccess::canWrite(folder)) {
+        m_store.ask(
+            QStringLiteral("Cannot use this folder"),
+            QStringLiteral("The app does not have permission to write to:\n") + folder +
+                QStringLiteral("\n\nChoose a different location (e.g., a folder under Documents)."),
+            AlertService::Style::Warning, {QStringLiteral("OK")});
+        QMetaObject::invokeMethod(this, &FolderChooser::chooseFolder, Qt::QueuedConnection);
+        return;
+    }
+    if (const std::optional<FileError> error = FolderAccess::saveBookmark(folder)) {
+        FolderAccess::clearBookmark();
+        m_store.showError(*error);
+        QMetaObject::invokeMethod(this, &FolderChooser::chooseFolder, Qt::QueuedConnection);
+        return;
+    }
+    m_store.setFolderURL(folder);
+}

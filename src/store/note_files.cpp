@@ -1,0 +1,152 @@
+#include "note_files.h"
+
+#include "clock.h"
+#include "naming.h"
+#include "note_file.h"
+#include "note_loader.h"
+#include "trash_service.h"
+
+#include <cerrno>
+
+namespace {
+
+const QString generatedNamePrefix = QStringLiteral("Daily Notes - ");
+
+NoteFiles::Saved failed(FileError error)
+{
+    NoteFiles::Saved result;
+    result.kind = NoteFiles::Saved::Kind::Failed;
+    result.error = std::move(error);
+    return result;
+}
+
+} // namespace
+
+Note NoteFiles::recordFor(const Note& base, const QString& url, const QString& title,
+                          const QString& text, const FileIdentity& identity) const
+{
+    Note note = base;
+    note.url = url;
+    note.title = title;
+    note.content = text;
+    note.identity = identity;
+    note.lastModified = m_clock.now();
+    return note;
+}
+
+NoteFiles::Saved NoteFiles::save(const QString& url, const Draft& draft) const
+{
+    const Note& base = draft.base;
+    // The note's own folder, even when the store has moved on to another one since.
+    const QString folder = Naming::folderOf(url);
+    const QString title = Naming::derivedTitle(draft.text, base.fallbackTitle);
+    const QString target = Naming::uniqueFileURL(folder, Naming::sanitizedFileName(title), url);
+    if (target.isEmpty())
+        return failed(FileError::fileNotSaved(url, EEXIST));
+    const QByteArray bytes = NoteText::encode(draft.text, base.hasBom);
+
+    const NoteFile::Checked checked = NoteFile::check(url, base.identity, base.fileBytes());
+    NoteFile::Written written;
+    Saved result;
+    switch (checked.state) {
+    case NoteFile::State::Failed:
+        return failed(FileError::fileNotSaved(url, checked.error));
+    case NoteFile::State::Changed:
+        return keepAsConflictCopy(url, draft);
+    case NoteFile::State::Missing:
+        // Another program deleted the file while the user had text in it: the text makes the
+        // file again, never over whatever took the name meanwhile.
+        written = NoteFile::createExclusively(target, bytes);
+        if (written.error)
+            return failed(FileError::fileNotSaved(target, written.error));
+        break;
+    case NoteFile::State::Unchanged:
+        if (target != url) {
+            if (const int err = NoteFile::moveNoReplace(url, target))
+                return failed(FileError::fileNotRenamed(url, target, err));
+            // From here on the file lives at target, whatever the write does.
+            result.movedTo = target;
+            result.movedTitle = title;
+        }
+        written = NoteFile::writeAtomically(target, bytes,
+                                            NoteFile::Expected{base.identity, base.fileBytes()});
+        if (written.changedElsewhere) {
+            Draft moved = draft;
+            moved.base.url = target;
+            Saved copy = keepAsConflictCopy(target, moved);
+            copy.movedTo = result.movedTo;
+            copy.movedTitle = result.movedTitle;
+            return copy;
+        }
+        if (written.error) {
+            result.error = FileError::fileNotSaved(target, written.error);
+            return result;
+        }
+        break;
+    }
+    result.kind = Saved::Kind::InPlace;
+    result.note = recordFor(base, target, title, draft.text, written.identity);
+    return result;
+}
+
+NoteFiles::Saved NoteFiles::keepAsConflictCopy(const QString& url, const Draft& draft) const
+{
+    const QString folder = Naming::folderOf(url);
+    const QString suffix = QStringLiteral(" (conflict %1)")
+                               .arg(m_clock.now().toString(QStringLiteral("yyyy-MM-dd HHmmss")));
+    const QString title = Naming::derivedTitle(draft.text, draft.base.fallbackTitle);
+    const QString base =
+        Naming::fitToBytes(Naming::sanitizedFileName(title),
+                           Naming::maxFileNameBytes - Naming::numberSuffixReserveBytes - 1 -
+                               Naming::extension.size() - suffix.toUtf8().size()) +
+        suffix;
+    const QByteArray bytes = NoteText::encode(draft.text, draft.base.hasBom);
+    QString path;
+    NoteFile::Written written{EEXIST, {}};
+    // A name can be taken between looking and writing (a sync tool); look again then.
+    for (int attempt = 0; attempt < Naming::maxNameAttempts && written.error == EEXIST; ++attempt) {
+        path = Naming::uniqueFileURL(folder, base);
+        if (path.isEmpty())
+            break;
+        written = NoteFile::createExclusively(path, bytes);
+    }
+    if (written.error)
+        return failed(FileError::fileNotCreated(path.isEmpty() ? url : path, written.error));
+
+    Saved result;
+    result.kind = Saved::Kind::AsConflictCopy;
+    result.note = recordFor(draft.base, path, Naming::baseName(path), draft.text, written.identity);
+    result.note.id = NoteLoader::newId();
+    result.note.fallbackTitle = result.note.title;
+    result.note.unreadable = false;
+    return result;
+}
+
+NoteFiles::Created NoteFiles::createDated(const QString& folder) const
+{
+    const QDateTime now = m_clock.now();
+    const QString name = generatedNamePrefix + now.toString(QStringLiteral("yyyy-MM-dd")) +
+                         QLatin1Char(' ') + now.toString(QStringLiteral("HHmmss"));
+    QString path;
+    NoteFile::Written written{EEXIST, {}};
+    for (int attempt = 0; attempt < Naming::maxNameAttempts && written.error == EEXIST; ++attempt) {
+        path = Naming::uniqueFileURL(folder, name);
+        if (path.isEmpty())
+            break;
+        written = NoteFile::createExclusively(path, name.toUtf8());
+    }
+    if (written.error) {
+        return {{},
+                FileError::fileNotCreated(path.isEmpty() ? folder + QLatin1Char('/') + name : path,
+                                          written.error)};
+    }
+    Note note = recordFor(Note{}, path, Naming::baseName(path), name, written.identity);
+    note.id = NoteLoader::newId();
+    note.fallbackTitle = note.title;
+    return {note, std::nullopt};
+}
+
+int NoteFiles::moveToTrash(const QString& url) const
+{
+    return m_trash.moveToTrash(url);
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "draft.h"
+#include "file_error.h"
+
+#include <optional>
+
+class Clock;
+class TrashService;
+
+// Writes, creates and removes note files with the checks that keep other programs' changes.
+// Returns what happened and shows nothing: the store decides what the user sees.
+class NoteFiles
+{
+public:
+    NoteFiles(const Clock& clock, TrashService& trash) : m_clock(clock), m_trash(trash) {}
+
+    struct Saved
+    {
+        enum class Kind
+        {
+            InPlace,
+            AsConflictCopy, // another program changed the file: the text went to note.url
+            Failed,
+        };
+        Kind kind = Kind::Failed;
+        // The record now on disk: the saved note, or the conflict copy.
+        Note note;
+        // The file was renamed to follow its title, even when a later step failed.
+        QString movedTo;
+        QString movedTitle;
+        std::optional<FileError> error;
+    };
+    // Writes a draft that holds unsaved text into its note's own folder, renaming the file
+    // after the title. Never over a file another program changed since base was read.
+    Saved save(const QString& url, const Draft& draft) const;
+    // The user's text as a new note beside the other program's version of url.
+    Saved keepAsConflictCopy(const QString& url, const Draft& draft) const;
+
+    struct Created
+    {
+        Note note;
+        std::optional<FileError> error;
+    };
+    // A new note named and filled with the date and time.
+    Created createDated(const QString& folder) const;
+
+    // 0, or the errno of the refusal.
+    int moveToTrash(const QString& url) const;
+
+private:
+    Note recordFor(const Note& base, const QString& url, const QString& title, const QString& text,
+                   const FileIdentity& identity) const;
+
+    const Clock& m_clock;
+    TrashService& m_trash;
+};

@@ -1,0 +1,214 @@
+#include "note_list.h"
+
+#include <QThread>
+#include <QtConcurrent>
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+// Sorts by plain numbers and places each record once: with tens of thousands of notes,
+// comparing dates and shuffling records inside the sort cost tens of milliseconds. Records
+// are moved when the list is ours alone, copied when it is shared.
+QList<Note> newestFirst(QList<Note> notes)
+{
+    std::vector<std::pair<qint64, qsizetype>> order;
+    order.reserve(size_t(notes.size()));
+    for (qsizetype i = 0; i < notes.size(); ++i)
+        order.emplace_back(notes.at(i).lastModified.toMSecsSinceEpoch(), i);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    const bool own = notes.isDetached();
+    QList<Note> sorted;
+    sorted.reserve(notes.size());
+    for (const auto& entry : order) {
+        if (own)
+            sorted.append(std::move(notes[entry.second]));
+        else
+            sorted.append(notes.at(entry.second));
+    }
+    return sorted;
+}
+
+// In a list sorted newest first, puts the record at `at`, whose date alone changed, where a
+// stable sort would put it: after every record with a later date, and among records with the
+// same date in its old relative position.
+void moveToDateOrder(QList<Note>& notes, qsizetype at)
+{
+    // Binary searches over the list as if the record were already taken out of it.
+    const qint64 date = notes.at(at).lastModified.toMSecsSinceEpoch();
+    const auto dateAt = [&](qsizetype k) {
+        return notes.at(k < at ? k : k + 1).lastModified.toMSecsSinceEpoch();
+    };
+    const auto firstWhere = [&](auto&& test) {
+        qsizetype low = 0;
+        qsizetype high = notes.size() - 1;
+        while (low < high) {
+            const qsizetype mid = low + (high - low) / 2;
+            if (test(dateAt(mid)))
+                high = mid;
+            else
+                low = mid + 1;
+        }
+        return low;
+    };
+    const qsizetype sameFrom = firstWhere([&](qint64 d) { return d <= date; });
+    const qsizetype sameTo = firstWhere([&](qint64 d) { return d < date; });
+    const qsizetype to = sameFrom + qMax<qsizetype>(0, qMin(sameTo, at) - sameFrom);
+    // Rotating moves only the records between the old and the new place, usually none.
+    const auto begin = notes.begin();
+    if (to <= at)
+        std::rotate(begin + to, begin + at, begin + at + 1);
+    else
+        std::rotate(begin + at, begin + at + 1, begin + to + 1);
+}
+
+} // namespace
+
+qsizetype NoteList::indexOf(const QString& url) const
+{
+    for (qsizetype i = 0; i < m_notes.size(); ++i) {
+        if (m_notes.at(i).url == url)
+            return i;
+    }
+    return -1;
+}
+
+const Note* NoteList::find(const QString& url) const
+{
+    const qsizetype index = indexOf(url);
+    return index >= 0 ? &m_notes.at(index) : nullptr;
+}
+
+std::optional<Note> NoteList::newest() const
+{
+    if (m_notes.isEmpty())
+        return std::nullopt;
+    return *std::min_element(m_notes.cbegin(), m_notes.cend(), [](const Note& a, const Note& b) {
+        return a.lastModified > b.lastModified;
+    });
+}
+
+const QList<Note>& NoteList::sorted() const
+{
+    if (!m_sortedValid) {
+        m_sorted = m_notesSorted ? m_notes : newestFirst(m_notes);
+        m_sortedValid = true;
+        m_searches.clear();
+    }
+    return m_sorted;
+}
+
+// A note that contains a query contains every part of it: typing on narrows the last
+// result instead of scanning every note again, and going back reuses an earlier result.
+const std::vector<qsizetype>& NoteList::matching(const QByteArray& query) const
+{
+    sorted();
+    const Search* narrowest = nullptr;
+    for (const Search& earlier : m_searches) {
+        if (earlier.query == query)
+            return earlier.rows;
+        if (query.contains(earlier.query) &&
+            (!narrowest || earlier.rows.size() < narrowest->rows.size()))
+            narrowest = &earlier;
+    }
+    std::vector<qsizetype> candidates;
+    if (narrowest) {
+        candidates = narrowest->rows;
+    } else {
+        candidates.resize(size_t(m_sorted.size()));
+        std::iota(candidates.begin(), candidates.end(), qsizetype(0));
+    }
+    // With thousands of candidates the scan is shared with a second core; each thread
+    // touches only its own half.
+    std::vector<char> hits(candidates.size(), 0);
+    const auto scan = [&](size_t from, size_t to) {
+        for (size_t k = from; k < to; ++k)
+            hits[k] = m_sorted.at(candidates[k]).matches(query);
+    };
+    const size_t count = candidates.size();
+    if (qsizetype(count) >= parallelSearchThreshold && QThread::idealThreadCount() > 1) {
+        QFuture<void> other = QtConcurrent::run(scan, count / 2, count);
+        scan(0, count / 2);
+        other.waitForFinished();
+    } else {
+        scan(0, count);
+    }
+    Search result{query, {}};
+    for (size_t k = 0; k < count; ++k) {
+        if (hits[k])
+            result.rows.push_back(candidates[k]);
+    }
+    if (m_searches.size() >= maxRememberedSearches)
+        m_searches.removeFirst();
+    m_searches.append(std::move(result));
+    return m_searches.constLast().rows;
+}
+
+template <typename Change> void NoteList::change(Change&& apply, bool sortedAfter)
+{
+    // Dropping the sorted view first releases its share of the list, so the change happens in
+    // place instead of copying every record.
+    m_sorted.clear();
+    m_sortedValid = false;
+    m_searches.clear();
+    apply(m_notes);
+    m_notesSorted = sortedAfter;
+    if (sortedAfter) {
+        m_sorted = m_notes;
+        m_sortedValid = true;
+    }
+}
+
+void NoteList::replace(QList<Note> notes)
+{
+    change([&](QList<Note>& all) { all = std::move(notes); }, notes.isEmpty());
+}
+
+void NoteList::add(const Note& note)
+{
+    change([&](QList<Note>& all) { all.append(note); }, false);
+}
+
+void NoteList::remove(const QString& url)
+{
+    change([&](QList<Note>& all) { all.removeIf([&](const Note& n) { return n.url == url; }); },
+           m_notesSorted);
+}
+
+void NoteList::rename(const QString& from, const QString& to, const QString& title)
+{
+    const qsizetype index = indexOf(from);
+    if (index < 0)
+        return;
+    change(
+        [&](QList<Note>& all) {
+            all[index].url = to;
+            if (!title.isEmpty())
+                all[index].title = title;
+        },
+        m_notesSorted);
+}
+
+Note NoteList::putSaved(const QString& oldUrl, Note saved)
+{
+    qsizetype index = indexOf(saved.url);
+    if (index < 0)
+        index = indexOf(oldUrl);
+    if (index >= 0)
+        saved.id = m_notes.at(index).id;
+    change(
+        [&](QList<Note>& all) {
+            if (index < 0)
+                all.prepend(saved);
+            else
+                all[index] = saved;
+            if (m_notesSorted)
+                moveToDateOrder(all, qMax<qsizetype>(index, 0));
+            else
+                all = newestFirst(std::move(all));
+        },
+        true);
+    return saved;
+}
