@@ -90,6 +90,8 @@ void Drafts::restartPause(const QString& url)
 
 QStringList Drafts::reconcile(QList<Note>& fresh, const QString& folder, QStringList& merged)
 {
+    if (m_drafts.isEmpty())
+        return {};
     takeLiveText();
     QHash<QString, qsizetype> position;
     position.reserve(fresh.size());

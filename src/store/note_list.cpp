@@ -161,9 +161,12 @@ template <typename Change> void NoteList::change(Change&& apply, bool sortedAfte
     }
 }
 
-void NoteList::replace(QList<Note> notes)
+QList<Note> NoteList::replace(QList<Note> notes)
 {
-    change([&](QList<Note>& all) { all = std::move(notes); }, notes.isEmpty());
+    QList<Note> old;
+    const bool empty = notes.isEmpty();
+    change([&](QList<Note>& all) { old = std::exchange(all, std::move(notes)); }, empty);
+    return old;
 }
 
 void NoteList::add(const Note& note)

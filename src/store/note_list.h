@@ -27,7 +27,8 @@ public:
     // must come from SearchKey::fold() and be non-empty.
     const std::vector<qsizetype>& matching(const QByteArray& query) const;
 
-    void replace(QList<Note> notes);
+    // Returns the records it held.
+    QList<Note> replace(QList<Note> notes);
     void add(const Note& note);
     void remove(const QString& url);
     // Follows a rename; an empty title keeps the record's title.

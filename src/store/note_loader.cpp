@@ -95,32 +95,35 @@ struct Entry
     const Note* previous = nullptr; // the record the last load made of this file
 };
 
-// Reads one listed entry into a record; false when it is not a note (not a regular file
-// or a link to one, or gone since the listing).
-bool readEntry(int dirFd, const Entry& entry, const QString& folder, Note& note)
+enum class Outcome : char
+{
+    NotANote, // not a regular file or a link to one, or gone since the listing
+    Kept,     // still the file read last time: its record stands, nothing was read
+    Read,
+};
+
+Outcome readEntry(int dirFd, const Entry& entry, const QString& folder, Note& note)
 {
     struct stat st;
     QByteArray bytes;
-    // A file that is still the one read last time keeps its record: one stat, no read.
+    // One stat, no read, and no copy of the record: most of a refresh is this.
     if (entry.previous && ::fstatat(dirFd, entry.name.constData(), &st, 0) == 0 &&
-        S_ISREG(st.st_mode) && FileIdentity::of(st) == entry.previous->identity) {
-        note = *entry.previous;
-        return true;
-    }
+        S_ISREG(st.st_mode) && FileIdentity::of(st) == entry.previous->identity)
+        return Outcome::Kept;
     // Non-blocking, so that a pipe that happens to carry the extension cannot stall us.
     const int fd =
         ::openat(dirFd, entry.name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         // Listed, but unreadable: the user should see the note exists.
         if (::fstatat(dirFd, entry.name.constData(), &st, 0) != 0 || !S_ISREG(st.st_mode))
-            return false;
+            return Outcome::NotANote;
         note.unreadable = true;
     } else {
         const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
         const bool read = regular && readAll(fd, st.st_size, bytes);
         ::close(fd);
         if (!regular)
-            return false;
+            return Outcome::NotANote;
         std::optional<NoteText::Decoded> text = read ? NoteText::decode(bytes) : std::nullopt;
         if (text) {
             note.content = std::move(text->text);
@@ -142,24 +145,103 @@ bool readEntry(int dirFd, const Entry& entry, const QString& folder, Note& note)
     note.lastModified = modificationDate(st);
     note.identity = FileIdentity::of(st);
     note.prepareSearch();
-    return true;
+    return Outcome::Read;
+}
+
+// Reads the entries into records, the cores sharing the work, and makes the result: the
+// records of `others` (files not looked at) followed by the entries' in listing order.
+// `gone` holds the earlier records of files no longer there; one of them may be an entry
+// under a new name (another program renamed it). A rename keeps the inode, the size and the
+// modification time; a deleted file's inode reused by a new one does not.
+NoteLoader::Result readEntries(int dirFd, const QString& folder, const std::vector<Entry>& entries,
+                               QList<const Note*> gone, QList<Note> others)
+{
+    std::vector<Note> notes(entries.size());
+    std::vector<Outcome> outcome(entries.size(), Outcome::NotANote);
+    std::vector<size_t> order(entries.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    if (entries.size() < 64) {
+        for (const size_t i : order)
+            outcome[i] = readEntry(dirFd, entries[i], folder, notes[i]);
+    } else {
+        // Readers of their own: a load runs on the global pool, and waiting there for work
+        // queued behind it on the same pool would never end.
+        QThreadPool readers;
+        readers.setMaxThreadCount(qBound(1, QThread::idealThreadCount(), 4));
+        QtConcurrent::blockingMap(&readers, order, [&](size_t i) {
+            outcome[i] = readEntry(dirFd, entries[i], folder, notes[i]);
+        });
+    }
+
+    NoteLoader::Result result;
+    bool anyRead = false;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (outcome[i] == Outcome::NotANote && entries[i].previous)
+            gone.append(entries[i].previous);
+        anyRead = anyRead || outcome[i] == Outcome::Read;
+    }
+    // Every file still the one read before, and none gone: the caller has nothing to do, and
+    // nothing is copied for it.
+    if (!anyRead && gone.isEmpty()) {
+        result.unchanged = true;
+        return result;
+    }
+
+    QHash<QPair<quint64, quint64>, const Note*> vanished;
+    for (const Note* note : std::as_const(gone)) {
+        if (note->identity.isValid())
+            vanished.insert({note->identity.device, note->identity.inode}, note);
+    }
+    result.notes = std::move(others);
+    result.notes.reserve(result.notes.size() + qsizetype(entries.size()));
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (outcome[i] == Outcome::NotANote)
+            continue;
+        if (outcome[i] == Outcome::Kept) {
+            result.notes.append(*entries[i].previous);
+            continue;
+        }
+        Note& note = notes[i];
+        // The same file keeps its id, so that its row and the selection stay where they are.
+        const Note* before = entries[i].previous;
+        if (!before && !vanished.isEmpty()) {
+            before = vanished.value({note.identity.device, note.identity.inode});
+            if (before && before->identity == note.identity)
+                vanished.remove({note.identity.device, note.identity.inode});
+            else
+                before = nullptr;
+        }
+        if (before && before->url != note.url)
+            result.renamed.append({before->url, note.url});
+        note.id = before ? before->id : NoteLoader::newId();
+        result.notes.append(std::move(note));
+    }
+    notes.clear();
+#ifdef __GLIBC__
+    // The readers' buffers were freed in their threads' heaps; hand those pages back, or a
+    // large folder leaves tens of megabytes resident for nothing.
+    if (anyRead && entries.size() >= 64)
+        ::malloc_trim(0);
+#endif
+    return result;
 }
 
 } // namespace
 
 NoteLoader::Result NoteLoader::load(const QString& folder, const QList<Note>& previous)
 {
-    Result result;
     QHash<QString, const Note*> known;
     known.reserve(previous.size());
     for (const Note& note : previous)
         known.insert(note.url, &note);
     std::unique_ptr<DIR, DirCloser> dir(::opendir(Naming::pathBytes(folder).constData()));
     if (!dir) {
+        Result result;
         result.error = FileError::folderNotOpened(folder, errno);
         return result;
     }
     std::vector<Entry> entries;
+    entries.reserve(size_t(previous.size()));
     while (const dirent* entry = ::readdir(dir.get())) {
         if (entry->d_name[0] == '.') {
             if (std::strncmp(entry->d_name, NoteFile::temporaryPrefix,
@@ -174,66 +256,37 @@ NoteLoader::Result NoteLoader::load(const QString& folder, const QList<Note>& pr
         if (Naming::isNoteFileName(decoded))
             entries.push_back({std::move(name), known.take(folder + QLatin1Char('/') + decoded)});
     }
-    // What is left of the known records vanished from the listing; one of them may be here
-    // under a new name (another program renamed it). A rename keeps the inode, the size and
-    // the modification time; a deleted file's inode reused by a new one does not.
-    QHash<QPair<quint64, quint64>, const Note*> vanished;
-    for (const Note* note : std::as_const(known)) {
-        if (note->identity.isValid())
-            vanished.insert({note->identity.device, note->identity.inode}, note);
-    }
+    // What is left of the known records vanished from the listing.
+    return readEntries(::dirfd(dir.get()), folder, entries, known.values(), {});
+}
 
-    // Reading and decoding thousands of files is the whole cost of a load; the cores share it
-    // and the records keep listing order.
-    const int dirFd = ::dirfd(dir.get());
-    std::vector<Note> notes(entries.size());
-    std::vector<char> isNote(entries.size(), 0);
-    // The records come back in listing order whichever thread read them.
-    std::vector<size_t> order(entries.size());
-    std::iota(order.begin(), order.end(), size_t(0));
-    if (entries.size() < 64) {
-        for (const size_t i : order)
-            isNote[i] = readEntry(dirFd, entries[i], folder, notes[i]);
-    } else {
-        // Readers of their own: a load runs on the global pool, and waiting there for work
-        // queued behind it on the same pool would never end.
-        QThreadPool readers;
-        readers.setMaxThreadCount(qBound(1, QThread::idealThreadCount(), 4));
-        QtConcurrent::blockingMap(&readers, order, [&](size_t i) {
-            isNote[i] = readEntry(dirFd, entries[i], folder, notes[i]);
-        });
+NoteLoader::Result NoteLoader::refresh(const QString& folder, const QByteArrayList& names,
+                                       const QList<Note>& previous)
+{
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(Naming::pathBytes(folder).constData()));
+    if (!dir) {
+        Result result;
+        result.error = FileError::folderNotOpened(folder, errno);
+        return result;
     }
-
-    // Every file still the one read before, and none gone: the caller has nothing to do.
-    result.unchanged = !previous.isEmpty() && known.isEmpty() &&
-                       std::all_of(entries.begin(), entries.end(),
-                                   [&](const Entry& entry) { return entry.previous != nullptr; });
-    result.notes.reserve(qsizetype(entries.size()));
-    for (size_t i = 0; i < entries.size(); ++i) {
-        if (!isNote[i])
-            continue;
-        Note& note = notes[i];
-        // The same file keeps its id, so that its row and the selection stay where they are.
-        const Note* before = entries[i].previous;
-        if (!before && !vanished.isEmpty()) {
-            before = vanished.value({note.identity.device, note.identity.inode});
-            if (before && before->identity == note.identity)
-                vanished.remove({note.identity.device, note.identity.inode});
-            else
-                before = nullptr;
-        }
-        if (before && before->url != note.url)
-            result.renamed.append({before->url, note.url});
-        if (result.unchanged && (!before || before->identity != note.identity))
-            result.unchanged = false;
-        note.id = before ? before->id : newId();
-        result.notes.append(std::move(note));
+    QHash<QString, QByteArray> named;
+    for (const QByteArray& name : names) {
+        const QString decoded = Naming::pathFromBytes(name);
+        if (!name.startsWith('.') && Naming::isNoteFileName(decoded))
+            named.insert(folder + QLatin1Char('/') + decoded, name);
     }
-    notes.clear();
-#ifdef __GLIBC__
-    // The readers' buffers were freed in their threads' heaps; hand those pages back, or a
-    // large folder leaves tens of megabytes resident for nothing.
-    ::malloc_trim(0);
-#endif
-    return result;
+    QHash<QByteArray, const Note*> earlier;
+    QList<Note> others;
+    others.reserve(previous.size());
+    for (const Note& note : previous) {
+        const auto found = named.constFind(note.url);
+        if (found != named.cend())
+            earlier.insert(*found, &note);
+        else
+            others.append(note);
+    }
+    std::vector<Entry> entries;
+    for (const QByteArray& name : std::as_const(named))
+        entries.push_back({name, earlier.value(name)});
+    return readEntries(::dirfd(dir.get()), folder, entries, {}, std::move(others));
 }

@@ -3,6 +3,7 @@
 #include "file_error.h"
 #include "note.h"
 
+#include <QByteArrayList>
 #include <QList>
 #include <QPair>
 #include <optional>
@@ -18,12 +19,17 @@ public:
         std::optional<FileError> error; // the folder itself could not be listed
         // Files another program renamed since the previous load: (from, to).
         QList<QPair<QString, QString>> renamed;
-        // The folder holds exactly the files of the previous records, each unchanged.
+        // The folder holds exactly the files of the previous records, each unchanged; notes
+        // is then empty.
         bool unchanged = false;
     };
 
     // previous: the records of the last load. Files whose identity is unchanged keep their
     // record without being read, and every file keeps its record's id.
     static Result load(const QString& folder, const QList<Note>& previous = {});
+    // The same for the named files only (bytes as on disk), the rest keeping their records:
+    // what the folder watch reports costs as much as it changed.
+    static Result refresh(const QString& folder, const QByteArrayList& names,
+                          const QList<Note>& previous);
     static QUuid newId();
 };

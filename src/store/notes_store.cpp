@@ -21,7 +21,7 @@ NotesStore::NotesStore(const StoreServices& services, QObject* parent)
 
     // Other programs' changes come in by themselves; the refresh they start reads only what
     // changed, so our own saves (whose identity the records already hold) cost a stat scan.
-    connect(&m_watcher, &FolderWatcher::notesChanged, this, [this] { loadNotes(); });
+    connect(&m_watcher, &FolderWatcher::notesChanged, this, &NotesStore::refreshFiles);
     connect(&m_watcher, &FolderWatcher::rescanNeeded, this, [this] { loadNotes(); });
     connect(&m_watcher, &FolderWatcher::folderLost, this, [this] { loadNotes(); });
 
@@ -179,14 +179,35 @@ void NotesStore::loadNotes()
     // the first would read the same files again: at start-up that doubled the wait.
     if (m_loadQueuedLast)
         return;
-    defer([this] { loadNotesNow(); });
+    m_changedFiles.reset();
+    defer([this] { loadNow(std::nullopt); });
     m_loadQueuedLast = true;
 }
 
-void NotesStore::loadNotesNow()
+void NotesStore::refreshFiles(const QByteArrayList& names)
+{
+    // A whole load waiting to run sees these files too.
+    if (m_loadQueuedLast)
+        return;
+    if (m_changedFiles) {
+        for (const QByteArray& name : names)
+            m_changedFiles->insert(name);
+        return;
+    }
+    m_changedFiles = QSet<QByteArray>(names.cbegin(), names.cend());
+    defer([this] {
+        if (!m_changedFiles)
+            return;
+        const QByteArrayList changed(m_changedFiles->cbegin(), m_changedFiles->cend());
+        m_changedFiles.reset();
+        loadNow(changed);
+    });
+}
+
+void NotesStore::loadNow(const std::optional<QByteArrayList>& only)
 {
     if (m_folderURL.isEmpty()) {
-        m_list.replace({});
+        dropOffThread(m_list.replace({}));
         listChanged();
         setSelectedNote(std::nullopt);
         return;
@@ -213,8 +234,17 @@ void NotesStore::loadNotesNow()
             }
         });
     });
-    watcher->setFuture(QtConcurrent::run(
-        [folder, previous = m_list.notes()] { return NoteLoader::load(folder, previous); }));
+    watcher->setFuture(QtConcurrent::run([folder, only, previous = m_list.notes()] {
+        return only ? NoteLoader::refresh(folder, *only, previous)
+                    : NoteLoader::load(folder, previous);
+    }));
+}
+
+// Freeing a hundred thousand records takes tens of milliseconds the window would stall for.
+void NotesStore::dropOffThread(QList<Note> records)
+{
+    if (records.size() >= 1000)
+        (void)QtConcurrent::run([dropped = std::move(records)] {});
 }
 
 void NotesStore::applyLoaded(NoteLoader::Result loaded)
@@ -242,9 +272,12 @@ void NotesStore::applyLoadedRecords(NoteLoader::Result loaded)
     if (m_watching && !m_watcher.isWatching())
         watchFolder();
     // Most refreshes (every activation, our own saves seen by the watch) find nothing new:
-    // the list, its order and its rows stay exactly as they are.
-    if (loaded.unchanged && m_touchedDuringLoad.isEmpty())
+    // the list, its order and its rows stay exactly as they are. Our own changes made while
+    // the load ran are in the list already.
+    if (loaded.unchanged) {
+        m_touchedDuringLoad.clear();
         return;
+    }
     // Our own changes made while the load ran are newer than anything it read of those files.
     if (!m_touchedDuringLoad.isEmpty()) {
         loaded.notes.removeIf(
@@ -263,7 +296,7 @@ void NotesStore::applyLoadedRecords(NoteLoader::Result loaded)
     }
     QStringList merged;
     const QStringList toSave = m_drafts.reconcile(loaded.notes, m_folderURL, merged);
-    m_list.replace(std::move(loaded.notes));
+    dropOffThread(m_list.replace(std::move(loaded.notes)));
     listChanged();
     for (const QString& url : std::as_const(merged))
         emit draftMerged(url);

@@ -120,7 +120,10 @@ private:
     template <typename Show> auto whileAlertOpen(Show&& show);
 
     void watchFolder();
-    void loadNotesNow();
+    // Reads the folder again, or only the named files.
+    void loadNow(const std::optional<QByteArrayList>& only);
+    void refreshFiles(const QByteArrayList& names);
+    void dropOffThread(QList<Note> records);
     void applyLoaded(NoteLoader::Result loaded);
     void applyLoadedRecords(NoteLoader::Result loaded);
     NoteFiles::Saved::Kind saveDraft(const QString& url);
@@ -152,6 +155,8 @@ private:
     bool m_loadRunning = false;
     bool m_loadAgain = false;
     QSet<QString> m_touchedDuringLoad;
+    // Files the watch reported, waiting for their refresh.
+    std::optional<QSet<QByteArray>> m_changedFiles;
 
     QList<std::function<void()>> m_deferred;
     bool m_deferredScheduled = false;

@@ -27,6 +27,7 @@ private slots:
     void unreadableFilesAreListedEmptyAndMarked();
     void newestFirstWithStableTies();
     void selectionSurvivesReload();
+    void reloadsReadOnlyWhatChanged_data();
     void reloadsReadOnlyWhatChanged();
     void listingFailureKeepsTheListAndTellsTheUser();
     void everyFolderAssignmentReloads();
@@ -194,12 +195,22 @@ void LoadingTest::selectionSurvivesReload()
     QVERIFY(store.notes().isEmpty());
 }
 
+void LoadingTest::reloadsReadOnlyWhatChanged_data()
+{
+    QTest::addColumn<bool>("watched");
+    QTest::newRow("reload") << false;
+    // The watch reads only the files it names.
+    QTest::newRow("folder watch") << true;
+}
+
 void LoadingTest::reloadsReadOnlyWhatChanged()
 {
+    QFETCH(bool, watched);
     StoreFixture f;
     TestFiles::write(f.path("Kept.md"), "kept", monday);
     TestFiles::write(f.path("Draft.md"), "draft", tuesday);
     NotesStore& store = f.start();
+    store.setWatching(watched);
     store.setSaveDelay(60000);
     store.setSelectedNote(f.note("Draft.md"));
     store.updateDraft(f.note("Draft.md"), "draft\ntyped");
@@ -207,18 +218,22 @@ void LoadingTest::reloadsReadOnlyWhatChanged()
 
     // Unchanged files are not read again: one that has become unreadable keeps its record.
     QCOMPARE(::chmod(QFile::encodeName(f.path("Kept.md")).constData(), 0), 0);
-    // Another program renames the note being edited: selection and text follow it.
+    // Another program renames the note being edited and adds one: selection and text follow.
     QVERIFY(QFile::rename(f.path("Draft.md"), f.path("Renamed.md")));
-    store.loadNotes();
+    TestFiles::write(f.path("New.md"), "new", monday);
+    if (!watched)
+        store.loadNotes();
+    QTRY_COMPARE(store.notes().size(), 3);
     settle();
 
+    QCOMPARE(f.note("New.md").content, QStringLiteral("new"));
     QCOMPARE(f.note("Kept.md").content, QStringLiteral("kept"));
     QCOMPARE(store.selectedNote()->url, f.path("Renamed.md"));
     QCOMPARE(store.selectedNote()->id, draftId);
     QCOMPARE(store.drafts(), (QHash<QString, QString>{{f.path("Renamed.md"), "draft\ntyped"}}));
     QVERIFY(store.saveAllDrafts());
     QCOMPARE(TestFiles::read(f.path("draft.md")), QByteArray("draft\ntyped"));
-    QCOMPARE(TestFiles::entries(f.folder), QStringList({"Kept.md", "draft.md"}));
+    QCOMPARE(TestFiles::entries(f.folder), QStringList({"Kept.md", "New.md", "draft.md"}));
 }
 
 void LoadingTest::listingFailureKeepsTheListAndTellsTheUser()
