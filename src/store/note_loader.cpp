@@ -230,10 +230,6 @@ NoteLoader::Result readEntries(int dirFd, const QString& folder, const std::vect
 
 NoteLoader::Result NoteLoader::load(const QString& folder, const QList<Note>& previous)
 {
-    QHash<QString, const Note*> known;
-    known.reserve(previous.size());
-    for (const Note& note : previous)
-        known.insert(note.url, &note);
     std::unique_ptr<DIR, DirCloser> dir(::opendir(Naming::pathBytes(folder).constData()));
     if (!dir) {
         Result result;
@@ -249,15 +245,54 @@ NoteLoader::Result NoteLoader::load(const QString& folder, const QList<Note>& pr
                 removeStaleTemporary(::dirfd(dir.get()), entry->d_name);
             continue;
         }
-        if (entry->d_type != DT_REG && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
-            continue;
-        QByteArray name(entry->d_name);
-        const QString decoded = Naming::pathFromBytes(name);
-        if (Naming::isNoteFileName(decoded))
-            entries.push_back({std::move(name), known.take(folder + QLatin1Char('/') + decoded)});
+        if (entry->d_type == DT_REG || entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN)
+            entries.push_back({QByteArray(entry->d_name), nullptr});
     }
-    // What is left of the known records vanished from the listing.
-    return readEntries(::dirfd(dir.get()), folder, entries, known.values(), {});
+
+    // Matching names to the earlier records is most of a refresh that finds nothing new; the
+    // cores share it. Each record is claimed by at most one name, so the flags never clash.
+    QHash<QString, qsizetype> known;
+    known.reserve(previous.size());
+    for (qsizetype i = 0; i < previous.size(); ++i)
+        known.insert(previous.at(i).url, i);
+    std::vector<char> claimed(size_t(previous.size()), 0);
+    std::vector<char> isNote(entries.size(), 0);
+    const auto match = [&](size_t i) {
+        Entry& entry = entries[i];
+        const QString name = Naming::pathFromBytes(entry.name);
+        if (!Naming::isNoteFileName(name))
+            return;
+        isNote[i] = 1;
+        const qsizetype at = known.value(folder + QLatin1Char('/') + name, -1);
+        if (at >= 0) {
+            entry.previous = &previous.at(at);
+            claimed[size_t(at)] = 1;
+        }
+    };
+    std::vector<size_t> order(entries.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    if (entries.size() < 1024) {
+        for (const size_t i : order)
+            match(i);
+    } else {
+        QThreadPool workers;
+        workers.setMaxThreadCount(qBound(1, QThread::idealThreadCount(), 4));
+        QtConcurrent::blockingMap(&workers, order, match);
+    }
+    std::vector<Entry> notes;
+    notes.reserve(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (isNote[i])
+            notes.push_back(std::move(entries[i]));
+    }
+
+    // The earlier records no name claimed vanished from the listing.
+    QList<const Note*> gone;
+    for (size_t i = 0; i < claimed.size(); ++i) {
+        if (!claimed[i])
+            gone.append(&previous.at(qsizetype(i)));
+    }
+    return readEntries(::dirfd(dir.get()), folder, notes, gone, {});
 }
 
 NoteLoader::Result NoteLoader::refresh(const QString& folder, const QByteArrayList& names,
