@@ -1,6 +1,7 @@
 #include "note_list.h"
 
 #include <QThread>
+#include <QThreadPool>
 #include <QtConcurrent>
 
 #include <algorithm>
@@ -100,50 +101,78 @@ const QList<Note>& NoteList::sorted() const
     return m_sorted;
 }
 
+const std::vector<qsizetype>* NoteList::remembered(const QByteArray& query) const
+{
+    sorted();
+    for (const Search& earlier : m_searches) {
+        if (earlier.query == query)
+            return &earlier.rows;
+    }
+    return nullptr;
+}
+
 // A note that contains a query contains every part of it: typing on narrows the last
-// result instead of scanning every note again, and going back reuses an earlier result.
-const std::vector<qsizetype>& NoteList::matching(const QByteArray& query) const
+// result instead of scanning every note again.
+std::vector<qsizetype> NoteList::candidates(const QByteArray& query) const
 {
     sorted();
     const Search* narrowest = nullptr;
     for (const Search& earlier : m_searches) {
-        if (earlier.query == query)
-            return earlier.rows;
         if (query.contains(earlier.query) &&
             (!narrowest || earlier.rows.size() < narrowest->rows.size()))
             narrowest = &earlier;
     }
-    std::vector<qsizetype> candidates;
-    if (narrowest) {
-        candidates = narrowest->rows;
-    } else {
-        candidates.resize(size_t(m_sorted.size()));
-        std::iota(candidates.begin(), candidates.end(), qsizetype(0));
-    }
+    if (narrowest)
+        return narrowest->rows;
+    std::vector<qsizetype> all(size_t(m_sorted.size()));
+    std::iota(all.begin(), all.end(), qsizetype(0));
+    return all;
+}
+
+std::vector<qsizetype> NoteList::scan(const QList<Note>& sorted,
+                                      const std::vector<qsizetype>& candidates,
+                                      const QByteArray& query)
+{
     // With thousands of candidates the scan is shared with a second core; each thread
-    // touches only its own half.
+    // touches only its own half. The helper thread is private: a scan may itself run on the
+    // global pool, and waiting there for work queued behind it would never end.
     std::vector<char> hits(candidates.size(), 0);
-    const auto scan = [&](size_t from, size_t to) {
+    const auto part = [&](size_t from, size_t to) {
         for (size_t k = from; k < to; ++k)
-            hits[k] = m_sorted.at(candidates[k]).matches(query);
+            hits[k] = sorted.at(candidates[k]).matches(query);
     };
     const size_t count = candidates.size();
     if (qsizetype(count) >= parallelSearchThreshold && QThread::idealThreadCount() > 1) {
-        QFuture<void> other = QtConcurrent::run(scan, count / 2, count);
-        scan(0, count / 2);
+        QThreadPool helper;
+        helper.setMaxThreadCount(1);
+        QFuture<void> other = QtConcurrent::run(&helper, part, count / 2, count);
+        part(0, count / 2);
         other.waitForFinished();
     } else {
-        scan(0, count);
+        part(0, count);
     }
-    Search result{query, {}};
+    std::vector<qsizetype> rows;
     for (size_t k = 0; k < count; ++k) {
         if (hits[k])
-            result.rows.push_back(candidates[k]);
+            rows.push_back(candidates[k]);
     }
+    return rows;
+}
+
+const std::vector<qsizetype>& NoteList::remember(const QByteArray& query,
+                                                 std::vector<qsizetype> rows) const
+{
     if (m_searches.size() >= maxRememberedSearches)
         m_searches.removeFirst();
-    m_searches.append(std::move(result));
+    m_searches.append(Search{query, std::move(rows)});
     return m_searches.constLast().rows;
+}
+
+const std::vector<qsizetype>& NoteList::matching(const QByteArray& query) const
+{
+    if (const std::vector<qsizetype>* rows = remembered(query))
+        return *rows;
+    return remember(query, scan(m_sorted, candidates(query), query));
 }
 
 template <typename Change> void NoteList::change(Change&& apply, bool sortedAfter)
@@ -171,6 +200,7 @@ QList<Note> NoteList::replace(QList<Note> notes)
 
 void NoteList::add(const Note& note)
 {
+    note.prepareSearch();
     change([&](QList<Note>& all) { all.append(note); }, false);
 }
 
@@ -190,6 +220,7 @@ void NoteList::rename(const QString& from, const QString& to, const QString& tit
             all[index].url = to;
             if (!title.isEmpty())
                 all[index].title = title;
+            all[index].prepareSearch();
         },
         m_notesSorted);
 }
@@ -201,6 +232,7 @@ Note NoteList::putSaved(const QString& oldUrl, Note saved)
         index = indexOf(oldUrl);
     if (index >= 0)
         saved.id = m_notes.at(index).id;
+    saved.prepareSearch();
     change(
         [&](QList<Note>& all) {
             if (index < 0)

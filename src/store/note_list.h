@@ -26,6 +26,16 @@ public:
     // The positions in sorted() of the notes whose title or text contains the query, which
     // must come from SearchKey::fold() and be non-empty.
     const std::vector<qsizetype>& matching(const QByteArray& query) const;
+    // The same in steps, so that the scan can run on another thread: an earlier result for
+    // the query, else the positions worth scanning, the scan (safe on any thread: records
+    // in the list have their search keys), and keeping its result while sorted() stays.
+    const std::vector<qsizetype>* remembered(const QByteArray& query) const;
+    std::vector<qsizetype> candidates(const QByteArray& query) const;
+    static std::vector<qsizetype> scan(const QList<Note>& sorted,
+                                       const std::vector<qsizetype>& candidates,
+                                       const QByteArray& query);
+    const std::vector<qsizetype>& remember(const QByteArray& query,
+                                           std::vector<qsizetype> rows) const;
 
     // Returns the records it held.
     QList<Note> replace(QList<Note> notes);

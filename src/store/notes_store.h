@@ -101,6 +101,8 @@ signals:
     void notesChanged();
     void selectedNoteChanged();
     void searchTextChanged();
+    // The result of the search text is ready: filteredRows() answers at once.
+    void searchFinished();
     void folderURLChanged();
     // A load has run to its end, whether or not it changed anything.
     void loadFinished();
@@ -124,6 +126,7 @@ private:
     void loadNow(const std::optional<QByteArrayList>& only);
     void refreshFiles(const QByteArrayList& names);
     void dropOffThread(QList<Note> records);
+    void startSearch();
     void applyLoaded(NoteLoader::Result loaded);
     void applyLoadedRecords(NoteLoader::Result loaded);
     NoteFiles::Saved::Kind saveDraft(const QString& url);
@@ -162,4 +165,8 @@ private:
     bool m_deferredScheduled = false;
     bool m_loadQueuedLast = false; // the newest queued task is a load
     int m_alertsOpen = 0;
+
+    // One scan at a time, off the UI thread; typing meanwhile queues only the newest text.
+    bool m_searchRunning = false;
+    bool m_searchAgain = false;
 };

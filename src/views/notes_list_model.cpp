@@ -66,7 +66,7 @@ NotesListModel::NotesListModel(NotesStore& store, QObject* parent)
     : QAbstractListModel(parent), m_store(store), m_notes(store.filteredNotes())
 {
     connect(&m_store, &NotesStore::notesChanged, this, &NotesListModel::refresh);
-    connect(&m_store, &NotesStore::searchTextChanged, this, &NotesListModel::refresh);
+    connect(&m_store, &NotesStore::searchFinished, this, &NotesListModel::refresh);
 }
 
 const Note& NotesListModel::noteAt(qsizetype row) const
