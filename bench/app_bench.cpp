@@ -175,22 +175,31 @@ void AppBench::run(const QString& folder, int count, double folderMB, StoreServi
         runUntil([&] { return window.notesModel()->rowCount() == before; });
     }
 
+    // To the list on screen, which a large list's search reaches from another thread; and how
+    // long the keystroke itself held the window.
     std::vector<double> keystrokes;
+    double searchBlocked = 0;
+    bool searched = false;
+    QObject::connect(&store, &NotesStore::searchFinished, [&] { searched = true; });
     QLineEdit* search = window.searchField();
     for (const QString& word : {QStringLiteral("garden"), QStringLiteral("qxqxqx")}) {
         for (qsizetype length = 1; length <= word.size(); ++length) {
+            searched = false;
             timer.restart();
             search->setText(word.left(length));
+            searchBlocked = std::max(searchBlocked, elapsedMs(timer));
+            searchBlocked = std::max(searchBlocked, runUntil([&] { return searched; }));
             settleAndPaint(window.notesList()->viewport());
             keystrokes.push_back(elapsedMs(timer));
         }
         search->clear();
         settleAndPaint(window.notesList()->viewport());
     }
-    out << QStringLiteral("search keystroke      median %1 ms, worst %2 ms   frame 16 ms   ratio "
-                          "%3 / %4  (targets <= 1 / <= 2)\n")
+    out << QStringLiteral("search keystroke      median %1 ms, worst %2 ms (UI thread blocked at "
+                          "most %3 ms)   frame 16 ms   ratio %4 / %5  (targets <= 1 / <= 2)\n")
                .arg(median(keystrokes), 0, 'f', 1)
                .arg(*std::max_element(keystrokes.begin(), keystrokes.end()), 0, 'f', 1)
+               .arg(searchBlocked, 0, 'f', 1)
                .arg(median(keystrokes) / 16, 0, 'f', 2)
                .arg(*std::max_element(keystrokes.begin(), keystrokes.end()) / 16, 0, 'f', 2);
 
