@@ -12,6 +12,22 @@ namespace {
 
 const QString generatedNamePrefix = QStringLiteral("Daily Notes - ");
 
+// A new file named base, or base with a number: a name can be taken between looking and
+// writing (a sync tool), so it looks again then.
+std::pair<QString, NoteFile::Written> createUnique(const QString& folder, const QString& base,
+                                                   const QByteArray& bytes)
+{
+    QString path;
+    NoteFile::Written written{EEXIST, {}};
+    for (int attempt = 0; attempt < Naming::maxNameAttempts && written.error == EEXIST; ++attempt) {
+        path = Naming::uniqueFileURL(folder, base);
+        if (path.isEmpty())
+            break;
+        written = NoteFile::createExclusively(path, bytes);
+    }
+    return {path, written};
+}
+
 NoteFiles::Saved failed(FileError error)
 {
     NoteFiles::Saved result;
@@ -100,16 +116,8 @@ NoteFiles::Saved NoteFiles::keepAsConflictCopy(const QString& url, const Draft& 
                            Naming::maxFileNameBytes - Naming::numberSuffixReserveBytes - 1 -
                                Naming::extension.size() - suffix.toUtf8().size()) +
         suffix;
-    const QByteArray bytes = NoteText::encode(draft.text, draft.base.hasBom);
-    QString path;
-    NoteFile::Written written{EEXIST, {}};
-    // A name can be taken between looking and writing (a sync tool); look again then.
-    for (int attempt = 0; attempt < Naming::maxNameAttempts && written.error == EEXIST; ++attempt) {
-        path = Naming::uniqueFileURL(folder, base);
-        if (path.isEmpty())
-            break;
-        written = NoteFile::createExclusively(path, bytes);
-    }
+    const auto [path, written] =
+        createUnique(folder, base, NoteText::encode(draft.text, draft.base.hasBom));
     if (written.error)
         return failed(FileError::fileNotCreated(path.isEmpty() ? url : path, written.error));
 
@@ -127,14 +135,7 @@ NoteFiles::Created NoteFiles::createDated(const QString& folder) const
     const QDateTime now = m_clock.now();
     const QString name = generatedNamePrefix + now.toString(QStringLiteral("yyyy-MM-dd")) +
                          QLatin1Char(' ') + now.toString(QStringLiteral("HHmmss"));
-    QString path;
-    NoteFile::Written written{EEXIST, {}};
-    for (int attempt = 0; attempt < Naming::maxNameAttempts && written.error == EEXIST; ++attempt) {
-        path = Naming::uniqueFileURL(folder, name);
-        if (path.isEmpty())
-            break;
-        written = NoteFile::createExclusively(path, name.toUtf8());
-    }
+    const auto [path, written] = createUnique(folder, name, name.toUtf8());
     if (written.error) {
         return {{},
                 FileError::fileNotCreated(path.isEmpty() ? folder + QLatin1Char('/') + name : path,
