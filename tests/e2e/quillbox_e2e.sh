@@ -13,20 +13,20 @@ app=0
 daemons=()
 cleanup() {
     local status=$?
+    set +e
     trap - EXIT TERM INT HUP
-    if [ "$status" -ne 0 ] && [ -f "$work/app.log" ]; then sed 's/^/app: /' "$work/app.log"; fi
-    [ "$app" -gt 0 ] && kill -KILL "$app" 2>/dev/null
-    pkill -P "$watchdog" 2>/dev/null
-    for pid in "$watchdog" "${daemons[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
+    [ "$status" -ne 0 ] && [ -f "$work/app.log" ] && sed 's/^/app: /' "$work/app.log"
+    [ "$app" -gt 0 ] && kill -KILL "$app"
+    kill "${daemons[@]}"
+    wait
     rm -rf "$work"
     exit "$status"
-}
+} 2>/dev/null
 trap cleanup EXIT
 trap 'echo "FAIL: interrupted"; exit 1' TERM INT HUP
-# Ends itself before CTest's timeout would, so that the steps above still run.
-(sleep 150 && kill -TERM $$) 2>/dev/null &
-watchdog=$!
+# Ends the run before CTest's timeout would, so that the steps above still happen.
+(trap 'kill "$timer"; exit' TERM; sleep 150 & timer=$!; wait "$timer" && kill -TERM $$) &
+daemons+=($!)
 
 fail() {
     echo "FAIL: $*"
@@ -50,15 +50,17 @@ window_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 
 remembers() { grep -q "NotesFolderBookmark=@ByteArray($1)" "$conf" 2>/dev/null; }
 focused() { [ "$(xdotool getwindowfocus)" = "$1" ]; }
 
-# The X server picks a free display itself and writes its number once it is ready.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-daemons+=($!)
-wait_for 10 grep -q . "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(cat "$work/display")"
-dbus-daemon --session --nofork --print-address=3 3>"$work/bus" 2>/dev/null &
-daemons+=($!)
-wait_for 10 grep -q . "$work/bus" || fail "no session bus"
-export DBUS_SESSION_BUS_ADDRESS=$(cat "$work/bus")
+# Each server writes its address on fd 3 once it is ready; Xvfb picks a free display itself.
+serve() {
+    local out="$work/$1"
+    shift
+    "$@" 3>"$out" 2>>"$work/servers.log" &
+    daemons+=($!)
+    wait_for 10 grep -q . "$out" || fail "$1 did not start: $(cat "$work/servers.log")"
+}
+serve display Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp
+serve bus dbus-daemon --session --nofork --print-address=3
+export DISPLAY=":$(cat "$work/display")" DBUS_SESSION_BUS_ADDRESS="$(cat "$work/bus")"
 export HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" LANG=C.UTF-8 \
     XDG_RUNTIME_DIR="$work/run"
 mkdir -m 700 "$work/run"
@@ -68,19 +70,18 @@ conf="$work/config/quillbox/quillbox.conf"
 mkdir -p "$notes"
 crlf=$'Windows note\r\nwritten elsewhere\r\n'
 printf '%s' "$crlf" >"$notes/Windows note.md"
-start_app() {
-    "$bin" >>"$work/app.log" 2>&1 &
-    app=$!
-}
+start_app() { "$bin" >>"$work/app.log" 2>&1 & app=$!; }
 show_main() {
     win=$(wait_for 20 window_named '^Quillbox$') || fail "no window"
     xdotool windowfocus --sync "$win" 2>/dev/null
 }
 terminate() {
     kill -TERM "$app"
+    wait_for 5 eval '! kill -0 "$app" 2>/dev/null' || fail "SIGTERM left quillbox running"
     wait "$app" || fail "quillbox exited with $?"
     app=0
 }
+main_windows() { xdotool search --onlyvisible --name '^Quillbox$' | wc -l; }
 
 start_app
 chooser=$(wait_for 20 window_named '^Choose Notes Folder$') || fail "the folder chooser did not open"
@@ -111,7 +112,7 @@ wait_for 5 focused "$prefs" || fail "the preferences did not take the focus"
 timeout 10 "$bin" >>"$work/app.log" 2>&1 || fail "the second launch exited with $?"
 kill -0 "$app" || fail "the first instance ended"
 wait_for 5 focused "$win" || fail "the first window was not raised"
-[ "$(xdotool search --onlyvisible --name '^Quillbox$' | wc -l)" = 1 ] || fail "a second window opened"
+[ "$(main_windows)" = 1 ] || fail "a second window opened"
 
 # Typed, and the process told to end at once: the text must be on disk all the same.
 xdotool key Return
@@ -169,12 +170,8 @@ wait_for 10 has_file "$work/Documents/Notes/Daily Notes - *.md" || fail "Ctrl+N 
 xdotool key ctrl+End
 xdotool type --delay 20 " bread"
 rm -rf "$work/Documents/Notes"
-alert_open() { [ "$(xdotool search --onlyvisible --name '^Quillbox$' | wc -l)" -ge 2 ]; }
-wait_for 15 alert_open || fail "no alert for the failed save"
-kill -TERM "$app"
-wait_for 5 eval '! kill -0 "$app" 2>/dev/null' || fail "SIGTERM left quillbox running"
-wait "$app" || fail "quillbox exited with $?"
-app=0
+wait_for 15 eval '[ "$(main_windows)" -ge 2 ]' || fail "no alert for the failed save"
+terminate
 recovered="$work/.local/state/quillbox/recovered"
 grep -qs " bread$" "$recovered"/*.md ||
     fail "the unsaved text was not recovered: $(cat "$recovered"/* 2>&1)"
