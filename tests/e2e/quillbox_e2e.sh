@@ -58,7 +58,9 @@ serve() {
     daemons+=($!)
     wait_for 10 grep -q . "$out" || fail "$1 did not start: $(cat "$work/servers.log")"
 }
-serve display Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp
+# Without -noreset the server resets whenever its last client (a polling xdotool) leaves, and
+# a client connecting meanwhile is refused.
+serve display Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset
 serve bus dbus-daemon --session --nofork --print-address=3
 export DISPLAY=":$(cat "$work/display")" DBUS_SESSION_BUS_ADDRESS="$(cat "$work/bus")"
 export HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" LANG=C.UTF-8 \
@@ -141,8 +143,8 @@ writer=$!
 xdotool type --delay 60 "$typed"
 wait "$writer"
 all_kept() {
-    grep -qF "line a$typed" "$notes"/*.md || return 1
-    for n in $(seq 1 40); do grep -qx "version $n" "$notes"/*.md || return 1; done
+    grep -qsF "line a$typed" "$notes"/*.md || return 1
+    for n in $(seq 1 40); do grep -qsx "version $n" "$notes"/*.md || return 1; done
 }
 wait_for 15 all_kept || fail "typed text or a version was lost: $(cat "$notes"/Tort*.md)"
 ls "$notes" >>"$work/app.log"; head -n 3 "$notes"/Tort*.md >>"$work/app.log"
@@ -157,7 +159,8 @@ xdotool windowfocus --sync "$prefs" 2>/dev/null
 # Choose…, Reveal in File Manager, Copy Path, Refresh Permissions, Clear & Re-select…, Use Default
 xdotool key Tab Tab Tab Tab Tab space
 wait_for 10 remembers "$work/Documents/Notes" || fail "Use Default did not take the default folder"
-wait_for 10 grep -q "typed before the folder changed" "$notes"/*.md ||
+in_notes() { grep -qs "$1" "$notes"/*.md; } # the glob is read again on every poll
+wait_for 10 in_notes "typed before the folder changed" ||
     fail "the old folder's unsaved text was lost: $(cat "$notes"/Tort*.md)"
 [ -d "$work/Documents/Notes" ] || fail "the default folder was not created"
 same_bytes "$notes/Windows note.md" "$crlf" || fail "a note nobody edited was changed"
