@@ -1,9 +1,11 @@
 // Linked into the tests only under ThreadSanitizer. Debian's Qt is not built for it: a
 // future's hand-over between threads goes through QMutex's futex and atomics inside
 // libQt6Core, which ThreadSanitizer cannot see, so every result read after waitForFinished()
-// or written before a task starts would be reported as a race. Each call below locks the
-// future's mutex on entry and on exit inside Qt; telling ThreadSanitizer just that restores
-// the order Qt guarantees and nothing more, so races of our own stay visible.
+// or written before a task starts would be reported as a race. The calls below stand for
+// those hand-overs: starting, finishing and waiting lock the future's mutex inside Qt, and a
+// task asks isCanceled() first thing on its pool thread, after the pool's own locked queue
+// handed it over. Telling ThreadSanitizer that as a lock on the future restores the order Qt
+// guarantees and nothing more, so races of our own stay visible.
 #include <QFutureInterfaceBase>
 #include <QMutex>
 
