@@ -1,6 +1,5 @@
 #include "app_bench.h"
 
-#include "app_notifier.h"
 #include "content_view.h"
 #include "note_editor.h"
 #include "note_loader.h"
@@ -120,8 +119,7 @@ void AppBench::run(const QString& folder, int count, double folderMB, StoreServi
     QElapsedTimer timer;
     timer.start();
     NotesStore store(services);
-    AppNotifier notifier;
-    ContentView window(store, notifier);
+    ContentView window(store, services.printer);
     window.show();
     QCoreApplication::processEvents();
     const double shown = elapsedMs(timer);

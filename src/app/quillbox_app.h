@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app_notifier.h"
 #include "clock.h"
 #include "dbus_file_manager.h"
 #include "dialog_folder_panel.h"
@@ -63,7 +62,6 @@ private:
     DialogPrinter m_printer;
     QtClipboard m_clipboard;
     DbusFileManager m_fileManager;
-    AppNotifier m_notifier;
     std::unique_ptr<NotesStore> m_store;
     std::unique_ptr<ContentView> m_window;
     std::unique_ptr<FolderPreferences> m_folderPreferences;

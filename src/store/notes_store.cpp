@@ -8,7 +8,6 @@
 #include "naming.h"
 #include "note_file.h"
 #include "note_loader.h"
-#include "print_service.h"
 #include "recovery_folder.h"
 #include "search_key.h"
 #include "text_merge.h"
@@ -967,15 +966,6 @@ void NotesStore::deleteSelectedNote()
     m_drafts.remove(note.url);
     clearPendingIfFor(note.url);
     selectNewest();
-}
-
-// ---- Printing ----
-
-void NotesStore::printSelectedNote()
-{
-    if (!m_selectedNote)
-        return;
-    m_services.printer.printNote(m_selectedNote->title, textFor(*m_selectedNote));
 }
 
 // ---- Choosing the folder ----

@@ -87,7 +87,6 @@ public:
     void saveBeforeExit();
     void createNote();
     void deleteSelectedNote();
-    void printSelectedNote();
     // Offers the folder chooser when no folder is set.
     void chooseFolderIfNeeded();
     // Presents the chooser; a folder is taken only when it is usable and can be remembered,
