@@ -134,7 +134,7 @@ void ContentView::addNoteActions(QAction* newNote, QAction* deleteNote)
     m_newNote = newNote;
     m_deleteNote = deleteNote;
     // The menu keeps its plain look; the icons are the toolbar's.
-    for (QAction* action : {m_newNote, m_deleteNote})
+    for (QAction* action : {newNote, deleteNote})
         action->setIconVisibleInMenu(false);
     m_newNote->setIcon(FallbackIcons::newNote(palette()));
     m_deleteNote->setIcon(FallbackIcons::deleteNote(palette()));
@@ -160,7 +160,7 @@ void ContentView::connectFirstRun()
 void ContentView::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange && m_newNote) {
+    if (event->type() == QEvent::PaletteChange && m_newNote && m_deleteNote) {
         m_newNote->setIcon(FallbackIcons::newNote(palette()));
         m_deleteNote->setIcon(FallbackIcons::deleteNote(palette()));
     }

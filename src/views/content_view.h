@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 
 class EmptyDetailView;
 class MessageBar;
@@ -79,7 +80,8 @@ private:
     QAction* m_deleteNoteSlot = nullptr;
     QLineEdit* m_search = nullptr;
     QLabel* m_noMatches = nullptr;
-    QAction* m_newNote = nullptr;
-    QAction* m_deleteNote = nullptr;
+    // The commands the toolbar shows; their menus may be destroyed before the window.
+    QPointer<QAction> m_newNote;
+    QPointer<QAction> m_deleteNote;
     bool m_shownOnce = false;
 };
