@@ -1,6 +1,5 @@
 #include "app_bench.h"
 
-#include "app_notifier.h"
 #include "content_view.h"
 #include "note_editor.h"
 #include "note_loader.h"
@@ -112,7 +111,7 @@ double AppBench::residentMB()
 }
 
 void AppBench::run(const QString& folder, int count, double folderMB, StoreServices services,
-                   QTextStream& out)
+                   PrintService& printer, QTextStream& out)
 {
     readEveryFileMs(folder); // warm the cache
     const double readAll = std::min(readEveryFileMs(folder), readEveryFileMs(folder));
@@ -120,8 +119,7 @@ void AppBench::run(const QString& folder, int count, double folderMB, StoreServi
     QElapsedTimer timer;
     timer.start();
     NotesStore store(services);
-    AppNotifier notifier;
-    ContentView window(store, notifier);
+    ContentView window(store, printer);
     window.show();
     QCoreApplication::processEvents();
     const double shown = elapsedMs(timer);

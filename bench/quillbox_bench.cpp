@@ -132,8 +132,7 @@ int runOne(int argc, char** argv, int count)
     SystemClock clock;
     BookmarkedFolderAccess folders;
     NoPrinter printer;
-    auto owned =
-        std::make_unique<NotesStore>(StoreServices{alerts, trash, clock, folders, printer});
+    auto owned = std::make_unique<NotesStore>(StoreServices{alerts, trash, clock, folders});
     NotesStore& store = *owned;
     settle();
     const double rssAfter = AppBench::residentMB();
@@ -218,7 +217,7 @@ int runOne(int argc, char** argv, int count)
     // The window's figures are its own: one store in the process, as in the application.
     owned.reset();
     settle();
-    AppBench::run(folder, count, folderMB, {alerts, trash, clock, folders, printer}, out);
+    AppBench::run(folder, count, folderMB, {alerts, trash, clock, folders}, printer, out);
     return 0;
 }
 

@@ -1,10 +1,9 @@
 #include "notes_app_commands.h"
 
-#include "app_notifier.h"
+#include "content_view.h"
 #include "notes_store.h"
 
 #include <QAction>
-#include <QMainWindow>
 #include <QMenuBar>
 
 namespace {
@@ -17,10 +16,14 @@ QAction* addCommand(QMenu* menu, const QString& label, const QKeySequence& short
     return action;
 }
 
+QString shortcutText(const QAction* action)
+{
+    return action->shortcut().toString(QKeySequence::NativeText);
+}
+
 } // namespace
 
-NotesAppCommands::NotesAppCommands(NotesStore& store, AppNotifier& notifier, QMainWindow& window)
-    : QObject(&window)
+NotesAppCommands::NotesAppCommands(NotesStore& store, ContentView& window) : QObject(&window)
 {
     QMenu* file = window.menuBar()->addMenu(tr("&File"));
     m_preferences = addCommand(file, tr("&Preferences…"), QKeySequence(Qt::CTRL | Qt::Key_Comma));
@@ -31,33 +34,41 @@ NotesAppCommands::NotesAppCommands(NotesStore& store, AppNotifier& notifier, QMa
     connect(m_preferences, &QAction::triggered, this, &NotesAppCommands::preferencesRequested);
     connect(m_quit, &QAction::triggered, this, &NotesAppCommands::quitRequested);
 
+    addNotesMenu(store, window);
+    addViewAndHelp(window);
+}
+
+void NotesAppCommands::addNotesMenu(NotesStore& store, ContentView& window)
+{
     QMenu* notes = window.menuBar()->addMenu(tr("&Notes"));
     m_newNote = addCommand(notes, tr("&New Note"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    m_newNote->setToolTip(tr("New Note (%1)").arg(shortcutText(m_newNote)));
     // Window-wide, so that inside a text field Ctrl+Backspace still deletes the previous word.
     m_deleteNote =
         addCommand(notes, tr("&Delete Note"), QKeySequence(Qt::CTRL | Qt::Key_Backspace));
     m_deleteNote->setShortcutContext(Qt::WindowShortcut);
+    m_deleteNote->setToolTip(tr("Delete Selected Note (%1)").arg(shortcutText(m_deleteNote)));
     m_print = addCommand(notes, tr("&Print…"), QKeySequence(Qt::CTRL | Qt::Key_P));
     notes->addSeparator();
     m_search = addCommand(notes, tr("&Search"), QKeySequence(Qt::CTRL | Qt::Key_L));
     // Ctrl+F is where most desktop programs find things.
     m_search->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence::Find});
 
+    // The store commits the note being left before it creates or deletes.
     connect(m_newNote, &QAction::triggered, &store, &NotesStore::createNote);
     connect(m_deleteNote, &QAction::triggered, &store, &NotesStore::deleteSelectedNote);
-    connect(m_print, &QAction::triggered, &notifier,
-            [&notifier] { notifier.post(AppNotifier::printNote); });
-    connect(m_search, &QAction::triggered, &notifier,
-            [&notifier] { notifier.post(AppNotifier::focusSearch); });
+    connect(m_print, &QAction::triggered, &window, &ContentView::printSelectedNote);
+    connect(m_search, &QAction::triggered, &window, &ContentView::focusSearch);
     const auto followSelection = [this, &store] {
+        m_deleteNote->setEnabled(store.selectedNote().has_value());
         m_print->setEnabled(store.selectedNote().has_value());
     };
     connect(&store, &NotesStore::selectedNoteChanged, this, followSelection);
     followSelection();
-    addViewAndHelp(window);
+    window.addNoteActions(m_newNote, m_deleteNote);
 }
 
-void NotesAppCommands::addViewAndHelp(QMainWindow& window)
+void NotesAppCommands::addViewAndHelp(ContentView& window)
 {
     QMenu* view = window.menuBar()->addMenu(tr("&View"));
     m_zoomIn = addCommand(view, tr("Zoom &In"), QKeySequence(Qt::CTRL | Qt::Key_Equal));

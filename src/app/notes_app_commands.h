@@ -2,20 +2,21 @@
 
 #include <QObject>
 
-class AppNotifier;
+class ContentView;
 class NotesStore;
 class QAction;
-class QMainWindow;
 class QMenu;
 
-// The menu bar: "File" with Preferences… and Quit, the "Notes" menu, the editor's zoom in
-// "View" and "About Quillbox" in "Help".
+// Every command of the application, each one QAction: the menu bar ("File" with Preferences…
+// and Quit, "Notes", the editor's zoom in "View", "About Quillbox" in "Help") and the window's
+// toolbar show the same actions, so a command has one shortcut, one enabled state and one
+// handler wherever it is shown.
 class NotesAppCommands : public QObject
 {
     Q_OBJECT
 
 public:
-    NotesAppCommands(NotesStore& store, AppNotifier& notifier, QMainWindow& window);
+    NotesAppCommands(NotesStore& store, ContentView& window);
 
     QAction* preferences() const { return m_preferences; }
     QAction* quit() const { return m_quit; }
@@ -36,14 +37,15 @@ signals:
     void aboutRequested();
 
 private:
-    void addViewAndHelp(QMainWindow& window);
+    void addNotesMenu(NotesStore& store, ContentView& window);
+    void addViewAndHelp(ContentView& window);
 
-    QAction* m_preferences;
-    QAction* m_quit;
-    QAction* m_newNote;
-    QAction* m_deleteNote;
-    QAction* m_print;
-    QAction* m_search;
+    QAction* m_preferences = nullptr;
+    QAction* m_quit = nullptr;
+    QAction* m_newNote = nullptr;
+    QAction* m_deleteNote = nullptr;
+    QAction* m_print = nullptr;
+    QAction* m_search = nullptr;
     QAction* m_zoomIn = nullptr;
     QAction* m_zoomOut = nullptr;
     QAction* m_zoomReset = nullptr;

@@ -20,15 +20,15 @@
 #include <QSessionManager>
 
 QuillboxApp::QuillboxApp()
-    : m_store(std::make_unique<NotesStore>(
-          StoreServices{m_alerts, m_trash, m_clock, m_folderAccess, m_printer})),
+    : m_store(
+          std::make_unique<NotesStore>(StoreServices{m_alerts, m_trash, m_clock, m_folderAccess})),
       m_chooser(std::make_unique<FolderChooser>(*m_store, m_folderPanel))
 {
-    m_window = std::make_unique<ContentView>(*m_store, m_notifier);
+    m_window = std::make_unique<ContentView>(*m_store, m_printer);
     m_alerts.setParent(m_window.get());
     m_folderPanel.setWindow(m_window.get());
     m_printer.setWindow(m_window.get());
-    m_commands = new NotesAppCommands(*m_store, m_notifier, *m_window);
+    m_commands = new NotesAppCommands(*m_store, *m_window);
     m_signals = new UnixSignalWatcher(this);
     connect(m_window.get(), &ContentView::folderNeeded, m_chooser.get(),
             &FolderChooser::chooseFolderIfNeeded);

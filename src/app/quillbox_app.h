@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app_notifier.h"
 #include "bookmarked_folder_access.h"
 #include "clock.h"
 #include "dbus_file_manager.h"
@@ -66,7 +65,6 @@ private:
     DialogPrinter m_printer;
     QtClipboard m_clipboard;
     DbusFileManager m_fileManager;
-    AppNotifier m_notifier;
     std::unique_ptr<NotesStore> m_store;
     std::unique_ptr<FolderChooser> m_chooser;
     std::unique_ptr<ContentView> m_window;

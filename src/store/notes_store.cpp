@@ -3,7 +3,6 @@
 #include "folder_access_service.h"
 #include "naming.h"
 #include "note_file.h"
-#include "print_service.h"
 #include "recovery_folder.h"
 #include "search_key.h"
 
@@ -657,11 +656,4 @@ void NotesStore::deleteSelectedNote()
     m_drafts.remove(note.url);
     clearPendingIfFor(note.url);
     selectNewest();
-}
-
-void NotesStore::printSelectedNote()
-{
-    if (!m_selectedNote)
-        return;
-    m_services.printer.printNote(m_selectedNote->title, textFor(*m_selectedNote));
 }

@@ -84,7 +84,6 @@ public:
     void saveBeforeExit();
     void createNote();
     void deleteSelectedNote();
-    void printSelectedNote();
 
     // Reports a failure, or asks; the store's queued work waits while the alert is open.
     void showError(const FileError& error);

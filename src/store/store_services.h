@@ -3,7 +3,6 @@
 class AlertService;
 class Clock;
 class FolderAccessService;
-class PrintService;
 class TrashService;
 
 // What the store needs from the desktop. The application passes the real ones; tests pass
@@ -14,5 +13,4 @@ struct StoreServices
     TrashService& trash;
     const Clock& clock;
     FolderAccessService& folders;
-    PrintService& printer;
 };

@@ -1,6 +1,5 @@
 #include "content_view.h"
 
-#include "app_notifier.h"
 #include "empty_detail_view.h"
 #include "fallback_icons.h"
 #include "message_bar.h"
@@ -9,6 +8,7 @@
 #include "note_row_delegate.h"
 #include "notes_list_model.h"
 #include "notes_store.h"
+#include "print_service.h"
 #include "text_key_guard.h"
 
 #include <QAction>
@@ -37,11 +37,12 @@ QWidget* flexibleSpace(QWidget* parent)
 
 } // namespace
 
-ContentView::ContentView(NotesStore& store, AppNotifier& notifier, QWidget* parent)
-    : QMainWindow(parent), m_store(store), m_model(new NotesListModel(store, this)),
-      m_list(new QListView(this)), m_detail(new QStackedWidget(this)),
-      m_empty(new EmptyDetailView(m_detail)), m_editor(new NoteEditor(store, m_detail)),
-      m_splitter(new QSplitter(Qt::Horizontal, this)), m_messageBar(new MessageBar(this))
+ContentView::ContentView(NotesStore& store, PrintService& printer, QWidget* parent)
+    : QMainWindow(parent), m_store(store), m_printer(printer),
+      m_model(new NotesListModel(store, this)), m_list(new QListView(this)),
+      m_detail(new QStackedWidget(this)), m_empty(new EmptyDetailView(m_detail)),
+      m_editor(new NoteEditor(store, m_detail)), m_splitter(new QSplitter(Qt::Horizontal, this)),
+      m_messageBar(new MessageBar(this))
 {
     setWindowTitle(tr("Quillbox"));
     setWindowIcon(FallbackIcons::application());
@@ -61,11 +62,6 @@ ContentView::ContentView(NotesStore& store, AppNotifier& notifier, QWidget* pare
     m_list->setAccessibleName(tr("Notes"));
     m_list->setMinimumWidth(200);
     m_list->setMaximumWidth(400);
-    auto* deleteKey = new QAction(m_list);
-    deleteKey->setShortcut(QKeySequence::Delete);
-    deleteKey->setShortcutContext(Qt::WidgetShortcut);
-    connect(deleteKey, &QAction::triggered, this, &ContentView::deleteNote);
-    m_list->addAction(deleteKey);
 
     m_detail->addWidget(m_empty);
     m_detail->addWidget(m_editor);
@@ -92,7 +88,6 @@ ContentView::ContentView(NotesStore& store, AppNotifier& notifier, QWidget* pare
         if (m_search->text() != m_store.searchText())
             m_search->setText(m_store.searchText());
     });
-    connect(&notifier, &AppNotifier::posted, this, &ContentView::answer);
     // However the note was made (toolbar or menu), typing goes into it at once.
     connect(&m_store, &NotesStore::noteCreated, m_editor, &NoteEditor::focusAtEnd);
     connect(
@@ -112,26 +107,14 @@ ContentView::ContentView(NotesStore& store, AppNotifier& notifier, QWidget* pare
 
 void ContentView::buildToolbar()
 {
-    QToolBar* toolbar = addToolBar(tr("Main"));
-    toolbar->setObjectName(QStringLiteral("mainToolbar"));
-    toolbar->setMovable(false);
-    toolbar->setFloatable(false);
-    toolbar->toggleViewAction()->setEnabled(false);
-    toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_toolbar = addToolBar(tr("Main"));
+    m_toolbar->setObjectName(QStringLiteral("mainToolbar"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setFloatable(false);
+    m_toolbar->toggleViewAction()->setEnabled(false);
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
 
-    m_newNote = new QAction(FallbackIcons::newNote(palette()), tr("New Note"), this);
-    m_newNote->setToolTip(
-        tr("New Note (%1)")
-            .arg(QKeySequence(Qt::CTRL | Qt::Key_N).toString(QKeySequence::NativeText)));
-    connect(m_newNote, &QAction::triggered, this, &ContentView::newNote);
-
-    m_deleteNote = new QAction(FallbackIcons::deleteNote(palette()), tr("Delete Note"), this);
-    m_deleteNote->setToolTip(
-        tr("Delete Selected Note (%1)")
-            .arg(QKeySequence(Qt::CTRL | Qt::Key_Backspace).toString(QKeySequence::NativeText)));
-    connect(m_deleteNote, &QAction::triggered, this, &ContentView::deleteNote);
-
-    m_search = new QLineEdit(toolbar);
+    m_search = new QLineEdit(m_toolbar);
     m_search->setPlaceholderText(tr("Search"));
     m_search->setClearButtonEnabled(true);
     m_search->setAccessibleName(tr("Search"));
@@ -141,11 +124,28 @@ void ContentView::buildToolbar()
     connect(m_search, &QLineEdit::textChanged, this,
             [this](const QString& text) { m_store.setSearchText(text); });
 
-    toolbar->addWidget(flexibleSpace(toolbar));
-    toolbar->addAction(m_newNote);
-    toolbar->addWidget(flexibleSpace(toolbar));
-    toolbar->addAction(m_deleteNote);
-    toolbar->addWidget(m_search);
+    m_toolbar->addWidget(flexibleSpace(m_toolbar));
+    m_newNoteSlot = m_toolbar->addWidget(flexibleSpace(m_toolbar));
+    m_deleteNoteSlot = m_toolbar->addWidget(m_search);
+}
+
+void ContentView::addNoteActions(QAction* newNote, QAction* deleteNote)
+{
+    m_newNote = newNote;
+    m_deleteNote = deleteNote;
+    // The menu keeps its plain look; the icons are the toolbar's.
+    for (QAction* action : {newNote, deleteNote})
+        action->setIconVisibleInMenu(false);
+    m_newNote->setIcon(FallbackIcons::newNote(palette()));
+    m_deleteNote->setIcon(FallbackIcons::deleteNote(palette()));
+    m_toolbar->insertAction(m_newNoteSlot, m_newNote);
+    m_toolbar->insertAction(m_deleteNoteSlot, m_deleteNote);
+    // The Delete key deletes only from the list: in a text field it deletes a character.
+    auto* deleteKey = new QAction(m_list);
+    deleteKey->setShortcut(QKeySequence::Delete);
+    deleteKey->setShortcutContext(Qt::WidgetShortcut);
+    connect(deleteKey, &QAction::triggered, m_deleteNote, &QAction::trigger);
+    m_list->addAction(deleteKey);
 }
 
 // Cancelling the first chooser must not leave an empty window with no way on.
@@ -160,7 +160,7 @@ void ContentView::connectFirstRun()
 void ContentView::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange && m_newNote) {
+    if (event->type() == QEvent::PaletteChange && m_newNote && m_deleteNote) {
         m_newNote->setIcon(FallbackIcons::newNote(palette()));
         m_deleteNote->setIcon(FallbackIcons::deleteNote(palette()));
     }
@@ -237,43 +237,27 @@ void ContentView::showEvent(QShowEvent* event)
     if (m_shownOnce)
         return;
     m_shownOnce = true;
-    setSelectionID(m_store.selectedNote() ? m_store.selectedNote()->id : QUuid());
     if (m_store.folderURL().isEmpty())
         QTimer::singleShot(chooserDelayMs, this, &ContentView::folderNeeded);
     else
         m_store.loadNotes();
 }
 
-// The note being left is committed before anything else changes what is selected.
-void ContentView::commitLeavingNote()
-{
-    m_store.commitDraftNow(m_store.selectedNote() ? m_store.selectedNote()->url : QString());
-}
-
-void ContentView::newNote()
-{
-    // Creating commits the note being left before the new one is shown.
-    m_store.createNote();
-    setSelectionID(m_store.selectedNote() ? m_store.selectedNote()->id : QUuid());
-}
-
-void ContentView::deleteNote()
-{
-    commitLeavingNote();
-    m_store.deleteSelectedNote();
-    setSelectionID(m_store.selectedNote() ? m_store.selectedNote()->id : QUuid());
-}
-
+// A change of the list's selection that differs from what it shows of the store's is the
+// user's: the note being left is committed before the store selects the next one. Rows that
+// move while the model refreshes are not a choice.
 void ContentView::listSelectionChanged()
 {
-    if (m_highlighting || m_model->isRefreshing())
+    if (m_model->isRefreshing())
         return;
     const QModelIndexList rows = m_list->selectionModel()->selectedRows();
-    const QUuid id = rows.isEmpty() ? QUuid() : m_model->idAt(rows.first().row());
-    if (id == m_selectionID)
+    const int row = rows.isEmpty() ? -1 : rows.first().row();
+    if (row == selectedRow())
         return;
-    m_selectionID = id;
-    commitLeavingNote();
+    // Taken first: committing can rename the note being left, and its row moves.
+    const QUuid id = row < 0 ? QUuid() : m_model->idAt(row);
+    const std::optional<Note>& leaving = m_store.selectedNote();
+    m_store.commitDraftNow(leaving ? leaving->url : QString());
     for (const Note& note : m_store.notes()) {
         if (!id.isNull() && note.id == id) {
             m_store.setSelectedNote(note);
@@ -286,7 +270,6 @@ void ContentView::listSelectionChanged()
 void ContentView::storeSelectionChanged()
 {
     const std::optional<Note>& selected = m_store.selectedNote();
-    m_deleteNote->setEnabled(selected.has_value());
     if (selected) {
         m_editor->setNote(*selected);
         m_detail->setCurrentWidget(m_editor);
@@ -294,23 +277,19 @@ void ContentView::storeSelectionChanged()
         m_editor->clear();
         m_detail->setCurrentWidget(m_empty);
     }
-    setSelectionID(selected ? selected->id : QUuid());
-}
-
-void ContentView::setSelectionID(const QUuid& id)
-{
-    if (id == m_selectionID)
-        return;
-    m_selectionID = id;
     highlightSelection();
 }
 
-// Shows selectionID in the list without writing it back; a row hidden by the search is
-// simply not highlighted.
+// The store's selected note's row, or -1 when nothing is selected or the search hides it.
+int ContentView::selectedRow() const
+{
+    const std::optional<Note>& selected = m_store.selectedNote();
+    return selected ? m_model->rowOf(selected->id) : -1;
+}
+
 void ContentView::highlightSelection()
 {
-    m_highlighting = true;
-    const int row = m_selectionID.isNull() ? -1 : m_model->rowOf(m_selectionID);
+    const int row = selectedRow();
     if (row < 0) {
         m_list->selectionModel()->clear();
     } else {
@@ -318,7 +297,6 @@ void ContentView::highlightSelection()
         m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
         m_list->scrollTo(index);
     }
-    m_highlighting = false;
 }
 
 void ContentView::applicationStateChanged(Qt::ApplicationState state)
@@ -331,15 +309,16 @@ void ContentView::applicationStateChanged(Qt::ApplicationState state)
     m_store.flushPendingSave();
 }
 
-void ContentView::answer(const QString& message)
+void ContentView::printSelectedNote()
 {
-    if (message == AppNotifier::focusSearch) {
-        // On the next turn, not inside the menu's own event.
-        QTimer::singleShot(0, m_search, [this] {
-            m_search->setFocus(Qt::ShortcutFocusReason);
-            m_search->selectAll();
-        });
-    } else if (message == AppNotifier::printNote) {
-        m_store.printSelectedNote();
-    }
+    if (const std::optional<Note>& note = m_store.selectedNote())
+        m_printer.printNote(note->title, m_store.textFor(*note));
+}
+
+void ContentView::focusSearch()
+{
+    QTimer::singleShot(0, m_search, [this] {
+        m_search->setFocus(Qt::ShortcutFocusReason);
+        m_search->selectAll();
+    });
 }

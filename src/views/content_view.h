@@ -1,24 +1,25 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QUuid>
+#include <QPointer>
 
-class AppNotifier;
 class EmptyDetailView;
 class MessageBar;
 class NoteEditor;
 class NotesListModel;
 class NotesStore;
+class PrintService;
 class QAction;
 class QLabel;
 class QLineEdit;
 class QListView;
 class QSplitter;
 class QStackedWidget;
+class QToolBar;
 
 // The main window: the searchable notes list beside the editor of the selected note, with
-// the toolbar, and the glue that keeps the list's selection and the store's in step and
-// saves when the user leaves a note or the application.
+// the toolbar. The list shows the store's selection and hands the user's choice to the store;
+// the note being left is saved first, and so is every note when the application is left.
 class ContentView : public QMainWindow
 {
     Q_OBJECT
@@ -26,20 +27,25 @@ class ContentView : public QMainWindow
 public:
     static constexpr int chooserDelayMs = 200;
 
-    ContentView(NotesStore& store, AppNotifier& notifier, QWidget* parent = nullptr);
+    ContentView(NotesStore& store, PrintService& printer, QWidget* parent = nullptr);
+
+    // The application's New Note and Delete Note commands, shown in the toolbar; the Delete key
+    // in the list deletes too.
+    void addNoteActions(QAction* newNote, QAction* deleteNote);
+    // The print dialog for the selected note, with the text the editor shows.
+    void printSelectedNote();
+    // On the next turn, not inside the menu's own event.
+    void focusSearch();
 
     QListView* notesList() const { return m_list; }
     NotesListModel* notesModel() const { return m_model; }
     NoteEditor* editor() const { return m_editor; }
     QLineEdit* searchField() const { return m_search; }
-    QAction* newNoteAction() const { return m_newNote; }
-    QAction* deleteNoteAction() const { return m_deleteNote; }
     QSplitter* splitter() const { return m_splitter; }
     MessageBar* messageBar() const { return m_messageBar; }
     EmptyDetailView* emptyDetail() const { return m_empty; }
     QLabel* noMatchesLabel() const { return m_noMatches; }
     bool showsEditor() const;
-    QUuid selectionID() const { return m_selectionID; }
 
     // The application became active, inactive or hidden.
     void applicationStateChanged(Qt::ApplicationState state);
@@ -58,16 +64,13 @@ private:
     void connectKeyboard();
     void nameControls();
     void showNoMatches();
-    void newNote();
-    void deleteNote();
     void listSelectionChanged();
     void storeSelectionChanged();
-    void setSelectionID(const QUuid& id);
+    int selectedRow() const;
     void highlightSelection();
-    void commitLeavingNote();
-    void answer(const QString& message);
 
     NotesStore& m_store;
+    PrintService& m_printer;
     NotesListModel* m_model;
     QListView* m_list;
     QStackedWidget* m_detail;
@@ -75,11 +78,14 @@ private:
     NoteEditor* m_editor;
     QSplitter* m_splitter;
     MessageBar* m_messageBar;
+    QToolBar* m_toolbar = nullptr;
+    // Where the toolbar puts the actions it is given.
+    QAction* m_newNoteSlot = nullptr;
+    QAction* m_deleteNoteSlot = nullptr;
     QLineEdit* m_search = nullptr;
     QLabel* m_noMatches = nullptr;
-    QAction* m_newNote = nullptr;
-    QAction* m_deleteNote = nullptr;
-    QUuid m_selectionID;
-    bool m_highlighting = false;
+    // The commands the toolbar shows; their menus may be destroyed before the window.
+    QPointer<QAction> m_newNote;
+    QPointer<QAction> m_deleteNote;
     bool m_shownOnce = false;
 };

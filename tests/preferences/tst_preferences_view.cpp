@@ -1,6 +1,5 @@
 #include "adaptive_actions.h"
 #include "clipboard_service.h"
-#include "content_view.h"
 #include "dbus_file_manager.h"
 #include "elided_label.h"
 #include "fallback_icons.h"
@@ -13,15 +12,12 @@
 #include "quillbox_app.h"
 #include "store_fixture.h"
 
-#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QStyle>
 
 namespace {
@@ -49,21 +45,19 @@ public:
     QStringList shown;
 
 public slots:
-    void ShowItems(const QStringList& uris, const QString& startupId)
-    {
-        Q_UNUSED(startupId);
-        shown += uris;
-    }
+    void ShowItems(const QStringList& uris, const QString&) { shown += uris; }
 };
 
-QList<int> rowsOf(const AdaptiveActions& row)
+// The preferences of a store on the home's Notes folder, shown.
+struct PreferencesFixture
 {
-    QList<int> ys;
-    for (QPushButton* button : {row.revealButton(), row.copyButton(), row.refreshButton(),
-                                row.clearButton(), row.useDefaultButton()})
-        ys.append(button->geometry().top());
-    return ys;
-}
+    PreferencesFixture() { view.show(); }
+    StoreFixture f;
+    NoClipboard clipboard;
+    NoFileManager fileManager;
+    FolderPreferences model{f.start(), {clipboard, fileManager, f.chooser()}};
+    PreferencesView view{model};
+};
 
 } // namespace
 
@@ -74,7 +68,7 @@ class PreferencesViewTest : public QObject
 private slots:
     void actionsRowAdapts_data();
     void actionsRowAdapts();
-    void viewShowsTheFolder();
+    void viewFollowsTheFolder();
     void messagesComeAndGo();
     void coloursReadOnLightAndDark_data();
     void coloursReadOnLightAndDark();
@@ -104,63 +98,51 @@ void PreferencesViewTest::actionsRowAdapts()
     row.resize(width, row.heightForWidth(width));
     row.show();
     QCOMPARE(row.isSingleLine(), singleLine);
-
-    const QList<int> ys = rowsOf(row);
-    if (singleLine) {
-        QCOMPARE(ys, QList<int>(5, 0));
-    } else {
-        QCOMPARE(ys[0], 0);
-        QCOMPARE(ys[1], 0);
-        QVERIFY(ys[2] > 0);
-        QCOMPARE(ys[3], ys[2]);
-        QCOMPARE(ys[4], ys[2]);
+    // One line, or Reveal and Copy above the other three; the folder's own actions need one.
+    QList<int> tops;
+    QList<bool> enabled;
+    for (QPushButton* button : {row.revealButton(), row.copyButton(), row.refreshButton(),
+                                row.clearButton(), row.useDefaultButton()}) {
+        tops.append(button->geometry().top());
+        enabled.append(button->isEnabled());
     }
+    const int second = singleLine ? 0 : tops[2];
+    QVERIFY(singleLine || second > 0);
+    QCOMPARE(tops, QList<int>({0, 0, second, second, second}));
+    QCOMPARE(enabled, QList<bool>({!disabled, !disabled, !disabled, true, true}));
     // "Use Default" at the trailing end, at least 8 px after "Clear & Re-select…".
     QCOMPARE(row.useDefaultButton()->geometry().right(), width - 1);
     QVERIFY(row.useDefaultButton()->geometry().left() - row.clearButton()->geometry().right() - 1 >=
                 AdaptiveActions::minimumGap ||
             extra < -1);
-    QCOMPARE(row.revealButton()->isEnabled(), !disabled);
-    QCOMPARE(row.copyButton()->isEnabled(), !disabled);
-    QCOMPARE(row.refreshButton()->isEnabled(), !disabled);
-    QVERIFY(row.clearButton()->isEnabled());
-    QVERIFY(row.useDefaultButton()->isEnabled());
-    QCOMPARE(row.clearButton()->accessibleName(), QStringLiteral("Clear & Re-select…"));
-    QCOMPARE(row.revealButton()->text(), QStringLiteral("Reveal in File Manager"));
-    QVERIFY(row.clearButton()->palette().color(QPalette::ButtonText).red() > 150);
 }
 
-void PreferencesViewTest::viewShowsTheFolder()
+void PreferencesViewTest::viewFollowsTheFolder()
 {
-    StoreFixture f;
-    f.start();
-    NoClipboard clipboard;
-    NoFileManager fileManager;
-    FolderPreferences model(f.store(), {clipboard, fileManager, f.chooser()});
-    PreferencesView view(model);
-    view.show();
-    QCOMPARE(view.size(), QSize(520, 220));
-    QCOMPARE(view.statusLabel()->text(), QStringLiteral("Writable"));
-    QCOMPARE(view.statusLabel()->palette().color(QPalette::WindowText),
-             PreferencesView::colorFor(int(FolderPreferences::StatusColor::Green), view.palette()));
-    QCOMPARE(view.pathLabel()->fullText(), QStringLiteral("~/Notes"));
-    QVERIFY(view.actions()->revealButton()->isEnabled());
-    // Two lines in the window's width with the default font.
-    QVERIFY(view.actions()->width() <= 520);
-
-    f.store().setFolderURL(QString());
-    QCOMPARE(view.statusLabel()->text(), QStringLiteral("Not set"));
-    QCOMPARE(view.pathLabel()->fullText(), QStringLiteral("No folder selected"));
-    QVERIFY(!view.actions()->copyButton()->isEnabled());
-    QVERIFY(view.actions()->useDefaultButton()->isEnabled());
-
+    PreferencesFixture p;
+    const QString deep = p.f.home.makeFolder(QString("very long folder name/").repeated(8) + "End");
+    for (const QString& folder : {QString(), deep}) {
+        p.f.store().setFolderURL(folder);
+        QCOMPARE(p.view.statusLabel()->text(), p.model.statusText());
+        QCOMPARE(p.view.pathLabel()->fullText(), p.model.displayPath());
+        QCOMPARE(p.view.actions()->copyButton()->isEnabled(), !folder.isEmpty());
+    }
     // A long path stays on one line, shortened in the middle.
-    const QString deep = f.home.makeFolder(QString("very long folder name/").repeated(8) + "End");
-    f.store().setFolderURL(deep);
-    QVERIFY(view.pathLabel()->text().contains(QChar(0x2026)));
-    QVERIFY(view.pathLabel()->text().endsWith("End"));
-    QVERIFY(view.pathLabel()->fontMetrics().horizontalAdvance(view.pathLabel()->text()) <=
-            view.pathLabel()->width());
+    const QLabel* path = p.view.pathLabel();
+    QVERIFY(path->text().contains(QChar(0x2026)) && path->text().endsWith("End"));
+    QVERIFY(path->fontMetrics().horizontalAdvance(path->text()) <= path->width());
+}
+
+void PreferencesViewTest::messagesComeAndGo()
+{
+    PreferencesFixture p;
+    p.model.messageDurationMs = 50;
+    QVERIFY(!p.view.messageLabel()->isVisible());
+    QTest::mouseClick(p.view.actions()->copyButton(), Qt::LeftButton);
+    QCOMPARE(p.clipboard.copied, p.f.folder);
+    QVERIFY(p.view.messageLabel()->isVisible());
+    QCOMPARE(p.view.messageLabel()->text(), QStringLiteral("Path copied to clipboard"));
+    QTRY_VERIFY(!p.view.messageLabel()->isVisible());
 }
 
 void PreferencesViewTest::coloursReadOnLightAndDark_data()
@@ -183,35 +165,25 @@ void PreferencesViewTest::coloursReadOnLightAndDark_data()
 void PreferencesViewTest::coloursReadOnLightAndDark()
 {
     QFETCH(QPalette, palette);
-    StoreFixture f;
-    f.start();
-    NoClipboard clipboard;
-    NoFileManager fileManager;
-    FolderPreferences model(f.store(), {clipboard, fileManager, f.chooser()});
-    PreferencesView view(model);
-    view.show();
-    view.setPalette(palette); // after the first drawing: a theme changed while running
+    PreferencesFixture p;
+    p.view.setPalette(palette); // after the first drawing: a theme changed while running
     const auto readable = [](const QColor& text, const QColor& background) {
         const double ratio = PaletteColors::contrast(text, background);
         if (ratio < PaletteColors::minimumContrast)
             qWarning() << text.name() << "on" << background.name() << ratio;
         return ratio >= PaletteColors::minimumContrast;
     };
-    QCOMPARE(view.statusLabel()->text(), QStringLiteral("Writable"));
-    QVERIFY(readable(view.statusLabel()->palette().color(QPalette::WindowText),
-                     palette.color(QPalette::Window)));
+    const QColor window = palette.color(QPalette::Window);
+    QVERIFY(readable(p.view.statusLabel()->palette().color(QPalette::WindowText), window));
     QVERIFY(readable(PreferencesView::colorFor(int(FolderPreferences::StatusColor::Red), palette),
-                     palette.color(QPalette::Window)));
-    const QPalette clear = view.actions()->clearButton()->palette();
-    QVERIFY(readable(clear.color(QPalette::ButtonText), palette.color(QPalette::Button)));
-    // Still a red: a warning, not just text.
-    QVERIFY(clear.color(QPalette::ButtonText).hslHue() < 20 ||
-            clear.color(QPalette::ButtonText).hslHue() > 340);
-
+                     window));
+    const QColor clear = p.view.actions()->clearButton()->palette().color(QPalette::ButtonText);
+    QVERIFY(readable(clear, palette.color(QPalette::Button)));
+    QVERIFY(clear.hslHue() < 20 || clear.hslHue() > 340); // still a red: a warning
     // Secondary texts (the empty states, tips) use the placeholder colour.
-    const QPalette secondary = PaletteColors::withReadablePlaceholder(palette);
-    QVERIFY(readable(secondary.color(QPalette::PlaceholderText), palette.color(QPalette::Base)));
-
+    QVERIFY(
+        readable(PaletteColors::withReadablePlaceholder(palette).color(QPalette::PlaceholderText),
+                 palette.color(QPalette::Base)));
     for (const QIcon& icon :
          {FallbackIcons::newNote(palette), FallbackIcons::deleteNote(palette)}) {
         // The ink is the most opaque pixel; its edges are blended into the toolbar.
@@ -221,28 +193,8 @@ void PreferencesViewTest::coloursReadOnLightAndDark()
             for (int x = 0; x < image.width(); ++x)
                 if (image.pixelColor(x, y).alpha() > ink.alpha())
                     ink = image.pixelColor(x, y);
-        QVERIFY(readable(ink, palette.color(QPalette::Window)));
+        QVERIFY(readable(ink, window));
     }
-}
-
-void PreferencesViewTest::messagesComeAndGo()
-{
-    StoreFixture f;
-    f.start();
-    NoClipboard clipboard;
-    NoFileManager fileManager;
-    FolderPreferences model(f.store(), {clipboard, fileManager, f.chooser()});
-    model.messageDurationMs = 50;
-    PreferencesView view(model);
-    view.show();
-    QVERIFY(!view.messageLabel()->isVisible());
-    QTest::mouseClick(view.actions()->copyButton(), Qt::LeftButton);
-    QCOMPARE(clipboard.copied, f.folder);
-    QVERIFY(view.messageLabel()->isVisible());
-    QCOMPARE(view.messageLabel()->text(), QStringLiteral("Path copied to clipboard"));
-    // Taller than the window now: it scrolls instead of growing.
-    QCOMPARE(view.size(), QSize(520, 220));
-    QTRY_VERIFY(!view.messageLabel()->isVisible());
 }
 
 void PreferencesViewTest::revealOverDbus()
@@ -284,8 +236,6 @@ void PreferencesViewTest::oneWindowFromEveryEntry()
     app.commands().preferences()->trigger();
     PreferencesView* first = app.preferencesView();
     QVERIFY(first && first->isVisible());
-    app.showPreferences();
-    QCOMPARE(app.preferencesView(), first);
     // The "Select a notes folder" alert's first button leads to the same window.
     emit app.store().preferencesRequested();
     QCOMPARE(app.preferencesView(), first);
@@ -294,12 +244,8 @@ void PreferencesViewTest::oneWindowFromEveryEntry()
         windows += qobject_cast<QDialog*>(widget) && widget->findChild<PreferencesView*>() ? 1 : 0;
     QCOMPARE(windows, 1);
 
-    // A dialog of the main window, named once, that Escape and Ctrl+W close.
+    // Escape and Ctrl+W close it.
     PreferencesDialog* dialog = app.preferencesDialog();
-    QCOMPARE(first->window(), dialog);
-    QCOMPARE(dialog->parentWidget(), &app.window());
-    QCOMPARE(dialog->windowTitle(), QStringLiteral("Preferences — Quillbox"));
-    QCOMPARE(QAccessible::queryAccessibleInterface(dialog)->role(), QAccessible::Dialog);
     for (const QKeyCombination key :
          {QKeyCombination(Qt::Key_Escape), QKeyCombination(Qt::ControlModifier, Qt::Key_W)}) {
         app.showPreferences();

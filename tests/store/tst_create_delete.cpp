@@ -48,7 +48,6 @@ private slots:
     void trashRefused();
     void unreadableNotesAreDeletedByTheirExactBytes();
     void queuedWorkWaitsWhileAnAlertIsOpen();
-    void printingUsesTheUnsavedText();
 };
 
 void CreateDeleteTest::createWritesADatedNote()
@@ -338,24 +337,6 @@ void CreateDeleteTest::queuedWorkWaitsWhileAnAlertIsOpen()
     f.alerts.whileShown = nullptr;
     settle();
     QCOMPARE(store.notes().size(), 2);
-}
-
-void CreateDeleteTest::printingUsesTheUnsavedText()
-{
-    StoreFixture f;
-    TestFiles::write(f.path("Plan.md"), "Plan\nsaved");
-    NotesStore& store = f.start();
-    store.setSaveDelay(60000);
-    store.printSelectedNote();
-    store.updateDraft(f.note("Plan.md"), "Plan\nunsaved");
-    store.printSelectedNote();
-    store.setSelectedNote(std::nullopt);
-    store.printSelectedNote();
-
-    QCOMPARE(f.printer.printed.size(), 2);
-    QCOMPARE(f.printer.printed[0].title, QStringLiteral("Plan"));
-    QCOMPARE(f.printer.printed[0].body, QStringLiteral("Plan\nsaved"));
-    QCOMPARE(f.printer.printed[1].body, QStringLiteral("Plan\nunsaved"));
 }
 
 QUILLBOX_TEST_MAIN(CreateDeleteTest)

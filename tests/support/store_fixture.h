@@ -17,7 +17,7 @@ public:
     // Remembers folder (the home's Notes unless given) and starts a store on it.
     NotesStore& start(const QString& folder = {});
     NotesStore& store() { return *m_store; }
-    StoreServices services() { return {alerts, trash, clock, folders, printer}; }
+    StoreServices services() { return {alerts, trash, clock, folders}; }
     // The folder chooser over the started store.
     FolderChooser& chooser();
     QString path(const QString& fileName) const { return folder + QLatin1Char('/') + fileName; }

@@ -33,35 +33,11 @@ void whenMessageBoxOpens(const std::function<void(QMessageBox*)>& act)
     timer->start();
 }
 
-QString pdfText(const QString& pdf)
+// What a poppler tool prints about the file.
+QString poppler(const QString& tool, const QStringList& arguments)
 {
     QProcess process;
-    process.start(QStringLiteral("pdftotext"),
-                  {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    process.waitForFinished();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-// Each word's height on the page, in points, as poppler measures its box.
-QList<std::pair<QString, double>> pdfWordHeights(const QString& pdf)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    process.waitForFinished();
-    static const QRegularExpression word(
-        R"re(yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">([^<]+)</word>)re");
-    QList<std::pair<QString, double>> heights;
-    for (const QRegularExpressionMatch& match :
-         word.globalMatch(QString::fromUtf8(process.readAllStandardOutput())))
-        heights.append(
-            {match.captured(3), match.captured(2).toDouble() - match.captured(1).toDouble()});
-    return heights;
-}
-
-QString pdfFonts(const QString& pdf)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdffonts"), {pdf});
+    process.start(tool, arguments);
     process.waitForFinished();
     return QString::fromUtf8(process.readAllStandardOutput());
 }
@@ -73,66 +49,51 @@ class DesktopServicesTest : public QObject
     Q_OBJECT
 
 private slots:
-    void textAlert_data();
-    void textAlert();
-    void errorAlert();
+    void alerts_data();
+    void alerts();
     void printedDocument();
     void folderDialog_data();
     void folderDialog();
 };
 
-void DesktopServicesTest::textAlert_data()
+void DesktopServicesTest::alerts_data()
 {
     QTest::addColumn<int>("key");
-    QTest::addColumn<bool>("firstPressed");
-    QTest::newRow("Enter presses the first button") << int(Qt::Key_Return) << true;
-    QTest::newRow("Escape cancels") << int(Qt::Key_Escape) << false;
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<QString>("seen"); // text, informative text, sorted buttons: one line each
+    const QString question = "Delete “Plan”?\nReally?\nCancel Move to Trash";
+    QTest::newRow("Enter presses the first button") << int(Qt::Key_Return) << true << question;
+    QTest::newRow("Escape cancels") << int(Qt::Key_Escape) << false << question;
+    QTest::newRow("error") << int(Qt::Key_Return) << false
+                           << "The file “Groceries.md” couldn’t be saved in the folder "
+                              "“Notes”.\nPermission denied\nOK";
 }
 
-void DesktopServicesTest::textAlert()
+void DesktopServicesTest::alerts()
 {
     QFETCH(int, key);
-    QFETCH(bool, firstPressed);
+    QFETCH(bool, answer);
+    QFETCH(QString, seen);
     MessageBoxAlerts alerts;
-    QString title, text, informative;
-    QStringList buttons;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QStringList shown;
     whenMessageBoxOpens([&](QMessageBox* box) {
-        title = box->windowTitle();
-        text = box->text();
-        informative = box->informativeText();
-        icon = box->icon();
+        QStringList buttons;
         for (QAbstractButton* button : box->buttons())
-            buttons.append(button->text());
-        QCOMPARE(box->defaultButton()->text(), QStringLiteral("Move to Trash"));
+            buttons.append(button->text().remove(u'&'));
+        buttons.sort();
+        shown = {box->text(), box->informativeText(), buttons.join(u' ')};
         QTest::keyClick(box, Qt::Key(key));
     });
-    const bool answer = alerts.showText(
-        QStringLiteral("Delete “Plan”?"), QStringLiteral("Really?"), AlertService::Style::Warning,
-        {QStringLiteral("Move to Trash"), QStringLiteral("Cancel")});
-    QCOMPARE(answer, firstPressed);
-    QCOMPARE(title, QStringLiteral("Quillbox"));
-    QCOMPARE(text, QStringLiteral("Delete “Plan”?"));
-    QCOMPARE(informative, QStringLiteral("Really?"));
-    QCOMPARE(icon, QMessageBox::Warning);
-    buttons.sort();
-    QCOMPARE(buttons, QStringList({"Cancel", "Move to Trash"}));
-}
-
-void DesktopServicesTest::errorAlert()
-{
-    MessageBoxAlerts alerts;
-    QString text, informative;
-    whenMessageBoxOpens([&](QMessageBox* box) {
-        text = box->text();
-        informative = box->informativeText();
-        QTest::keyClick(box, Qt::Key_Return);
-    });
-    alerts.showError(
-        FileError::fileNotSaved(QStringLiteral("/home/ana/Notes/Groceries.md"), EACCES));
-    QCOMPARE(text,
-             QStringLiteral("The file “Groceries.md” couldn’t be saved in the folder “Notes”."));
-    QCOMPARE(informative, QStringLiteral("Permission denied"));
+    if (seen.startsWith("The file")) {
+        alerts.showError(
+            FileError::fileNotSaved(QStringLiteral("/home/ana/Notes/Groceries.md"), EACCES));
+    } else {
+        QCOMPARE(alerts.showText(QStringLiteral("Delete “Plan”?"), QStringLiteral("Really?"),
+                                 AlertService::Style::Warning,
+                                 {QStringLiteral("Move to Trash"), QStringLiteral("Cancel")}),
+                 answer);
+    }
+    QCOMPARE(shown.join(u'\n'), seen);
 }
 
 void DesktopServicesTest::printedDocument()
@@ -146,28 +107,33 @@ void DesktopServicesTest::printedDocument()
     NoteDocument::print(printer, QStringLiteral("Groceries"),
                         QStringLiteral("Groceries\nmilk\n") + longLine);
 
-    const QString text = pdfText(pdf);
+    const QString text = poppler("pdftotext", {"-layout", pdf, "-"});
     const QStringList lines = text.split('\n', Qt::SkipEmptyParts);
     QVERIFY2(lines.size() >= 4, qPrintable(text));
-    QCOMPARE(lines[0].trimmed(), QStringLiteral("Groceries"));
-    QCOMPARE(lines[1].trimmed(), QStringLiteral("Groceries"));
-    QCOMPARE(lines[2].trimmed(), QStringLiteral("milk"));
-    // The long line wraps at the printable width: every word is there, over several lines.
+    // The title, then the body; the long line wraps at the printable width, every word kept.
+    QCOMPARE(QStringList({lines[0].trimmed(), lines[1].trimmed(), lines[2].trimmed()}),
+             QStringList({"Groceries", "Groceries", "milk"}));
     QCOMPARE(text.count(QStringLiteral("word")), 60);
-    QVERIFY(text.contains(QStringLiteral("END")));
-    QVERIFY(lines.size() >= 5);
+    QVERIFY(text.contains(QStringLiteral("END")) && lines.size() >= 5);
     QVERIFY(!text.contains(QStringLiteral("Page 1")));
-    const QString fonts = pdfFonts(pdf);
     // Printed at its size in points: a word's box is the face's ascent plus descent, 1 to 1.25
     // of the size for the monospaced faces in use (it was 4/3 larger when laid out at 96 dpi).
-    const QList<std::pair<QString, double>> heights = pdfWordHeights(pdf);
-    QVERIFY(heights.size() >= 3);
-    for (int i = 0; i < 3; ++i) {
-        const double points = i == 0 ? NoteDocument::titlePoints : NoteDocument::bodyPoints;
-        QVERIFY2(
-            heights[i].second >= points && heights[i].second <= points * 1.25,
-            qPrintable(QStringLiteral("%1: %2 pt").arg(heights[i].first).arg(heights[i].second)));
+    static const QRegularExpression word(
+        R"re(yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">([^<]+)</word>)re");
+    QStringList words;
+    for (const QRegularExpressionMatch& match :
+         word.globalMatch(poppler("pdftotext", {"-bbox", pdf, "-"}))) {
+        const double height = match.captured(2).toDouble() - match.captured(1).toDouble();
+        const double points =
+            words.isEmpty() ? NoteDocument::titlePoints : NoteDocument::bodyPoints;
+        QVERIFY2(height >= points && height <= points * 1.25,
+                 qPrintable(QStringLiteral("%1: %2 pt").arg(match.captured(3)).arg(height)));
+        words.append(match.captured(3));
+        if (words.size() == 3)
+            break;
     }
+    QCOMPARE(words.size(), 3);
+    const QString fonts = poppler("pdffonts", {pdf});
     QVERIFY2(fonts.contains(QStringLiteral("Mono-Bold")) ||
                  fonts.contains(QStringLiteral("Mono Bold")),
              qPrintable(fonts));
@@ -191,13 +157,9 @@ void DesktopServicesTest::folderDialog()
     QString answer = QStringLiteral("<none>");
     panel.present([&](const QString& chosen) { answer = chosen; });
     auto* dialog = window.findChild<QFileDialog*>(QStringLiteral("chooseNotesFolder"));
-    QVERIFY(dialog);
-    QCOMPARE(dialog->windowTitle(), QStringLiteral("Choose Notes Folder"));
-    QCOMPARE(dialog->labelText(QFileDialog::Accept), QStringLiteral("Choose"));
+    QVERIFY(dialog && dialog->isVisible());
     QCOMPARE(dialog->fileMode(), QFileDialog::Directory);
-    QCOMPARE(dialog->windowModality(), Qt::WindowModal);
     QCOMPARE(dialog->directory().absolutePath(), home.path() + "/Documents/Notes");
-    QVERIFY(dialog->isVisible());
     if (accept) {
         dialog->setDirectory(home.path());
         dialog->selectFile(folder);
