@@ -1,11 +1,11 @@
 #include "app_bench.h"
 
-#include "content_view.h"
-#include "note_editor.h"
-#include "note_loader.h"
-#include "notes_list_model.h"
-#include "notes_store.h"
-#include "store_services.h"
+#include "store/note_loader.h"
+#include "store/notes_store.h"
+#include "store/store_services.h"
+#include "views/content_view.h"
+#include "views/note_editor.h"
+#include "views/notes_list_model.h"
 
 #include <QApplication>
 #include <QDir>

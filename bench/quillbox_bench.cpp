@@ -1,13 +1,13 @@
 // Measures the store on generated folders, each size in a fresh process so that memory
 // figures are its own. Every time is printed beside a reference measured in the same run.
-#include "alert_service.h"
-#include "bookmarked_folder_access.h"
-#include "clock.h"
-#include "folder_access.h"
-#include "freedesktop_trash.h"
+#include "folder/bookmarked_folder_access.h"
+#include "folder/folder_access.h"
 #include "note_generator.h"
-#include "notes_store.h"
-#include "print_service.h"
+#include "store/alert_service.h"
+#include "store/clock.h"
+#include "store/freedesktop_trash.h"
+#include "store/notes_store.h"
+#include "views/print_service.h"
 
 #include "app_bench.h"
 

@@ -1,7 +1,7 @@
+#include "app/command_line.h"
+#include "app/quillbox_app.h"
+#include "app/single_instance.h"
 #include "build_config.h"
-#include "command_line.h"
-#include "quillbox_app.h"
-#include "single_instance.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

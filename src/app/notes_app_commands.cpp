@@ -1,7 +1,7 @@
-#include "notes_app_commands.h"
+#include "app/notes_app_commands.h"
 
-#include "content_view.h"
-#include "notes_store.h"
+#include "store/notes_store.h"
+#include "views/content_view.h"
 
 #include <QAction>
 #include <QMenuBar>

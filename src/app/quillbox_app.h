@@ -1,13 +1,13 @@
 #pragma once
 
-#include "bookmarked_folder_access.h"
-#include "clock.h"
-#include "dbus_file_manager.h"
-#include "dialog_folder_panel.h"
-#include "dialog_printer.h"
-#include "freedesktop_trash.h"
-#include "message_box_alerts.h"
-#include "qt_clipboard.h"
+#include "folder/bookmarked_folder_access.h"
+#include "preferences/dbus_file_manager.h"
+#include "preferences/qt_clipboard.h"
+#include "store/clock.h"
+#include "store/freedesktop_trash.h"
+#include "views/dialog_folder_panel.h"
+#include "views/dialog_printer.h"
+#include "views/message_box_alerts.h"
 
 #include <QObject>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "unix_signal_watcher.h"
+#include "app/unix_signal_watcher.h"
 
 #include <QSocketNotifier>
 

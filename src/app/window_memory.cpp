@@ -1,6 +1,6 @@
-#include "window_memory.h"
+#include "app/window_memory.h"
 
-#include "folder_access.h"
+#include "folder/folder_access.h"
 
 #include <QGuiApplication>
 #include <QMainWindow>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "folder_access.h"
-#include "folder_access_service.h"
+#include "folder/folder_access.h"
+#include "store/folder_access_service.h"
 
 // The store's view of the folder remembered in the settings.
 class BookmarkedFolderAccess final : public FolderAccessService

@@ -1,6 +1,6 @@
-#include "folder_access.h"
+#include "folder/folder_access.h"
 
-#include "note_file.h"
+#include "store/note_file.h"
 
 #include <QDir>
 #include <QFileInfo>

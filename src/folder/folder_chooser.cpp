@@ -1,8 +1,8 @@
-#include "folder_chooser.h"
+#include "folder/folder_chooser.h"
 
-#include "folder_access.h"
-#include "folder_panel.h"
-#include "notes_store.h"
+#include "folder/folder_access.h"
+#include "folder/folder_panel.h"
+#include "store/notes_store.h"
 
 #include <QPointer>
 

@@ -1,11 +1,11 @@
-#include "folder_preferences.h"
+#include "folder/folder_preferences.h"
 
-#include "clipboard_service.h"
-#include "file_manager_service.h"
-#include "folder_access.h"
-#include "folder_chooser.h"
-#include "naming.h"
-#include "notes_store.h"
+#include "folder/clipboard_service.h"
+#include "folder/file_manager_service.h"
+#include "folder/folder_access.h"
+#include "folder/folder_chooser.h"
+#include "store/naming.h"
+#include "store/notes_store.h"
 
 #include <QDir>
 #include <QTimer>

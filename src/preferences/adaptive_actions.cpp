@@ -1,6 +1,6 @@
-#include "adaptive_actions.h"
+#include "preferences/adaptive_actions.h"
 
-#include "palette_colors.h"
+#include "views/palette_colors.h"
 
 #include <QEvent>
 #include <QPushButton>

@@ -1,6 +1,6 @@
-#include "dbus_file_manager.h"
+#include "preferences/dbus_file_manager.h"
 
-#include "naming.h"
+#include "store/naming.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

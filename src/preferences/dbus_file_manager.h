@@ -1,6 +1,6 @@
 #pragma once
 
-#include "file_manager_service.h"
+#include "folder/file_manager_service.h"
 
 #include <QUrl>
 #include <functional>

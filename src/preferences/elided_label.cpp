@@ -1,4 +1,4 @@
-#include "elided_label.h"
+#include "preferences/elided_label.h"
 
 #include <QResizeEvent>
 

@@ -1,6 +1,6 @@
-#include "preferences_dialog.h"
+#include "preferences/preferences_dialog.h"
 
-#include "preferences_view.h"
+#include "preferences/preferences_view.h"
 
 #include <QShortcut>
 #include <QVBoxLayout>

@@ -1,9 +1,9 @@
-#include "preferences_view.h"
+#include "preferences/preferences_view.h"
 
-#include "adaptive_actions.h"
-#include "elided_label.h"
-#include "folder_preferences.h"
-#include "palette_colors.h"
+#include "folder/folder_preferences.h"
+#include "preferences/adaptive_actions.h"
+#include "preferences/elided_label.h"
+#include "views/palette_colors.h"
 
 #include <QEvent>
 #include <QFrame>

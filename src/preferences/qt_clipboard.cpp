@@ -1,4 +1,4 @@
-#include "qt_clipboard.h"
+#include "preferences/qt_clipboard.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "clipboard_service.h"
+#include "folder/clipboard_service.h"
 
 class QtClipboard final : public ClipboardService
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "file_error.h"
+#include "store/file_error.h"
 
 #include <QString>
 #include <QStringList>

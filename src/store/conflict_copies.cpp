@@ -1,4 +1,4 @@
-#include "conflict_copies.h"
+#include "store/conflict_copies.h"
 
 #include <QRegularExpression>
 

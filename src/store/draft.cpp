@@ -1,4 +1,4 @@
-#include "draft.h"
+#include "store/draft.h"
 
 bool Draft::isUnsaved() const
 {

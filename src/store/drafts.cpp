@@ -1,7 +1,7 @@
-#include "drafts.h"
+#include "store/drafts.h"
 
-#include "naming.h"
-#include "text_merge.h"
+#include "store/naming.h"
+#include "store/text_merge.h"
 
 Drafts::Drafts(QObject* parent) : QObject(parent)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "draft.h"
+#include "store/draft.h"
 
 #include <QHash>
 #include <QObject>

@@ -1,6 +1,6 @@
-#include "file_error.h"
+#include "store/file_error.h"
 
-#include "naming.h"
+#include "store/naming.h"
 
 #include <cstring>
 

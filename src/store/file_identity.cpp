@@ -1,4 +1,4 @@
-#include "file_identity.h"
+#include "store/file_identity.h"
 
 #include <sys/stat.h>
 

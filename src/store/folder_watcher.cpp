@@ -1,6 +1,6 @@
-#include "folder_watcher.h"
+#include "store/folder_watcher.h"
 
-#include "naming.h"
+#include "store/naming.h"
 
 #include <QFile>
 #include <QSocketNotifier>

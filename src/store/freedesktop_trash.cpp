@@ -1,7 +1,7 @@
-#include "freedesktop_trash.h"
+#include "store/freedesktop_trash.h"
 
-#include "naming.h"
-#include "note_file.h"
+#include "store/naming.h"
+#include "store/note_file.h"
 
 #include <QDir>
 #include <QStandardPaths>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "trash_service.h"
+#include "store/trash_service.h"
 
 #include <QDateTime>
 #include <QString>

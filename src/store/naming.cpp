@@ -1,4 +1,4 @@
-#include "naming.h"
+#include "store/naming.h"
 
 #include <QChar>
 #include <QFile>

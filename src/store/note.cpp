@@ -1,6 +1,6 @@
-#include "note.h"
+#include "store/note.h"
 
-#include "search_key.h"
+#include "store/search_key.h"
 
 #include <QTimeZone>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "file_identity.h"
-#include "note_text.h"
+#include "store/file_identity.h"
+#include "store/note_text.h"
 
 #include <QByteArray>
 #include <QDateTime>

@@ -1,6 +1,6 @@
-#include "note_file.h"
+#include "store/note_file.h"
 
-#include "naming.h"
+#include "store/naming.h"
 
 #include <QFile>
 

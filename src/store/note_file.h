@@ -1,6 +1,6 @@
 #pragma once
 
-#include "file_identity.h"
+#include "store/file_identity.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,10 +1,10 @@
-#include "note_files.h"
+#include "store/note_files.h"
 
-#include "clock.h"
-#include "naming.h"
-#include "note_file.h"
-#include "note_loader.h"
-#include "trash_service.h"
+#include "store/clock.h"
+#include "store/naming.h"
+#include "store/note_file.h"
+#include "store/note_loader.h"
+#include "store/trash_service.h"
 
 #include <cerrno>
 

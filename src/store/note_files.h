@@ -1,7 +1,7 @@
 #pragma once
 
-#include "draft.h"
-#include "file_error.h"
+#include "store/draft.h"
+#include "store/file_error.h"
 
 #include <optional>
 

@@ -1,4 +1,4 @@
-#include "note_list.h"
+#include "store/note_list.h"
 
 #include <QThread>
 #include <QThreadPool>

@@ -1,7 +1,7 @@
-#include "note_loader.h"
+#include "store/note_loader.h"
 
-#include "naming.h"
-#include "note_file.h"
+#include "store/naming.h"
+#include "store/note_file.h"
 
 #include <QFile>
 #include <QHash>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "file_error.h"
-#include "note.h"
+#include "store/file_error.h"
+#include "store/note.h"
 
 #include <QByteArrayList>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "note_text.h"
+#include "store/note_text.h"
 
 #include <QStringDecoder>
 

@@ -1,10 +1,10 @@
-#include "notes_store.h"
+#include "store/notes_store.h"
 
-#include "folder_access_service.h"
-#include "naming.h"
-#include "note_file.h"
-#include "recovery_folder.h"
-#include "search_key.h"
+#include "store/folder_access_service.h"
+#include "store/naming.h"
+#include "store/note_file.h"
+#include "store/recovery_folder.h"
+#include "store/search_key.h"
 
 #include <QDir>
 #include <QFutureWatcher>

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "alert_service.h"
-#include "drafts.h"
-#include "folder_watcher.h"
-#include "note.h"
-#include "note_files.h"
-#include "note_list.h"
-#include "note_loader.h"
-#include "store_services.h"
+#include "store/alert_service.h"
+#include "store/drafts.h"
+#include "store/folder_watcher.h"
+#include "store/note.h"
+#include "store/note_files.h"
+#include "store/note_list.h"
+#include "store/note_loader.h"
+#include "store/store_services.h"
 
 #include <QHash>
 #include <QList>

@@ -1,8 +1,8 @@
-#include "recovery_folder.h"
+#include "store/recovery_folder.h"
 
-#include "naming.h"
-#include "note_file.h"
-#include "note_text.h"
+#include "store/naming.h"
+#include "store/note_file.h"
+#include "store/note_text.h"
 
 #include <QDir>
 

@@ -1,4 +1,4 @@
-#include "search_key.h"
+#include "store/search_key.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "text_merge.h"
+#include "store/text_merge.h"
 
 #include <QByteArray>
 #include <QStringView>

@@ -1,15 +1,15 @@
-#include "content_view.h"
+#include "views/content_view.h"
 
-#include "empty_detail_view.h"
-#include "fallback_icons.h"
-#include "message_bar.h"
-#include "naming.h"
-#include "note_editor.h"
-#include "note_row_delegate.h"
-#include "notes_list_model.h"
-#include "notes_store.h"
-#include "print_service.h"
-#include "text_key_guard.h"
+#include "store/naming.h"
+#include "store/notes_store.h"
+#include "views/empty_detail_view.h"
+#include "views/fallback_icons.h"
+#include "views/message_bar.h"
+#include "views/note_editor.h"
+#include "views/note_row_delegate.h"
+#include "views/notes_list_model.h"
+#include "views/print_service.h"
+#include "views/text_key_guard.h"
 
 #include <QAction>
 #include <QEvent>

@@ -1,6 +1,6 @@
-#include "dialog_folder_panel.h"
+#include "views/dialog_folder_panel.h"
 
-#include "folder_access.h"
+#include "folder/folder_access.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "folder_panel.h"
+#include "folder/folder_panel.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,6 +1,6 @@
-#include "dialog_printer.h"
+#include "views/dialog_printer.h"
 
-#include "note_document.h"
+#include "views/note_document.h"
 
 #include <QPrintDialog>
 #include <QPrinter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "print_service.h"
+#include "views/print_service.h"
 
 #include <QPointer>
 #include <QWidget>

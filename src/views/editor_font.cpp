@@ -1,4 +1,4 @@
-#include "editor_font.h"
+#include "views/editor_font.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>

@@ -1,4 +1,4 @@
-#include "empty_detail_view.h"
+#include "views/empty_detail_view.h"
 
 #include <QLabel>
 #include <QPushButton>

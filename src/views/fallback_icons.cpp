@@ -1,4 +1,4 @@
-#include "fallback_icons.h"
+#include "views/fallback_icons.h"
 #include "build_config.h"
 
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "message_bar.h"
+#include "views/message_bar.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

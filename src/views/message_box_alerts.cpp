@@ -1,4 +1,4 @@
-#include "message_box_alerts.h"
+#include "views/message_box_alerts.h"
 
 #include <QApplication>
 #include <QGridLayout>

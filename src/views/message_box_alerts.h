@@ -1,6 +1,6 @@
 #pragma once
 
-#include "alert_service.h"
+#include "store/alert_service.h"
 
 class QWidget;
 

@@ -1,6 +1,6 @@
-#include "note_document.h"
+#include "views/note_document.h"
 
-#include "editor_font.h"
+#include "views/editor_font.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPrinter>

@@ -1,9 +1,9 @@
-#include "note_editor.h"
+#include "views/note_editor.h"
 
-#include "editor_font.h"
-#include "folder_access.h"
-#include "notes_store.h"
-#include "text_key_guard.h"
+#include "folder/folder_access.h"
+#include "store/notes_store.h"
+#include "views/editor_font.h"
+#include "views/text_key_guard.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "note_row_delegate.h"
+#include "views/note_row_delegate.h"
 
-#include "notes_list_model.h"
+#include "views/notes_list_model.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -1,9 +1,9 @@
-#include "notes_list_model.h"
+#include "views/notes_list_model.h"
 
-#include "conflict_copies.h"
-#include "naming.h"
-#include "notes_store.h"
-#include "row_matching.h"
+#include "store/conflict_copies.h"
+#include "store/naming.h"
+#include "store/notes_store.h"
+#include "views/row_matching.h"
 
 #include <QLocale>
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "note.h"
+#include "store/note.h"
 
 #include <QAbstractListModel>
 #include <QList>

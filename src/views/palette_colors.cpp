@@ -1,4 +1,4 @@
-#include "palette_colors.h"
+#include "views/palette_colors.h"
 
 #include <QPalette>
 

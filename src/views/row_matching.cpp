@@ -1,4 +1,4 @@
-#include "row_matching.h"
+#include "views/row_matching.h"
 
 #include <QHash>
 

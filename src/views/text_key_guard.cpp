@@ -1,4 +1,4 @@
-#include "text_key_guard.h"
+#include "views/text_key_guard.h"
 
 #include <QKeyEvent>
 

@@ -1,4 +1,4 @@
-#include "folder_access.h"
+#include "folder/folder_access.h"
 #include "store_fixture.h"
 
 #include <QDir>

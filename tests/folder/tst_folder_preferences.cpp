@@ -1,7 +1,7 @@
-#include "clipboard_service.h"
-#include "file_manager_service.h"
-#include "folder_access.h"
-#include "folder_preferences.h"
+#include "folder/clipboard_service.h"
+#include "folder/file_manager_service.h"
+#include "folder/folder_access.h"
+#include "folder/folder_preferences.h"
 #include "store_fixture.h"
 
 #include <QDir>

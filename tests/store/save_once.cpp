@@ -1,5 +1,5 @@
 // Saves one note file the way every save does, for save_order_test.sh to trace.
-#include "note_file.h"
+#include "store/note_file.h"
 
 #include <QString>
 

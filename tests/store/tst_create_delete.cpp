@@ -1,7 +1,7 @@
-#include "folder_access.h"
-#include "naming.h"
+#include "folder/folder_access.h"
+#include "store/naming.h"
+#include "store/trash_service.h"
 #include "store_fixture.h"
-#include "trash_service.h"
 
 #include <QSettings>
 #include <QSignalSpy>

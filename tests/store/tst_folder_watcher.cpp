@@ -1,4 +1,4 @@
-#include "folder_watcher.h"
+#include "store/folder_watcher.h"
 #include "test_support.h"
 
 #include <QDir>

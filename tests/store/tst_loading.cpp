@@ -1,5 +1,5 @@
-#include "naming.h"
-#include "note_list.h"
+#include "store/naming.h"
+#include "store/note_list.h"
 #include "store_fixture.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "conflict_copies.h"
-#include "naming.h"
-#include "note.h"
+#include "store/conflict_copies.h"
+#include "store/naming.h"
+#include "store/note.h"
 #include "test_support.h"
 
 #include <QSet>

@@ -1,6 +1,6 @@
-#include "naming.h"
-#include "note_file.h"
-#include "recovery_folder.h"
+#include "store/naming.h"
+#include "store/note_file.h"
+#include "store/recovery_folder.h"
 #include "store_fixture.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
+#include "store/text_merge.h"
 #include "test_support.h"
-#include "text_merge.h"
 
 class TextMergeTest : public QObject
 {

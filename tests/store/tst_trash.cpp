@@ -1,5 +1,5 @@
-#include "freedesktop_trash.h"
-#include "naming.h"
+#include "store/freedesktop_trash.h"
+#include "store/naming.h"
 #include "test_support.h"
 
 #include <QDir>

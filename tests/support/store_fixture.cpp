@@ -1,6 +1,6 @@
 #include "store_fixture.h"
 
-#include "folder_access.h"
+#include "folder/folder_access.h"
 
 StoreFixture::StoreFixture() : folder(home.notesFolder()) {}
 

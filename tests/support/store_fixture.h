@@ -1,9 +1,9 @@
 #pragma once
 
-#include "bookmarked_folder_access.h"
-#include "folder_chooser.h"
-#include "freedesktop_trash.h"
-#include "notes_store.h"
+#include "folder/bookmarked_folder_access.h"
+#include "folder/folder_chooser.h"
+#include "store/freedesktop_trash.h"
+#include "store/notes_store.h"
 #include "test_support.h"
 
 #include <memory>

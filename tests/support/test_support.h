@@ -1,9 +1,9 @@
 #pragma once
 
-#include "alert_service.h"
-#include "clock.h"
-#include "folder_panel.h"
-#include "print_service.h"
+#include "folder/folder_panel.h"
+#include "store/alert_service.h"
+#include "store/clock.h"
+#include "views/print_service.h"
 
 #include <QDateTime>
 #include <QList>

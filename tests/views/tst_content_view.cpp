@@ -1,12 +1,12 @@
-#include "content_view.h"
-#include "editor_font.h"
-#include "empty_detail_view.h"
-#include "message_bar.h"
-#include "note_editor.h"
-#include "note_row_delegate.h"
-#include "notes_app_commands.h"
-#include "notes_list_model.h"
+#include "app/notes_app_commands.h"
 #include "store_fixture.h"
+#include "views/content_view.h"
+#include "views/editor_font.h"
+#include "views/empty_detail_view.h"
+#include "views/message_bar.h"
+#include "views/note_editor.h"
+#include "views/note_row_delegate.h"
+#include "views/notes_list_model.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>

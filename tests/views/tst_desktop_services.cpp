@@ -1,7 +1,7 @@
-#include "dialog_folder_panel.h"
-#include "message_box_alerts.h"
-#include "note_document.h"
 #include "test_support.h"
+#include "views/dialog_folder_panel.h"
+#include "views/message_box_alerts.h"
+#include "views/note_document.h"
 
 #include <QApplication>
 #include <QFileDialog>
