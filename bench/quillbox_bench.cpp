@@ -1,13 +1,11 @@
 // Measures the store on generated folders, each size in a fresh process so that memory
 // figures are its own. Every time is printed beside a reference measured in the same run.
-#include "alert_service.h"
 #include "clock.h"
 #include "folder_access.h"
-#include "folder_panel.h"
 #include "freedesktop_trash.h"
 #include "note_generator.h"
 #include "notes_store.h"
-#include "print_service.h"
+#include "test_support.h"
 
 #include "app_bench.h"
 
@@ -29,40 +27,6 @@
 #include <vector>
 
 namespace {
-
-class SilentAlerts final : public AlertService
-{
-public:
-    void showError(const FileError& error) override
-    {
-        std::fprintf(stderr, "alert: %s %s\n", qPrintable(error.message), qPrintable(error.reason));
-    }
-    bool showText(const QString&, const QString&, Style, const QStringList&) override
-    {
-        return false;
-    }
-};
-
-// The bench never chooses a folder or prints.
-class NoPanel final : public FolderPanel
-{
-public:
-    void present(std::function<void(const QString&)>) override {}
-};
-
-class NoPrinter final : public PrintService
-{
-public:
-    void printNote(const QString&, const QString&) override {}
-};
-
-void settle()
-{
-    for (int i = 0; i < 8; ++i) {
-        QThreadPool::globalInstance()->waitForDone();
-        QCoreApplication::sendPostedEvents();
-    }
-}
 
 double msOf(const std::function<void()>& work)
 {
@@ -132,11 +96,13 @@ int runOne(int argc, char** argv, int count)
     const double cat = std::min({catMs(folder), catMs(folder), catMs(folder)});
 
     const double rssBefore = AppBench::residentMB();
-    SilentAlerts alerts;
+    // The bench never answers an alert, chooses a folder or prints; what it was told is
+    // printed at the end.
+    ScriptedAlerts alerts;
     FreedesktopTrash trash;
     SystemClock clock;
-    NoPanel panel;
-    NoPrinter printer;
+    ScriptedFolderPanel panel;
+    RecordingPrinter printer;
     auto owned = std::make_unique<NotesStore>(StoreServices{alerts, trash, clock, panel, printer});
     NotesStore& store = *owned;
     settle();
@@ -223,6 +189,9 @@ int runOne(int argc, char** argv, int count)
     owned.reset();
     settle();
     AppBench::run(folder, count, folderMB, {alerts, trash, clock, panel, printer}, out);
+    for (const ScriptedAlerts::Shown& alert : std::as_const(alerts.shown))
+        std::fprintf(stderr, "alert: %s %s\n", qPrintable(alert.message),
+                     qPrintable(alert.informativeText));
     return 0;
 }
 
