@@ -3,11 +3,10 @@
 #include "folder/bookmarked_folder_access.h"
 #include "folder/folder_access.h"
 #include "note_generator.h"
-#include "store/alert_service.h"
 #include "store/clock.h"
 #include "store/freedesktop_trash.h"
 #include "store/notes_store.h"
-#include "views/print_service.h"
+#include "test_support.h"
 
 #include "app_bench.h"
 
@@ -29,35 +28,6 @@
 #include <vector>
 
 namespace {
-
-class SilentAlerts final : public AlertService
-{
-public:
-    void showError(const FileError& error) override
-    {
-        std::fprintf(stderr, "alert: %s %s\n", qPrintable(error.message), qPrintable(error.reason));
-    }
-    bool showText(const QString&, const QString&, Style, const QStringList&) override
-    {
-        return false;
-    }
-};
-
-// The bench never chooses a folder or prints.
-
-class NoPrinter final : public PrintService
-{
-public:
-    void printNote(const QString&, const QString&) override {}
-};
-
-void settle()
-{
-    for (int i = 0; i < 8; ++i) {
-        QThreadPool::globalInstance()->waitForDone();
-        QCoreApplication::sendPostedEvents();
-    }
-}
 
 double msOf(const std::function<void()>& work)
 {
@@ -127,11 +97,13 @@ int runOne(int argc, char** argv, int count)
     const double cat = std::min({catMs(folder), catMs(folder), catMs(folder)});
 
     const double rssBefore = AppBench::residentMB();
-    SilentAlerts alerts;
+    // The bench never answers an alert, chooses a folder or prints; what it was told is
+    // printed at the end.
+    ScriptedAlerts alerts;
     FreedesktopTrash trash;
     SystemClock clock;
     BookmarkedFolderAccess folders;
-    NoPrinter printer;
+    RecordingPrinter printer;
     auto owned = std::make_unique<NotesStore>(StoreServices{alerts, trash, clock, folders});
     NotesStore& store = *owned;
     settle();
@@ -218,6 +190,9 @@ int runOne(int argc, char** argv, int count)
     owned.reset();
     settle();
     AppBench::run(folder, count, folderMB, {alerts, trash, clock, folders}, printer, out);
+    for (const ScriptedAlerts::Shown& alert : std::as_const(alerts.shown))
+        std::fprintf(stderr, "alert: %s %s\n", qPrintable(alert.message),
+                     qPrintable(alert.informativeText));
     return 0;
 }
 

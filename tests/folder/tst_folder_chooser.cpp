@@ -19,34 +19,24 @@ class FolderChooserTest : public QObject
     Q_OBJECT
 
 private slots:
-    void offeredOnlyWithoutAFolder();
     void usableFolderIsRememberedAndLoaded();
+    void refusedFolderExplainsAndAsksAgain_data();
     void refusedFolderExplainsAndAsksAgain();
-    void unrememberableFolderAsksAgain();
     void answerAfterTheStoreIsGoneDoesNothing();
 };
-
-void FolderChooserTest::offeredOnlyWithoutAFolder()
-{
-    StoreFixture f;
-    NotesStore& store = f.start();
-    f.chooser().chooseFolderIfNeeded();
-    QCOMPARE(f.panel.presented, 0);
-    store.setFolderURL(QString());
-    f.chooser().chooseFolderIfNeeded();
-    QCOMPARE(f.panel.presented, 1);
-}
 
 void FolderChooserTest::usableFolderIsRememberedAndLoaded()
 {
     StoreFixture f;
     NotesStore& store = f.start();
+    // Offered only without a folder.
+    f.chooser().chooseFolderIfNeeded();
+    QCOMPARE(f.panel.presented, 0);
     store.setFolderURL(QString());
     settle();
     const QString chosen = f.home.makeFolder("Chosen");
     TestFiles::write(chosen + "/Hello.md", "Hello");
-
-    f.chooser().chooseFolder();
+    f.chooser().chooseFolderIfNeeded();
     f.panel.answer(chosen);
     settle();
     QCOMPARE(store.folderURL(), chosen);
@@ -57,52 +47,46 @@ void FolderChooserTest::usableFolderIsRememberedAndLoaded()
     QVERIFY(f.alerts.shown.isEmpty());
 }
 
+void FolderChooserTest::refusedFolderExplainsAndAsksAgain_data()
+{
+    QTest::addColumn<bool>("writable"); // else the settings cannot take it
+    row("a folder we may not write", false);
+    row("a folder that cannot be remembered", true);
+}
+
 void FolderChooserTest::refusedFolderExplainsAndAsksAgain()
 {
+    QFETCH(bool, writable);
     StoreFixture f;
     NotesStore& store = f.start();
-    const QString locked = f.home.makeFolder("Locked");
-    TestFiles::setReadOnly(locked, true);
-
+    const QString chosen = f.home.makeFolder("Chosen");
+    const QString config = f.home.path() + "/config/quillbox";
+    TestFiles::setReadOnly(writable ? config : chosen, true);
+    if (writable)
+        TestFiles::setReadOnly(FolderAccess::settingsFilePath(), true);
     f.chooser().chooseFolder();
-    f.panel.answer(locked);
+    f.panel.answer(chosen);
     QCOMPARE(f.alerts.shown.size(), 1);
-    f.alerts.expect(0, "Cannot use this folder",
-                    "The app does not have permission to write to:\n" + locked +
-                        "\n\nChoose a different location (e.g., a folder under Documents).",
-                    AlertService::Style::Warning, {"OK"});
-
+    if (writable) {
+        QVERIFY(f.alerts.shown[0].isError);
+        QCOMPARE(f.alerts.shown[0].message,
+                 QStringLiteral("The notes folder couldn’t be remembered."));
+    } else {
+        f.alerts.expect(0, "Cannot use this folder",
+                        "The app does not have permission to write to:\n" + chosen +
+                            "\n\nChoose a different location (e.g., a folder under Documents).",
+                        AlertService::Style::Warning, {"OK"});
+    }
     // The chooser comes back after the alert; cancelling it changes nothing.
     QVERIFY(!f.panel.isOpen());
     settle();
     QCOMPARE(f.panel.presented, 2);
     f.panel.answer(QString());
     settle();
+    TestFiles::setReadOnly(writable ? config : chosen, false);
     QCOMPARE(f.panel.presented, 2);
     QCOMPARE(store.folderURL(), f.folder);
-    QCOMPARE(storedFolder(), f.folder);
-    TestFiles::setReadOnly(locked, false);
-}
-
-void FolderChooserTest::unrememberableFolderAsksAgain()
-{
-    StoreFixture f;
-    NotesStore& store = f.start();
-    const QString chosen = f.home.makeFolder("Chosen");
-    const QString config = f.home.path() + "/config/quillbox";
-    TestFiles::setReadOnly(FolderAccess::settingsFilePath(), true);
-    TestFiles::setReadOnly(config, true);
-
-    f.chooser().chooseFolder();
-    f.panel.answer(chosen);
-    settle();
-    TestFiles::setReadOnly(config, false);
-
-    QCOMPARE(f.alerts.shown.size(), 1);
-    QVERIFY(f.alerts.shown[0].isError);
-    QCOMPARE(f.alerts.shown[0].message, QStringLiteral("The notes folder couldn’t be remembered."));
-    QCOMPARE(f.panel.presented, 2);
-    QCOMPARE(store.folderURL(), f.folder);
+    QCOMPARE(storedFolder(), writable ? QString() : f.folder);
 }
 
 void FolderChooserTest::answerAfterTheStoreIsGoneDoesNothing()
@@ -115,8 +99,7 @@ void FolderChooserTest::answerAfterTheStoreIsGoneDoesNothing()
     }
     f.panel.answer(f.folder);
     QVERIFY(f.alerts.shown.isEmpty());
-    QVERIFY(!QSettings(FolderAccess::settingsFilePath(), QSettings::IniFormat)
-                 .contains(FolderAccess::bookmarkKey));
+    QVERIFY(!TestFiles::settingsHold(FolderAccess::bookmarkKey));
 }
 
 QUILLBOX_TEST_MAIN(FolderChooserTest)

@@ -44,19 +44,16 @@ void FolderWatcherTest::reportsNoteFilesOthersTouched_data()
 
     // Every row starts from "Old.md" and "Other.md"; rows also touch files that are no notes,
     // which must not show up.
-    QTest::newRow("created") << "printf new > New.md; printf x > notes.txt; mkdir Dir.md"
-                             << QByteArrayList{"New.md"};
-    QTest::newRow("changed") << "printf more >> Old.md; printf x > .hidden.md"
-                             << QByteArrayList{"Old.md"};
-    QTest::newRow("deleted") << "rm Old.md; printf x > Old.md.tmp; rm Old.md.tmp"
-                             << QByteArrayList{"Old.md"};
-    QTest::newRow("renamed") << "mv Old.md Renamed.MD" << QByteArrayList{"Old.md", "Renamed.MD"};
-    QTest::newRow("new version renamed into place")
-        << "printf v2 > .syncthing.Old.md.tmp; mv .syncthing.Old.md.tmp Old.md"
-        << QByteArrayList{"Old.md"};
-    QTest::newRow("permissions") << "chmod 600 Other.md" << QByteArrayList{"Other.md"};
-    QTest::newRow("name not UTF-8")
-        << "printf x > \"$(printf 'caf\\351.md')\"" << QByteArrayList{"caf\xe9.md"};
+    row("created", "printf new > New.md; printf x > notes.txt; mkdir Dir.md",
+        QByteArrayList{"New.md"});
+    row("changed", "printf more >> Old.md; printf x > .hidden.md", QByteArrayList{"Old.md"});
+    row("deleted", "rm Old.md; printf x > Old.md.tmp; rm Old.md.tmp", QByteArrayList{"Old.md"});
+    row("renamed", "mv Old.md Renamed.MD", QByteArrayList{"Old.md", "Renamed.MD"});
+    row("new version renamed into place",
+        "printf v2 > .syncthing.Old.md.tmp; mv .syncthing.Old.md.tmp Old.md",
+        QByteArrayList{"Old.md"});
+    row("permissions", "chmod 600 Other.md", QByteArrayList{"Other.md"});
+    row("name not UTF-8", "printf x > \"$(printf 'caf\\351.md')\"", QByteArrayList{"caf\xe9.md"});
 }
 
 void FolderWatcherTest::reportsNoteFilesOthersTouched()
@@ -152,8 +149,8 @@ void FolderWatcherTest::aDroppedQueueAsksForARescan()
 void FolderWatcherTest::aLostFolderIsReportedOnce_data()
 {
     QTest::addColumn<QString>("script");
-    QTest::newRow("deleted") << "rm -r Notes";
-    QTest::newRow("renamed") << "mv Notes Moved; printf x > Moved/late.md";
+    row("deleted", "rm -r Notes");
+    row("renamed", "mv Notes Moved; printf x > Moved/late.md");
 }
 
 void FolderWatcherTest::aLostFolderIsReportedOnce()

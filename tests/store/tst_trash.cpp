@@ -29,11 +29,8 @@ class TrashTest : public QObject
 
 private slots:
     void movesIntoTheHomeTrashWithItsRecord();
-    void keepsBothOfTwoSameNames();
-    void makesTheDataFolderRatherThanUseTheWorkingFolder();
     void refusals_data();
     void refusals();
-    void longNamesFitTheTrash();
     void otherMountsUseTheirOwnTrash_data();
     void otherMountsUseTheirOwnTrash();
 };
@@ -41,68 +38,54 @@ private slots:
 void TrashTest::movesIntoTheHomeTrashWithItsRecord()
 {
     TestHome home;
-    const QString folder = home.makeFolder("My Notes");
-    const QString note = folder + "/50% done.md";
-    TestFiles::write(note, "text");
-    FreedesktopTrash trash;
-    QCOMPARE(trash.moveToTrash(note), 0);
-
-    QVERIFY(!QFile::exists(note));
-    const QString trashed = dataHome() + "/Trash";
-    QCOMPARE(TestFiles::read(trashed + "/files/50% done.md"), QByteArray("text"));
-    const QByteArray info = TestFiles::read(trashed + "/info/50% done.md.trashinfo");
-    const QList<QByteArray> lines = info.split('\n');
-    QCOMPARE(lines.value(0), QByteArray("[Trash Info]"));
-    QCOMPARE(lines.value(1),
-             "Path=" + QFile::encodeName(folder).replace(" ", "%20") + "/50%25%20done.md");
-    const QDateTime deleted =
-        QDateTime::fromString(QString::fromUtf8(lines.value(2).mid(13)), Qt::ISODate);
-    QVERIFY(lines.value(2).startsWith("DeletionDate="));
-    QVERIFY(qAbs(deleted.secsTo(QDateTime::currentDateTime())) < 60);
-}
-
-void TrashTest::keepsBothOfTwoSameNames()
-{
-    TestHome home;
-    const QString a = home.makeFolder("a") + "/Plan.md";
-    const QString b = home.makeFolder("b") + "/Plan.md";
-    TestFiles::write(a, "first");
-    TestFiles::write(b, "second");
-    FreedesktopTrash trash;
-    QCOMPARE(trash.moveToTrash(a), 0);
-    QCOMPARE(trash.moveToTrash(b), 0);
-    const QString files = dataHome() + "/Trash/files";
-    QCOMPARE(TestFiles::entries(files), QStringList({"Plan 2.md", "Plan.md"}));
-    QCOMPARE(TestFiles::read(files + "/Plan 2.md"), QByteArray("second"));
-    QCOMPARE(TestFiles::entries(dataHome() + "/Trash/info"),
-             QStringList({"Plan 2.md.trashinfo", "Plan.md.trashinfo"}));
-}
-
-void TrashTest::makesTheDataFolderRatherThanUseTheWorkingFolder()
-{
-    TestHome home;
+    // The data home does not exist yet: it is made, not the working folder used instead.
     QVERIFY(!QFile::exists(dataHome()));
     const QString work = home.makeFolder("work");
     const QString before = QDir::currentPath();
     QDir::setCurrent(work);
-    TestFiles::write(home.path() + "/Note.md", "x");
-    FreedesktopTrash trash;
-    const int result = trash.moveToTrash(home.path() + "/Note.md");
+    const QString folder = home.makeFolder("My Notes");
+    const QString other = home.makeFolder("Other");
+    // The longest name a note can have: ".trashinfo" would not fit after it.
+    const QString longest = QString(252, u'n') + ".md";
+    for (const QString& path :
+         {folder + "/50% done.md", other + "/50% done.md", folder + "/" + longest}) {
+        TestFiles::write(path, path.toUtf8());
+        QCOMPARE(FreedesktopTrash().moveToTrash(path), 0);
+        QVERIFY(!QFile::exists(path));
+    }
     QDir::setCurrent(before);
-
-    QCOMPARE(result, 0);
     QCOMPARE(TestFiles::entries(work), QStringList());
-    QCOMPARE(TestFiles::entries(dataHome() + "/Trash/files"), QStringList({"Note.md"}));
+
+    const QString files = dataHome() + "/Trash/files/";
+    const QStringList trashed = TestFiles::entries(files);
+    QCOMPARE(trashed.mid(0, 2), QStringList({"50% done 2.md", "50% done.md"}));
+    QCOMPARE(TestFiles::read(files + "50% done 2.md"), (other + "/50% done.md").toUtf8());
+    QCOMPARE(TestFiles::read(files + trashed[2]), (folder + "/" + longest).toUtf8());
+    QVERIFY(trashed[2].endsWith(".md"));
+    const QString info = dataHome() + "/Trash/info/";
+    QCOMPARE(TestFiles::entries(info),
+             QStringList(
+                 {"50% done 2.md.trashinfo", "50% done.md.trashinfo", trashed[2] + ".trashinfo"}));
+    QVERIFY(TestFiles::read(info + trashed[2] + ".trashinfo").contains(longest.toUtf8() + "\n"));
+
+    const QList<QByteArray> lines = TestFiles::read(info + "50% done.md.trashinfo").split('\n');
+    QCOMPARE(lines.value(0), QByteArray("[Trash Info]"));
+    QCOMPARE(lines.value(1),
+             "Path=" + QFile::encodeName(folder).replace(" ", "%20") + "/50%25%20done.md");
+    QVERIFY(lines.value(2).startsWith("DeletionDate="));
+    const QDateTime deleted =
+        QDateTime::fromString(QString::fromUtf8(lines.value(2).mid(13)), Qt::ISODate);
+    QVERIFY(qAbs(deleted.secsTo(QDateTime::currentDateTime())) < 60);
 }
 
 void TrashTest::refusals_data()
 {
     QTest::addColumn<QString>("obstacle");
     QTest::addColumn<int>("error");
-    QTest::newRow("a file where files/ should be") << "files-is-file" << int(ENOTDIR);
-    QTest::newRow("a file where the trash should be") << "trash-is-file" << int(ENOTDIR);
-    QTest::newRow("info/ cannot take a file") << "info-read-only" << int(EACCES);
-    QTest::newRow("note already gone") << "gone" << int(ENOENT);
+    row("a file where files/ should be", "files-is-file", int(ENOTDIR));
+    row("a file where the trash should be", "trash-is-file", int(ENOTDIR));
+    row("info/ cannot take a file", "info-read-only", int(EACCES));
+    row("note already gone", "gone", int(ENOENT));
 }
 
 void TrashTest::refusals()
@@ -127,41 +110,22 @@ void TrashTest::refusals()
     if (obstacle == "gone")
         QFile::remove(note);
 
-    FreedesktopTrash trash;
-    QCOMPARE(trash.moveToTrash(note), error);
+    QCOMPARE(FreedesktopTrash().moveToTrash(note), error);
     if (obstacle != "gone")
         QCOMPARE(TestFiles::read(note), QByteArray("keep me"));
     if (obstacle == "info-read-only")
         QCOMPARE(TestFiles::entries(trashed + "/files"), QStringList());
 }
 
-void TrashTest::longNamesFitTheTrash()
-{
-    TestHome home;
-    // The longest name a note can have: ".trashinfo" would not fit after it.
-    const QString note = home.makeFolder("Notes") + "/" + QString(252, u'n') + ".md";
-    TestFiles::write(note, "long");
-    FreedesktopTrash trash;
-    QCOMPARE(trash.moveToTrash(note), 0);
-    const QStringList files = TestFiles::entries(dataHome() + "/Trash/files");
-    QCOMPARE(files.size(), 1);
-    QVERIFY(files[0].endsWith(".md"));
-    QCOMPARE(TestFiles::read(dataHome() + "/Trash/files/" + files[0]), QByteArray("long"));
-    QCOMPARE(TestFiles::entries(dataHome() + "/Trash/info"),
-             QStringList({files[0] + ".trashinfo"}));
-    QVERIFY(TestFiles::read(dataHome() + "/Trash/info/" + files[0] + ".trashinfo")
-                .contains(QString(252, u'n').toUtf8() + ".md\n"));
-}
-
 void TrashTest::otherMountsUseTheirOwnTrash_data()
 {
     QTest::addColumn<QString>("shared");
     QTest::addColumn<bool>("usesShared");
-    QTest::newRow("no shared trash") << "" << false;
-    QTest::newRow("shared, sticky, ours with 0700") << "sticky" << true;
-    QTest::newRow("shared, but ours readable by others") << "sticky, 0755" << false;
-    QTest::newRow("shared, not sticky") << "plain" << false;
-    QTest::newRow("shared is a link") << "link" << false;
+    row("no shared trash", "", false);
+    row("shared, sticky, ours with 0700", "sticky", true);
+    row("shared, but ours readable by others", "sticky, 0755", false);
+    row("shared, not sticky", "plain", false);
+    row("shared is a link", "link", false);
 }
 
 void TrashTest::otherMountsUseTheirOwnTrash()
@@ -183,19 +147,17 @@ void TrashTest::otherMountsUseTheirOwnTrash()
     const bool existed = QFileInfo::exists(ownTrash);
     if (shared == "link") {
         QVERIFY(QDir().mkdir(folder.path() + "/sticky"));
-        ::chmod(QFile::encodeName(folder.path() + "/sticky"), 01777);
+        TestFiles::setMode(folder.path() + "/sticky", 01777);
         QVERIFY(QFile::link(folder.path() + "/sticky", sharedTrash));
     } else if (!shared.isEmpty()) {
         QVERIFY(QDir().mkdir(sharedTrash));
-        ::chmod(QFile::encodeName(sharedTrash), shared == "plain" ? 0777 : 01777);
+        TestFiles::setMode(sharedTrash, shared == "plain" ? 0777 : 01777);
         QVERIFY(QDir().mkdir(sharedTrash + "/" + uid));
-        ::chmod(QFile::encodeName(sharedTrash + "/" + uid), shared.endsWith("0755") ? 0755 : 0700);
+        TestFiles::setMode(sharedTrash + "/" + uid, shared.endsWith("0755") ? 0755 : 0700);
     }
 
-    FreedesktopTrash trash;
-    const int result = trash.moveToTrash(note);
+    const int result = FreedesktopTrash().moveToTrash(note);
     const QString used = usesShared ? sharedTrash + "/" + uid : ownTrash;
-    const QString name = Naming::fileName(folder.path());
     const QByteArray info = TestFiles::read(used + "/info/Away.md.trashinfo");
     const QByteArray moved = TestFiles::read(used + "/files/Away.md");
     QFile::remove(sharedTrash);
@@ -208,7 +170,8 @@ void TrashTest::otherMountsUseTheirOwnTrash()
     QCOMPARE(result, 0);
     QCOMPARE(moved, QByteArray("away"));
     // Recorded relative to the top of its mount.
-    QVERIFY2(info.contains("\nPath=" + QFile::encodeName(name) + "/Away.md\n"), info);
+    const QByteArray name = QFile::encodeName(Naming::fileName(folder.path()));
+    QVERIFY2(info.contains("\nPath=" + name + "/Away.md\n"), info);
     QVERIFY(!QFile::exists(dataHome() + "/Trash/files/Away.md"));
 }
 

@@ -40,3 +40,15 @@ QStringList StoreFixture::titles() const
         titles.append(n.title);
     return titles;
 }
+
+void StoreFixture::commit(const QString& name)
+{
+    m_store->commitDraft(path(name));
+    settle();
+}
+
+void StoreFixture::reload()
+{
+    m_store->loadNotes();
+    settle();
+}

@@ -25,6 +25,18 @@ public:
     Note note(const QString& fileName) const;
     QStringList titles() const; // filteredNotes, in order
 
+    // Files in the notes folder, by name.
+    void write(const QString& name, const QByteArray& bytes, const QDateTime& at = Day::monday)
+    {
+        TestFiles::write(path(name), bytes, at);
+    }
+    QByteArray read(const QString& name) const { return TestFiles::read(path(name)); }
+    QStringList files() const { return TestFiles::entries(folder); }
+    // What the editor does: typing into a note, leaving it; and what activating the window does.
+    void type(const QString& name, const QString& text) { store().updateDraft(note(name), text); }
+    void commit(const QString& name);
+    void reload();
+
     TestHome home;
     ScriptedAlerts alerts;
     FreedesktopTrash trash;

@@ -3,10 +3,13 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QThreadPool>
 
+#include "folder/folder_access.h"
 #include <csignal>
 #include <fcntl.h>
+
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -74,6 +77,19 @@ void ScriptedAlerts::expect(qsizetype index, const QString& message, const QStri
     QCOMPARE(alert.buttons, buttons);
 }
 
+FileSizeLimit::FileSizeLimit(rlim_t bytes)
+{
+    ::getrlimit(RLIMIT_FSIZE, &m_saved);
+    rlimit limited = m_saved;
+    limited.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    ::setrlimit(RLIMIT_FSIZE, &m_saved);
+}
+
 namespace TestFiles {
 
 void write(const QString& path, const QByteArray& bytes)
@@ -114,6 +130,16 @@ void setReadOnly(const QString& path, bool readOnly)
     const mode_t writeBits = S_IWUSR | S_IWGRP | S_IWOTH;
     const mode_t mode = readOnly ? (st.st_mode & ~writeBits) : (st.st_mode | S_IWUSR);
     QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode & 07777), 0);
+}
+
+void setMode(const QString& path, mode_t mode)
+{
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode), 0);
+}
+
+bool settingsHold(const QString& key)
+{
+    return QSettings(FolderAccess::settingsFilePath(), QSettings::IniFormat).contains(key);
 }
 
 } // namespace TestFiles

@@ -13,6 +13,8 @@
 #include <QTest>
 
 #include <functional>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 // A private home for one test: HOME, XDG_CONFIG_HOME and XDG_DATA_HOME point inside a fresh
 // temporary folder.
@@ -93,13 +95,41 @@ public:
     QDateTime current = QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53));
 };
 
+// Dates files are given, a day apart, so that the newest-first order is known.
+namespace Day {
+inline const QDateTime monday(QDate(2026, 3, 2), QTime(9, 0));
+inline const QDateTime tuesday(QDate(2026, 3, 3), QTime(9, 0));
+inline const QDateTime wednesday(QDate(2026, 3, 4), QTime(9, 0));
+} // namespace Day
+
+// Writes past `bytes` fail with EFBIG for as long as it lives, as on a full disk.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_saved{};
+};
+
 namespace TestFiles {
 void write(const QString& path, const QByteArray& bytes);
 void write(const QString& path, const QByteArray& bytes, const QDateTime& modified);
 QByteArray read(const QString& path);
 QStringList entries(const QString& folder); // visible and hidden, sorted
 void setReadOnly(const QString& path, bool readOnly);
+void setMode(const QString& path, mode_t mode);
+bool settingsHold(const QString& key); // in the application's settings file
 } // namespace TestFiles
+
+// One row of a data-driven test on one line: row("what it shows", column, column, ...).
+template <typename... Columns> void row(const char* tag, const Columns&... columns)
+{
+    (QTest::newRow(tag) << ... << columns);
+}
 
 // Runs the deferred work queued on the event loop, including work it queues in turn.
 void settle();
