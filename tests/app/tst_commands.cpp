@@ -25,23 +25,20 @@
 namespace {
 
 // The whole application, started on a remembered folder and shown.
-struct RunningApp
+std::unique_ptr<QuillboxApp> start(const QString& folder)
 {
-    explicit RunningApp(const QString& folder)
-    {
-        FolderAccess::saveBookmark(folder);
-        app = std::make_unique<QuillboxApp>();
-        app->show();
-        settle();
-    }
-    bool activate() const
-    {
-        QApplication::setActiveWindow(&app->window());
-        return QTest::qWaitForWindowActive(&app->window());
-    }
+    FolderAccess::saveBookmark(folder);
+    auto app = std::make_unique<QuillboxApp>();
+    app->show();
+    settle();
+    return app;
+}
 
-    std::unique_ptr<QuillboxApp> app;
-};
+bool activate(QWidget* window)
+{
+    QApplication::setActiveWindow(window);
+    return QTest::qWaitForWindowActive(window);
+}
 
 // Answers the next message box from inside its own event loop: its first button, or the one
 // named.
@@ -126,13 +123,13 @@ void CommandsTest::startsAsItWasLeft()
     QCOMPARE(RecoveryFolder::keep(folder + "/Lost.md", "Lost\ntext", false), 0);
     const qreal desktopSize = QApplication::font().pointSizeF();
     {
-        RunningApp running(folder);
-        ContentView& window = running.app->window();
+        const auto app = start(folder);
+        ContentView& window = app->window();
         QVERIFY(window.messageBar()->isVisible());
         QVERIFY(window.messageBar()->text().contains(RecoveryFolder::path()));
         QCOMPARE(window.messageBar()->actionButton()->text(),
                  QStringLiteral("Show in File Manager"));
-        QVERIFY(running.activate());
+        QVERIFY(activate(&window));
         window.setGeometry(40, 60, 720, 480);
         window.splitter()->setSizes({250, 470});
         QTest::keyClick(&window, Qt::Key_F, Qt::ControlModifier);
@@ -142,37 +139,35 @@ void CommandsTest::startsAsItWasLeft()
         QTest::keyClick(&window, Qt::Key_Minus, Qt::ControlModifier);
         QCOMPARE(window.editor()->textEdit()->font().pointSizeF(), desktopSize + 2);
         // One preferences window, from the menu and from the "Select a notes folder" alert.
-        QuillboxApp& app = *running.app;
-        QVERIFY(!app.preferencesView());
-        app.commands().preferences()->trigger();
-        PreferencesView* first = app.preferencesView();
+        QVERIFY(!app->preferencesView());
+        app->commands().preferences()->trigger();
+        PreferencesView* first = app->preferencesView();
         QVERIFY(first && first->isVisible());
-        emit app.store().preferencesRequested();
-        QCOMPARE(app.preferencesView(), first);
-        app.preferencesDialog()->move(90, 120);
-        app.rememberWindows();
+        emit app->store().preferencesRequested();
+        QCOMPARE(app->preferencesView(), first);
+        app->preferencesDialog()->move(90, 120);
+        app->rememberWindows();
     }
-    RunningApp again(folder);
-    ContentView& window = again.app->window();
+    const auto app = start(folder);
+    ContentView& window = app->window();
     QCOMPARE(window.geometry(), QRect(40, 60, 720, 480));
     QCOMPARE(window.splitter()->sizes().first(), 250);
     QCOMPARE(window.editor()->textEdit()->font().pointSizeF(), desktopSize + 2);
     for (const QKeyCombination key :
          {QKeyCombination(Qt::Key_Escape), QKeyCombination(Qt::ControlModifier, Qt::Key_W)}) {
-        again.app->showPreferences();
-        PreferencesDialog* dialog = again.app->preferencesDialog();
+        app->showPreferences();
+        PreferencesDialog* dialog = app->preferencesDialog();
         QCOMPARE(dialog->pos(), QPoint(90, 120));
-        QApplication::setActiveWindow(dialog);
-        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QVERIFY(activate(dialog));
         QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
         QVERIFY(!dialog->isVisible());
     }
-    QVERIFY(again.activate());
+    QVERIFY(activate(&window));
     QTest::keyClick(&window, Qt::Key_0, Qt::ControlModifier);
     QCOMPARE(window.editor()->textEdit()->font().pointSizeF(), desktopSize);
     // Brought forward by a second launch.
     window.showMinimized();
-    again.app->raiseWindow();
+    app->raiseWindow();
     QVERIFY(!window.isMinimized() && window.isVisible());
 }
 
@@ -196,8 +191,8 @@ void CommandsTest::quitting()
     const QString folder = home.notesFolder();
     TestFiles::write(folder + "/Plan.md", "Plan");
     TestFiles::setReadOnly(folder + "/Plan.md", !writable);
-    RunningApp running(folder);
-    QuillboxApp& app = *running.app;
+    const auto running = start(folder);
+    QuillboxApp& app = *running;
     QPlainTextEdit* edit = app.window().editor()->textEdit();
     edit->moveCursor(QTextCursor::End);
     QTest::keyClick(edit, Qt::Key_Return);
