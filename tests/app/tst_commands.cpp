@@ -2,9 +2,9 @@
 #include "app/notes_app_commands.h"
 #include "app/quillbox_app.h"
 #include "app/single_instance.h"
-#include "build_config.h"
 #include "folder/folder_access.h"
 #include "preferences/preferences_dialog.h"
+#include "preferences/preferences_view.h"
 #include "store/recovery_folder.h"
 #include "store_fixture.h"
 #include "views/content_view.h"
@@ -13,7 +13,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -26,23 +25,20 @@
 namespace {
 
 // The whole application, started on a remembered folder and shown.
-struct RunningApp
+std::unique_ptr<QuillboxApp> start(const QString& folder)
 {
-    explicit RunningApp(const QString& folder)
-    {
-        FolderAccess::saveBookmark(folder);
-        app = std::make_unique<QuillboxApp>();
-        app->show();
-        settle();
-    }
-    bool activate() const
-    {
-        QApplication::setActiveWindow(&app->window());
-        return QTest::qWaitForWindowActive(&app->window());
-    }
+    FolderAccess::saveBookmark(folder);
+    auto app = std::make_unique<QuillboxApp>();
+    app->show();
+    settle();
+    return app;
+}
 
-    std::unique_ptr<QuillboxApp> app;
-};
+bool activate(QWidget* window)
+{
+    QApplication::setActiveWindow(window);
+    return QTest::qWaitForWindowActive(window);
+}
 
 // Answers the next message box from inside its own event loop: its first button, or the one
 // named.
@@ -68,28 +64,13 @@ class CommandsTest : public QObject
     Q_OBJECT
 
 private slots:
-    void recoveredTextIsOfferedAtStart();
     void oneInstancePerSession();
-    void commandLine_data();
     void commandLine();
-    void windowsAndZoomAreRemembered();
-    void aboutQuillbox();
+    void startsAsItWasLeft();
     // Last: quitting ends the application's event loop.
     void quitting_data();
     void quitting();
 };
-
-void CommandsTest::recoveredTextIsOfferedAtStart()
-{
-    TestHome home;
-    const QString folder = home.notesFolder();
-    QCOMPARE(RecoveryFolder::keep(folder + "/Lost.md", "Lost\ntext", false), 0);
-    RunningApp running(folder);
-    MessageBar* bar = running.app->window().messageBar();
-    QVERIFY(bar->isVisible());
-    QVERIFY(bar->text().contains(RecoveryFolder::path()));
-    QCOMPARE(bar->actionButton()->text(), QStringLiteral("Show in File Manager"));
-}
 
 void CommandsTest::oneInstancePerSession()
 {
@@ -120,47 +101,35 @@ void CommandsTest::oneInstancePerSession()
         QDBusConnection::disconnectFromBus(QString::fromLatin1(name));
     daemon.kill();
     daemon.waitForFinished();
-
-    StoreFixture f;
-    RunningApp running(f.folder);
-    running.app->window().showMinimized();
-    running.app->raiseWindow();
-    QVERIFY(!running.app->window().isMinimized());
-    QVERIFY(running.app->window().isVisible());
-}
-
-void CommandsTest::commandLine_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("answer"); // its first line; empty: the application starts
-    QTest::newRow("--help") << QStringList{"/usr/bin/quillbox", "--help"}
-                            << "Usage: quillbox [options]";
-    QTest::newRow("-v") << QStringList{"./quillbox", "-v"} << "quillbox 1.2.3";
-    QTest::newRow("toolkit option") << QStringList{"quillbox", "-stylesheet", "a.qss"} << QString();
-    QTest::newRow("none") << QStringList{"quillbox"} << QString();
 }
 
 void CommandsTest::commandLine()
 {
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, answer);
-    const std::optional<CommandLine::Answer> given =
-        CommandLine::answer(arguments, QStringLiteral("1.2.3"));
-    QCOMPARE(given ? given->text.section('\n', 0, 0) : QString(), answer);
-    QCOMPARE(given ? given->exitCode : 0, 0);
+    // Answered before the application, and so any display, exists; the toolkit's own options
+    // start it.
+    const auto version = CommandLine::answer({"./quillbox", "-v"}, QStringLiteral("1.2.3"));
+    QVERIFY(version && version->exitCode == 0);
+    QCOMPARE(version->text.section('\n', 0, 0), QStringLiteral("quillbox 1.2.3"));
+    QVERIFY(!CommandLine::answer({"quillbox", "-stylesheet", "a.qss"}, QStringLiteral("1.2.3")));
 }
 
-// The keys reach the editor's zoom and the search field; sizes and places come back.
-void CommandsTest::windowsAndZoomAreRemembered()
+// Text kept by an earlier run is offered; the keys reach the search field, the editor's zoom and
+// the preferences; sizes and places come back.
+void CommandsTest::startsAsItWasLeft()
 {
     TestHome home;
     const QString folder = home.notesFolder();
     TestFiles::write(folder + "/Plan.md", "Plan");
+    QCOMPARE(RecoveryFolder::keep(folder + "/Lost.md", "Lost\ntext", false), 0);
     const qreal desktopSize = QApplication::font().pointSizeF();
     {
-        RunningApp running(folder);
-        ContentView& window = running.app->window();
-        QVERIFY(running.activate());
+        const auto app = start(folder);
+        ContentView& window = app->window();
+        QVERIFY(window.messageBar()->isVisible());
+        QVERIFY(window.messageBar()->text().contains(RecoveryFolder::path()));
+        QCOMPARE(window.messageBar()->actionButton()->text(),
+                 QStringLiteral("Show in File Manager"));
+        QVERIFY(activate(&window));
         window.setGeometry(40, 60, 720, 480);
         window.splitter()->setSizes({250, 470});
         QTest::keyClick(&window, Qt::Key_F, Qt::ControlModifier);
@@ -169,34 +138,37 @@ void CommandsTest::windowsAndZoomAreRemembered()
             QTest::keyClick(&window, Qt::Key_Equal, Qt::ControlModifier);
         QTest::keyClick(&window, Qt::Key_Minus, Qt::ControlModifier);
         QCOMPARE(window.editor()->textEdit()->font().pointSizeF(), desktopSize + 2);
-        running.app->showPreferences();
-        running.app->preferencesDialog()->move(90, 120);
-        running.app->rememberWindows();
+        // One preferences window, from the menu and from the "Select a notes folder" alert.
+        QVERIFY(!app->preferencesView());
+        app->commands().preferences()->trigger();
+        PreferencesView* first = app->preferencesView();
+        QVERIFY(first && first->isVisible());
+        emit app->store().preferencesRequested();
+        QCOMPARE(app->preferencesView(), first);
+        app->preferencesDialog()->move(90, 120);
+        app->rememberWindows();
     }
-    RunningApp again(folder);
-    ContentView& window = again.app->window();
+    const auto app = start(folder);
+    ContentView& window = app->window();
     QCOMPARE(window.geometry(), QRect(40, 60, 720, 480));
     QCOMPARE(window.splitter()->sizes().first(), 250);
     QCOMPARE(window.editor()->textEdit()->font().pointSizeF(), desktopSize + 2);
-    again.app->showPreferences();
-    QCOMPARE(again.app->preferencesDialog()->pos(), QPoint(90, 120));
-    QVERIFY(again.activate());
+    for (const QKeyCombination key :
+         {QKeyCombination(Qt::Key_Escape), QKeyCombination(Qt::ControlModifier, Qt::Key_W)}) {
+        app->showPreferences();
+        PreferencesDialog* dialog = app->preferencesDialog();
+        QCOMPARE(dialog->pos(), QPoint(90, 120));
+        QVERIFY(activate(dialog));
+        QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
+        QVERIFY(!dialog->isVisible());
+    }
+    QVERIFY(activate(&window));
     QTest::keyClick(&window, Qt::Key_0, Qt::ControlModifier);
     QCOMPARE(window.editor()->textEdit()->font().pointSizeF(), desktopSize);
-}
-
-void CommandsTest::aboutQuillbox()
-{
-    TestHome home;
-    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLBOX_VERSION));
-    RunningApp running(home.notesFolder());
-    running.app->commands().about()->trigger();
-    auto* about = running.app->window().findChild<QMessageBox*>(QStringLiteral("about"));
-    QVERIFY(about && about->isVisible());
-    QVERIFY(about->text().contains(QLatin1String("Quillbox " QUILLBOX_VERSION)));
-    // The link opens in the browser.
-    QVERIFY(about->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->openExternalLinks());
-    about->close();
+    // Brought forward by a second launch.
+    window.showMinimized();
+    app->raiseWindow();
+    QVERIFY(!window.isMinimized() && window.isVisible());
 }
 
 void CommandsTest::quitting_data()
@@ -219,31 +191,29 @@ void CommandsTest::quitting()
     const QString folder = home.notesFolder();
     TestFiles::write(folder + "/Plan.md", "Plan");
     TestFiles::setReadOnly(folder + "/Plan.md", !writable);
-    RunningApp running(folder);
-    QuillboxApp& app = *running.app;
+    const auto running = start(folder);
+    QuillboxApp& app = *running;
     QPlainTextEdit* edit = app.window().editor()->textEdit();
     edit->moveCursor(QTextCursor::End);
     QTest::keyClick(edit, Qt::Key_Return);
     QTest::keyClicks(edit, "kept");
-    // The failed save's alert, then the question whether to quit anyway.
     QStringList asked;
-    if (!writable) {
+    if (!writable) { // the failed save's alert, then the question whether to quit anyway
         QTimer::singleShot(0, [&] {
             answerNextBox(asked);
             QTimer::singleShot(0, [&] {
                 answerNextBox(asked, quitAnyway ? QStringLiteral("Quit Anyway") : QString());
             });
         });
-        if (how == "close")
-            QVERIFY(!app.window().close());
-        else
-            app.commands().quit()->trigger();
-        QCOMPARE(asked, QStringList({"The file “Plan.md” couldn’t be saved in the folder “Notes”.",
-                                     "Some notes couldn’t be saved"}));
-    } else {
-        app.commands().quit()->trigger();
-        QVERIFY(asked.isEmpty());
     }
+    if (how == "close")
+        QCOMPARE(app.window().close(), quitAnyway);
+    else
+        app.commands().quit()->trigger();
+    QCOMPARE(asked, writable ? QStringList()
+                             : QStringList({"The file “Plan.md” couldn’t be saved in the folder "
+                                            "“Notes”.",
+                                            "Some notes couldn’t be saved"}));
     QCOMPARE(TestFiles::read(folder + "/Plan.md"), QByteArray(writable ? "Plan\nkept" : "Plan"));
     if (quitAnyway) {
         if (!writable)

@@ -1,12 +1,9 @@
-#include "app/notes_app_commands.h"
-#include "app/quillbox_app.h"
 #include "folder/clipboard_service.h"
 #include "folder/file_manager_service.h"
 #include "folder/folder_preferences.h"
 #include "preferences/adaptive_actions.h"
 #include "preferences/dbus_file_manager.h"
 #include "preferences/elided_label.h"
-#include "preferences/preferences_dialog.h"
 #include "preferences/preferences_view.h"
 #include "store_fixture.h"
 #include "views/fallback_icons.h"
@@ -22,16 +19,11 @@
 
 namespace {
 
-class NoClipboard final : public ClipboardService
+// Copies and reveals nowhere: what the buttons do is the model's, tested with the folder.
+class NoDesktop final : public ClipboardService, public FileManagerService
 {
 public:
-    void setText(const QString& text) override { copied = text; }
-    QString copied;
-};
-
-class NoFileManager final : public FileManagerService
-{
-public:
+    void setText(const QString&) override {}
     void reveal(const QString&) override {}
 };
 
@@ -53,9 +45,8 @@ struct PreferencesFixture
 {
     PreferencesFixture() { view.show(); }
     StoreFixture f;
-    NoClipboard clipboard;
-    NoFileManager fileManager;
-    FolderPreferences model{f.start(), {clipboard, fileManager, f.chooser()}};
+    NoDesktop desktop;
+    FolderPreferences model{f.start(), {desktop, desktop, f.chooser()}};
     PreferencesView view{model};
 };
 
@@ -68,12 +59,9 @@ class PreferencesViewTest : public QObject
 private slots:
     void actionsRowAdapts_data();
     void actionsRowAdapts();
-    void viewFollowsTheFolder();
-    void messagesComeAndGo();
-    void coloursReadOnLightAndDark_data();
-    void coloursReadOnLightAndDark();
+    void viewFollowsTheFolderAndTheme_data();
+    void viewFollowsTheFolderAndTheme();
     void revealOverDbus();
-    void oneWindowFromEveryEntry();
 };
 
 void PreferencesViewTest::actionsRowAdapts_data()
@@ -81,10 +69,8 @@ void PreferencesViewTest::actionsRowAdapts_data()
     QTest::addColumn<int>("extra");
     QTest::addColumn<bool>("singleLine");
     QTest::addColumn<bool>("disabled");
-    QTest::newRow("wide, with a folder") << 40 << true << false;
-    QTest::newRow("wide, no folder") << 0 << true << true;
-    QTest::newRow("narrow, with a folder") << -1 << false << false;
-    QTest::newRow("narrow, no folder") << -60 << false << true;
+    QTest::newRow("just fits, no folder") << 0 << true << true;
+    QTest::newRow("a pixel short, with a folder") << -1 << false << false;
 }
 
 void PreferencesViewTest::actionsRowAdapts()
@@ -113,12 +99,22 @@ void PreferencesViewTest::actionsRowAdapts()
     // "Use Default" at the trailing end, at least 8 px after "Clear & Re-select…".
     QCOMPARE(row.useDefaultButton()->geometry().right(), width - 1);
     QVERIFY(row.useDefaultButton()->geometry().left() - row.clearButton()->geometry().right() - 1 >=
-                AdaptiveActions::minimumGap ||
-            extra < -1);
+            AdaptiveActions::minimumGap);
 }
 
-void PreferencesViewTest::viewFollowsTheFolder()
+void PreferencesViewTest::viewFollowsTheFolderAndTheme_data()
 {
+    QTest::addColumn<QPalette>("palette");
+    QTest::newRow("light") << QApplication::style()->standardPalette();
+    // Derived from a dark button and window, as a dark desktop theme is.
+    QTest::newRow("dark") << QPalette(QColor(0x31363b), QColor(0x2a2e32));
+}
+
+// The view follows the folder and the theme; the colours that carry a meaning, and the toolbar's
+// drawn icons, read at WCAG AA (4.5:1).
+void PreferencesViewTest::viewFollowsTheFolderAndTheme()
+{
+    QFETCH(QPalette, palette);
     PreferencesFixture p;
     const QString deep = p.f.home.makeFolder(QString("very long folder name/").repeated(8) + "End");
     for (const QString& folder : {QString(), deep}) {
@@ -131,41 +127,14 @@ void PreferencesViewTest::viewFollowsTheFolder()
     const QLabel* path = p.view.pathLabel();
     QVERIFY(path->text().contains(QChar(0x2026)) && path->text().endsWith("End"));
     QVERIFY(path->fontMetrics().horizontalAdvance(path->text()) <= path->width());
-}
 
-void PreferencesViewTest::messagesComeAndGo()
-{
-    PreferencesFixture p;
     p.model.messageDurationMs = 50;
     QVERIFY(!p.view.messageLabel()->isVisible());
     QTest::mouseClick(p.view.actions()->copyButton(), Qt::LeftButton);
-    QCOMPARE(p.clipboard.copied, p.f.folder);
-    QVERIFY(p.view.messageLabel()->isVisible());
     QCOMPARE(p.view.messageLabel()->text(), QStringLiteral("Path copied to clipboard"));
+    QVERIFY(p.view.messageLabel()->isVisible());
     QTRY_VERIFY(!p.view.messageLabel()->isVisible());
-}
 
-void PreferencesViewTest::coloursReadOnLightAndDark_data()
-{
-    QTest::addColumn<QPalette>("palette");
-    QTest::newRow("light") << QApplication::style()->standardPalette();
-    QPalette dark;
-    for (const auto& [role, color] :
-         QList<std::pair<QPalette::ColorRole, QColor>>{{QPalette::Window, 0x2a2e32},
-                                                       {QPalette::WindowText, 0xfcfcfc},
-                                                       {QPalette::Base, 0x1b1e20},
-                                                       {QPalette::Text, 0xfcfcfc},
-                                                       {QPalette::Button, 0x31363b},
-                                                       {QPalette::ButtonText, 0xfcfcfc}})
-        dark.setColor(role, color);
-    QTest::newRow("dark") << dark;
-}
-
-// The colours that carry a meaning, and the toolbar's drawn icons, read at WCAG AA (4.5:1).
-void PreferencesViewTest::coloursReadOnLightAndDark()
-{
-    QFETCH(QPalette, palette);
-    PreferencesFixture p;
     p.view.setPalette(palette); // after the first drawing: a theme changed while running
     const auto readable = [](const QColor& text, const QColor& background) {
         const double ratio = PaletteColors::contrast(text, background);
@@ -226,34 +195,6 @@ void PreferencesViewTest::revealOverDbus()
     QDBusConnection::disconnectFromBus("fake-fm");
     bus.kill();
     bus.waitForFinished();
-}
-
-void PreferencesViewTest::oneWindowFromEveryEntry()
-{
-    TestHome home;
-    QuillboxApp app;
-    QVERIFY(!app.preferencesView());
-    app.commands().preferences()->trigger();
-    PreferencesView* first = app.preferencesView();
-    QVERIFY(first && first->isVisible());
-    // The "Select a notes folder" alert's first button leads to the same window.
-    emit app.store().preferencesRequested();
-    QCOMPARE(app.preferencesView(), first);
-    int windows = 0;
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        windows += qobject_cast<QDialog*>(widget) && widget->findChild<PreferencesView*>() ? 1 : 0;
-    QCOMPARE(windows, 1);
-
-    // Escape and Ctrl+W close it.
-    PreferencesDialog* dialog = app.preferencesDialog();
-    for (const QKeyCombination key :
-         {QKeyCombination(Qt::Key_Escape), QKeyCombination(Qt::ControlModifier, Qt::Key_W)}) {
-        app.showPreferences();
-        QApplication::setActiveWindow(dialog);
-        QVERIFY(QTest::qWaitForWindowActive(dialog));
-        QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
-        QVERIFY(!dialog->isVisible());
-    }
 }
 
 QUILLBOX_GUI_TEST_MAIN(PreferencesViewTest)
