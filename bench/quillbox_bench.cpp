@@ -166,14 +166,14 @@ int runOne(int argc, char** argv, int count)
     for (int i = 0; i < saves; ++i) {
         note = store.selectedNote().value_or(store.notes().first());
         Note edited = note;
-        edited.content = note.content + QStringLiteral(" more");
+        edited.setContent(note.content() + QStringLiteral(" more"));
         inPlace += msOf([&] { store.saveNote(edited); });
-        reference += bareWriteMs(bare, edited.content.toUtf8());
+        reference += bareWriteMs(bare, edited.contentUtf8());
     }
     for (int i = 0; i < saves; ++i) {
         note = *store.selectedNote();
         Note edited = note;
-        edited.content = QStringLiteral("Renamed title %1\n").arg(i) + note.content;
+        edited.setContent(QStringLiteral("Renamed title %1\n").arg(i) + note.content());
         renamed += msOf([&] { store.saveNote(edited); });
     }
     store.setSaveDelay(0);

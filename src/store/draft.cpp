@@ -3,8 +3,8 @@
 bool Draft::isUnsaved() const
 {
     // Texts are equal under Unicode canonical equivalence.
-    if (text == base.content)
+    if (base.hasContent(text))
         return false;
     return text.normalized(QString::NormalizationForm_C) !=
-           base.content.normalized(QString::NormalizationForm_C);
+           base.content().normalized(QString::NormalizationForm_C);
 }

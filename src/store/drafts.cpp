@@ -59,7 +59,7 @@ void Drafts::edit(const QString& url, const Note& base, LiveRead read)
     if (m_live && m_live->url != url)
         takeLiveText();
     if (!m_drafts.contains(url))
-        m_drafts.insert(url, Draft{read().value_or(base.content), base});
+        m_drafts.insert(url, Draft{read().value_or(base.content()), base});
     m_live = LiveText{url, std::move(read)};
 }
 
@@ -116,7 +116,7 @@ QStringList Drafts::reconcile(QList<Note>& fresh, const QString& folder, QString
                 const std::optional<QString> result =
                     theirs.unreadable
                         ? std::nullopt
-                        : TextMerge::merge(it->base.content, it->text, theirs.content);
+                        : TextMerge::merge(it->base.content(), it->text, theirs.content());
                 if (result) {
                     it->text = *result;
                     it->base = theirs;

@@ -18,9 +18,9 @@ void Note::prepareSearch() const
         m_foldedFromTitle = title;
         refolded = true;
     }
-    if (!m_foldedFromContent.isSharedWith(content) && m_foldedFromContent != content) {
-        m_contentKey = SearchKey::fold(content);
-        m_foldedFromContent = content;
+    if (!m_foldedFromContent.isSharedWith(m_content) && m_foldedFromContent != m_content) {
+        m_contentKey = SearchKey::foldUtf8(m_content);
+        m_foldedFromContent = m_content;
         refolded = true;
     }
     if (refolded)

@@ -3,6 +3,7 @@
 #include "store/file_identity.h"
 #include "store/note_text.h"
 
+#include <QAnyStringView>
 #include <QByteArray>
 #include <QDateTime>
 #include <QHashFunctions>
@@ -17,7 +18,6 @@ struct Note
     QString url;           // absolute path of the note file, directly inside the folder
     QString title;         // file base name until the first save, then the derived title
     QString fallbackTitle; // base name when the record was made; survives renames
-    QString content;       // text as last read from or written to the file
     QDateTime lastModified;
     // Not valid UTF-8 (its text or its name) or not readable: shown read-only and never
     // written or renamed, so its bytes survive.
@@ -27,8 +27,18 @@ struct Note
     bool hasBom = false;
     NoteText::LineEnding lineEnding = NoteText::LineEnding::Lf;
 
+    // The text as last read from or written to the file. It is kept as the file's UTF-8
+    // (line endings as in the file, without the byte-order mark): a folder of notes is held
+    // in memory at about its size, and only the note on screen is ever decoded.
+    QString content() const { return QString::fromUtf8(m_content); }
+    const QByteArray& contentUtf8() const { return m_content; }
+    void setContent(const QString& text) { m_content = text.toUtf8(); }
+    // Bytes already checked to be UTF-8.
+    void setContentUtf8(QByteArray utf8) { m_content = std::move(utf8); }
+    bool hasContent(QStringView text) const { return QAnyStringView::equal(m_content, text); }
+
     // The bytes the file holds for content.
-    QByteArray fileBytes() const { return NoteText::encode(content, hasBom); }
+    QByteArray fileBytes() const { return NoteText::withBom(m_content, hasBom); }
 
     // Earlier than every real date; stands for a modification date that could not be read.
     static QDateTime distantPast();
@@ -44,8 +54,9 @@ struct Note
 private:
     // Folded copies keyed to the exact strings they were made from: any change of title or
     // content (a new string) invalidates them without the store having to remember to.
+    QByteArray m_content;
     mutable QString m_foldedFromTitle;
-    mutable QString m_foldedFromContent;
+    mutable QByteArray m_foldedFromContent;
     mutable QByteArray m_titleKey;
     mutable QByteArray m_contentKey;
     mutable quint64 m_keyKinds = 0;

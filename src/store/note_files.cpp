@@ -39,12 +39,12 @@ NoteFiles::Saved failed(FileError error)
 } // namespace
 
 Note NoteFiles::recordFor(const Note& base, const QString& url, const QString& title,
-                          const QString& text, const FileIdentity& identity) const
+                          const QByteArray& utf8, const FileIdentity& identity) const
 {
     Note note = base;
     note.url = url;
     note.title = title;
-    note.content = text;
+    note.setContentUtf8(utf8);
     note.identity = identity;
     note.lastModified = m_clock.now();
     return note;
@@ -59,7 +59,8 @@ NoteFiles::Saved NoteFiles::save(const QString& url, const Draft& draft) const
     const QString target = Naming::uniqueFileURL(folder, Naming::sanitizedFileName(title), url);
     if (target.isEmpty())
         return failed(FileError::fileNotSaved(url, EEXIST));
-    const QByteArray bytes = NoteText::encode(draft.text, base.hasBom);
+    const QByteArray utf8 = draft.text.toUtf8();
+    const QByteArray bytes = NoteText::withBom(utf8, base.hasBom);
 
     const NoteFile::Checked checked = NoteFile::check(url, base.identity, base.fileBytes());
     NoteFile::Written written;
@@ -101,7 +102,7 @@ NoteFiles::Saved NoteFiles::save(const QString& url, const Draft& draft) const
         break;
     }
     result.kind = Saved::Kind::InPlace;
-    result.note = recordFor(base, target, title, draft.text, written.identity);
+    result.note = recordFor(base, target, title, utf8, written.identity);
     return result;
 }
 
@@ -116,14 +117,15 @@ NoteFiles::Saved NoteFiles::keepAsConflictCopy(const QString& url, const Draft& 
                            Naming::maxFileNameBytes - Naming::numberSuffixReserveBytes - 1 -
                                Naming::extension.size() - suffix.toUtf8().size()) +
         suffix;
+    const QByteArray utf8 = draft.text.toUtf8();
     const auto [path, written] =
-        createUnique(folder, base, NoteText::encode(draft.text, draft.base.hasBom));
+        createUnique(folder, base, NoteText::withBom(utf8, draft.base.hasBom));
     if (written.error)
         return failed(FileError::fileNotCreated(path.isEmpty() ? url : path, written.error));
 
     Saved result;
     result.kind = Saved::Kind::AsConflictCopy;
-    result.note = recordFor(draft.base, path, Naming::baseName(path), draft.text, written.identity);
+    result.note = recordFor(draft.base, path, Naming::baseName(path), utf8, written.identity);
     result.note.id = NoteLoader::newId();
     result.note.fallbackTitle = result.note.title;
     result.note.unreadable = false;
@@ -135,13 +137,14 @@ NoteFiles::Created NoteFiles::createDated(const QString& folder) const
     const QDateTime now = m_clock.now();
     const QString name = generatedNamePrefix + now.toString(QStringLiteral("yyyy-MM-dd")) +
                          QLatin1Char(' ') + now.toString(QStringLiteral("HHmmss"));
-    const auto [path, written] = createUnique(folder, name, name.toUtf8());
+    const QByteArray utf8 = name.toUtf8();
+    const auto [path, written] = createUnique(folder, name, utf8);
     if (written.error) {
         return {{},
                 FileError::fileNotCreated(path.isEmpty() ? folder + QLatin1Char('/') + name : path,
                                           written.error)};
     }
-    Note note = recordFor(Note{}, path, Naming::baseName(path), name, written.identity);
+    Note note = recordFor(Note{}, path, Naming::baseName(path), utf8, written.identity);
     note.id = NoteLoader::newId();
     note.fallbackTitle = note.title;
     return {note, std::nullopt};

@@ -49,8 +49,8 @@ public:
     int moveToTrash(const QString& url) const;
 
 private:
-    Note recordFor(const Note& base, const QString& url, const QString& title, const QString& text,
-                   const FileIdentity& identity) const;
+    Note recordFor(const Note& base, const QString& url, const QString& title,
+                   const QByteArray& utf8, const FileIdentity& identity) const;
 
     const Clock& m_clock;
     TrashService& m_trash;

@@ -126,7 +126,7 @@ Outcome readEntry(int dirFd, const Entry& entry, const QString& folder, Note& no
             return Outcome::NotANote;
         std::optional<NoteText::Decoded> text = read ? NoteText::decode(bytes) : std::nullopt;
         if (text) {
-            note.content = std::move(text->text);
+            note.setContentUtf8(std::move(text->utf8));
             note.hasBom = text->hasBom;
             note.lineEnding = text->lineEnding;
             // What was read is what the file held at this identity; a later change shows in it.

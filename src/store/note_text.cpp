@@ -1,54 +1,40 @@
 #include "store/note_text.h"
 
-#include <QStringDecoder>
-
 namespace {
 
 constexpr char bom[] = "\xEF\xBB\xBF";
-
-bool isAscii(const QByteArray& bytes)
-{
-    unsigned char seen = 0;
-    for (const char c : bytes)
-        seen |= static_cast<unsigned char>(c);
-    return seen < 0x80;
-}
 
 } // namespace
 
 std::optional<NoteText::Decoded> NoteText::decode(const QByteArray& bytes)
 {
+    // The text stays in its bytes: checking them is all a read needs.
     Decoded decoded;
-    if (isAscii(bytes)) {
-        decoded.text = QString::fromLatin1(bytes);
-    } else {
-        decoded.hasBom = bytes.startsWith(bom);
-        const QByteArrayView body =
-            decoded.hasBom ? QByteArrayView(bytes).sliced(3) : QByteArrayView(bytes);
-        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        decoded.text = decoder(body);
-        if (decoder.hasError())
-            return std::nullopt;
-    }
-    decoded.lineEnding = firstLineEnding(decoded.text);
+    decoded.hasBom = bytes.startsWith(bom);
+    decoded.utf8 = decoded.hasBom ? bytes.sliced(3) : bytes;
+    if (!QByteArrayView(decoded.utf8).isValidUtf8())
+        return std::nullopt;
+    decoded.lineEnding = firstLineEnding(decoded.utf8);
     return decoded;
 }
 
 QByteArray NoteText::encode(QStringView text, bool hasBom)
 {
-    QByteArray bytes = text.toUtf8();
-    if (hasBom)
-        bytes.prepend(bom);
-    return bytes;
+    return withBom(text.toUtf8(), hasBom);
 }
 
-NoteText::LineEnding NoteText::firstLineEnding(QStringView text)
+QByteArray NoteText::withBom(const QByteArray& utf8, bool hasBom)
+{
+    return hasBom ? bom + utf8 : utf8;
+}
+
+NoteText::LineEnding NoteText::firstLineEnding(QByteArrayView text)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == u'\n')
+        if (text[i] == '\n')
             return LineEnding::Lf;
-        if (text[i] == u'\r')
-            return i + 1 < text.size() && text[i + 1] == u'\n' ? LineEnding::CrLf : LineEnding::Cr;
+        if (text[i] == '\r')
+            return i + 1 < text.size() && text[i + 1] == '\n' ? LineEnding::CrLf : LineEnding::Cr;
     }
     return LineEnding::Lf;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 #include <optional>
@@ -19,7 +20,7 @@ public:
 
     struct Decoded
     {
-        QString text; // without the byte-order mark, line endings as in the file
+        QByteArray utf8; // without the byte-order mark, line endings as in the file
         bool hasBom = false;
         LineEnding lineEnding = LineEnding::Lf;
     };
@@ -27,8 +28,9 @@ public:
     // Strict UTF-8; nothing when the bytes are not valid UTF-8.
     static std::optional<Decoded> decode(const QByteArray& bytes);
     static QByteArray encode(QStringView text, bool hasBom);
+    static QByteArray withBom(const QByteArray& utf8, bool hasBom);
     // The first line ending of the text; a text without one takes the system's.
-    static LineEnding firstLineEnding(QStringView text);
+    static LineEnding firstLineEnding(QByteArrayView utf8);
     // An editor's raw text (paragraphs separated by U+2029) with the note's own line ending
     // between its lines. Everything else, non-breaking spaces included, is kept.
     static QString fromEditor(QString raw, LineEnding ending);

@@ -194,7 +194,7 @@ QList<Note> NotesStore::filteredNotes() const
 QString NotesStore::textFor(const Note& note) const
 {
     const std::optional<Draft> draft = m_drafts.value(note.url);
-    return draft ? draft->text : note.content;
+    return draft ? draft->text : note.content();
 }
 
 void NotesStore::listChanged()
@@ -354,7 +354,7 @@ void NotesStore::updateDraft(const Note& note, const QString& text)
     const Note* known = m_list.find(note.url);
     m_drafts.setText(note.url, text, known ? *known : note);
     Note edited = note;
-    edited.content = text;
+    edited.setContent(text);
     m_pendingNote = std::move(edited);
     m_drafts.restartPause(note.url);
 }
@@ -372,7 +372,7 @@ bool NotesStore::saveNote(const Note& note)
     const Note* known = m_list.find(note.url);
     if (!m_drafts.contains(note.url) && !known)
         return true;
-    m_drafts.setText(note.url, note.content, known ? *known : note);
+    m_drafts.setText(note.url, note.content(), known ? *known : note);
     return saveDraft(note.url) != NoteFiles::Saved::Kind::Failed;
 }
 

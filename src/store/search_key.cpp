@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstring>
+#include <type_traits>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -21,35 +22,34 @@ void appendFolded(QByteArray& key, QStringView word)
     key += word.toString().toUpper().toLower().normalized(QString::NormalizationForm_C).toUtf8();
 }
 
-} // namespace
-
-QByteArray SearchKey::fold(QStringView text)
+// Most words of most notes are plain ASCII and need neither normalisation nor full case
+// folding; only words with other characters take the general path. Words end at ASCII white
+// space, which no normalisation or case mapping reaches across, and which is never a byte of
+// a longer UTF-8 character.
+template <typename Unit, typename FoldWord>
+QByteArray foldWords(const Unit* units, qsizetype size, FoldWord&& foldWord)
 {
-    // Most words of most notes are plain ASCII and need neither normalisation nor full case
-    // folding; only words with other characters take the general path. Words end at ASCII
-    // white space, which no normalisation or case mapping reaches across.
     QByteArray key;
-    key.reserve(text.size());
-    const char16_t* units = text.utf16();
-    const qsizetype size = text.size();
+    key.reserve(size);
     qsizetype wordStart = 0;
     bool wordIsAscii = true;
     for (qsizetype i = 0; i <= size; ++i) {
-        const bool end = i == size || isAsciiSpace(units[i]);
+        const auto unit = i == size ? 0 : static_cast<std::make_unsigned_t<Unit>>(units[i]);
+        const bool end = i == size || isAsciiSpace(unit);
         if (!end) {
-            wordIsAscii = wordIsAscii && units[i] < 0x80;
+            wordIsAscii = wordIsAscii && unit < 0x80;
             continue;
         }
         if (wordIsAscii) {
             for (qsizetype j = wordStart; j < i; ++j) {
-                const char16_t u = units[j];
+                const auto u = units[j];
                 key += (u >= 'A' && u <= 'Z') ? char(u + ('a' - 'A')) : char(u);
             }
         } else {
-            appendFolded(key, text.sliced(wordStart, i - wordStart));
+            foldWord(key, wordStart, i - wordStart);
         }
         if (i < size)
-            key += char(units[i]);
+            key += char(unit);
         wordStart = i + 1;
         wordIsAscii = true;
     }
@@ -57,6 +57,22 @@ QByteArray SearchKey::fold(QStringView text)
     // whole run, so they give the slack back.
     key.squeeze();
     return key;
+}
+
+} // namespace
+
+QByteArray SearchKey::fold(QStringView text)
+{
+    return foldWords(text.utf16(), text.size(), [&](QByteArray& key, qsizetype from, qsizetype n) {
+        appendFolded(key, text.sliced(from, n));
+    });
+}
+
+QByteArray SearchKey::foldUtf8(QByteArrayView text)
+{
+    return foldWords(text.data(), text.size(), [&](QByteArray& key, qsizetype from, qsizetype n) {
+        appendFolded(key, QString::fromUtf8(text.sliced(from, n)));
+    });
 }
 
 bool SearchKey::contains(const QByteArray& haystack, const QByteArray& needle)

@@ -9,6 +9,8 @@ class SearchKey
 {
 public:
     static QByteArray fold(QStringView text);
+    // The same key from UTF-8, which must be valid.
+    static QByteArray foldUtf8(QByteArrayView text);
     static bool contains(const QByteArray& haystack, const QByteArray& needle);
     // Which kinds of bytes a key holds, one bit each (letters, digits, a few groups of the
     // rest). A key can contain a query only if it holds every kind the query does, which

@@ -60,7 +60,7 @@ void NoteEditor::setNote(const Note& note)
     // show the new text, or the next keystroke would write the old one back over it.
     const bool changedElsewhere =
         !otherFile && !m_store.hasDraft(note.url) &&
-        (note.content != m_note.content || note.unreadable != m_note.unreadable);
+        (note.contentUtf8() != m_note.contentUtf8() || note.unreadable != m_note.unreadable);
     m_note = note;
     m_hasNote = true;
     if (otherFile || changedElsewhere)

@@ -18,9 +18,9 @@ namespace {
 
 bool showsTheSame(const Note& a, const Note& b)
 {
-    const auto same = &RowMatching::same;
+    const auto same = [](const auto& x, const auto& y) { return RowMatching::same(x, y); };
     return a.lastModified == b.lastModified && a.unreadable == b.unreadable && same(a.url, b.url) &&
-           same(a.title, b.title) && same(a.content, b.content);
+           same(a.title, b.title) && same(a.contentUtf8(), b.contentUtf8());
 }
 
 // The locale's long date without the weekday and with the month abbreviated, then its short

@@ -17,5 +17,8 @@ struct RowMatching
     static RowMatching match(const QList<Note>& before, const QList<Note>& next);
     // Records are values shared between the store and its views: a row showing the same record
     // shares its strings, and the comparison stops at the pointer.
-    static bool same(const QString& a, const QString& b) { return a.isSharedWith(b) || a == b; }
+    template <typename Text> static bool same(const Text& a, const Text& b)
+    {
+        return a.isSharedWith(b) || a == b;
+    }
 };

@@ -52,7 +52,7 @@ void CreateDeleteTest::createWritesADatedNote()
     const Note created = store.notes().last();
     QCOMPARE(created.url, f.path(name + " (2).md"));
     QCOMPARE(created.title, name + " (2)");
-    QCOMPARE(created.content, name);
+    QCOMPARE(created.content(), name);
     QCOMPARE(created.lastModified, f.clock.current);
     QCOMPARE(store.selectedNote()->url, created.url);
     QVERIFY(f.alerts.shown.isEmpty());

@@ -62,8 +62,8 @@ void LoadingTest::listsNoteFilesNewestFirst()
     QCOMPARE(f.note("Late.md").lastModified, monday.addMSecs(700));
     // Notes we cannot read are listed, empty and marked, and keep their dates.
     QVERIFY(f.note("Latin.md").unreadable && f.note("Locked.md").unreadable);
-    QCOMPARE(f.note("Latin.md").content, QString());
-    QCOMPARE(f.note("Linked.md").content, QStringLiteral("linked"));
+    QCOMPARE(f.note("Latin.md").content(), QString());
+    QCOMPARE(f.note("Linked.md").content(), QStringLiteral("linked"));
     QVERIFY(!f.note("Linked.md").unreadable);
     QCOMPARE(store.selectedNote()->title, QStringLiteral("Plan"));
     QVERIFY(f.alerts.shown.isEmpty());
@@ -103,7 +103,7 @@ void LoadingTest::notesReadTheirFiles()
 
     QCOMPARE(store.notes().size(), 1);
     const Note note = store.notes().first();
-    QCOMPARE(note.content, content);
+    QCOMPARE(note.content(), content);
     QCOMPARE(note.hasBom, bom);
     QCOMPARE(note.lineEnding, ending);
     // Written back unedited, the file would not change by a byte.
@@ -145,13 +145,13 @@ void LoadingTest::reloadsKeepTheNoteAndItsSelection()
     // Another program renames the note being edited: selection and text follow it.
     QVERIFY(QFile::rename(f.path("Draft.md"), f.path("Renamed.md")));
     if (watched) {
-        QTRY_COMPARE(f.note("B.md").content, QStringLiteral("b changed elsewhere"));
+        QTRY_COMPARE(f.note("B.md").content(), QStringLiteral("b changed elsewhere"));
         QTRY_COMPARE(store.selectedNote()->url, f.path("Renamed.md"));
     } else {
         f.reload();
     }
-    QCOMPARE(f.note("Kept.md").content, QStringLiteral("kept"));
-    QCOMPARE(f.note("B.md").content, QStringLiteral("b changed elsewhere"));
+    QCOMPARE(f.note("Kept.md").content(), QStringLiteral("kept"));
+    QCOMPARE(f.note("B.md").content(), QStringLiteral("b changed elsewhere"));
     QCOMPARE(store.selectedNote()->url, f.path("Renamed.md"));
     QCOMPARE(store.selectedNote()->id, draftId);
     QCOMPARE(store.drafts(), (QHash<QString, QString>{{f.path("Renamed.md"), "draft\ntyped"}}));
@@ -278,7 +278,7 @@ void LoadingTest::searchOverManyNotes()
     QCOMPARE(f.titles(), expected);
     // A saved note is a new list: remembered results are not reused for it.
     Note first = f.note("Note 00001.md");
-    first.content = "a needle too";
+    first.setContent("a needle too");
     QVERIFY(store.saveNote(first));
     QCOMPARE(f.titles(), QStringList({"a needle too"}) + expected);
 }

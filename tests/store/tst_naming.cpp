@@ -168,7 +168,7 @@ void NamingTest::noteFiles()
     Note a;
     a.url = "/n/A.md";
     Note sameFile = a;
-    sameFile.content = "two";
+    sameFile.setContent("two");
     Note otherFile = a;
     otherFile.url = "/n/B.md";
     QCOMPARE(QSet<Note>({a, sameFile, otherFile}).size(), 2);

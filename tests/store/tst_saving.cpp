@@ -96,7 +96,7 @@ void SavingTest::typingSavesOnceAfterThePause()
     }
     f.type("Groceries.md", "Groceries\nmilk\neggs");
     QCOMPARE(f.read("Groceries.md"), QByteArray("Groceries\nmilk"));
-    QCOMPARE(store.pendingNote()->content, QStringLiteral("Groceries\nmilk\neggs"));
+    QCOMPARE(store.pendingNote()->content(), QStringLiteral("Groceries\nmilk\neggs"));
     QTRY_COMPARE(f.read("Groceries.md"), QByteArray("Groceries\nmilk\neggs"));
     QCOMPARE(changes.size(), 1);
     QCOMPARE(f.note("Groceries.md").lastModified, f.clock.current);
@@ -158,7 +158,7 @@ void SavingTest::savesFollowTheTitle()
     QCOMPARE(f.note(savedAs).fallbackTitle, Naming::baseName(file));
     QVERIFY(store.drafts().isEmpty());
     f.reload();
-    QCOMPARE(f.note(savedAs).content, same ? before : after);
+    QCOMPARE(f.note(savedAs).content(), same ? before : after);
 }
 
 void SavingTest::savedNoteMovesUpWithoutTakingTheSelection()
@@ -169,20 +169,20 @@ void SavingTest::savedNoteMovesUpWithoutTakingTheSelection()
     NotesStore& store = f.start();
     QCOMPARE(store.selectedNote()->title, QStringLiteral("New"));
     Note old = f.note("Old.md");
-    old.content = "Old\nedited";
+    old.setContent("Old\nedited");
     QVERIFY(store.saveNote(old));
     QCOMPARE(f.titles(), QStringList({"Old", "New"}));
     QCOMPARE(store.selectedNote()->url, f.path("New.md"));
     // Saving the selected note refreshes the selection with the saved record.
     Note fresh = f.note("New.md");
-    fresh.content = "New\nedited";
+    fresh.setContent("New\nedited");
     QVERIFY(store.saveNote(fresh));
-    QCOMPARE(store.selectedNote()->content, QStringLiteral("New\nedited"));
+    QCOMPARE(store.selectedNote()->content(), QStringLiteral("New\nedited"));
     QCOMPARE(store.selectedNote()->lastModified, f.clock.current);
 
     // The reload that empties the list has not run yet: the note's own folder takes the save.
     store.setFolderURL(QString());
-    fresh.content = "Now B\ntext";
+    fresh.setContent("Now B\ntext");
     QVERIFY(store.saveNote(fresh));
     QCOMPARE(f.read("Now B.md"), QByteArray("Now B\ntext"));
 }
@@ -242,7 +242,7 @@ void SavingTest::failedSavesKeepTheText()
     QCOMPARE(f.files(), QStringList({fileAfter}));
     QCOMPARE(f.read(fileAfter), QByteArray("Groceries"));
     // Everything follows the file to where it is now, so no later save looks for the old one.
-    QCOMPARE(f.note(fileAfter).content, QStringLiteral("Groceries"));
+    QCOMPARE(f.note(fileAfter).content(), QStringLiteral("Groceries"));
     QCOMPARE(store.selectedNote()->url, f.path(fileAfter));
     QCOMPARE(store.drafts(), (QHash<QString, QString>{{f.path(fileAfter), typed}}));
     QCOMPARE(store.pendingNote()->url, f.path(fileAfter));
@@ -343,7 +343,7 @@ void SavingTest::foreignChangesAreNeverOverwritten()
         NotesStore other(f.services());
         settle();
         Note there = other.notes().first();
-        there.content = theirs;
+        there.setContent(theirs);
         QVERIFY(other.saveNote(there));
     } else if (change == "touch") {
         theirs = "Note\nmy typing";
@@ -382,7 +382,7 @@ void SavingTest::foreignChangesAreNeverOverwritten()
     QCOMPARE(store.selectedNote()->url, copy);
     QCOMPARE(conflicts, QList<QVariantList>({{url, copy}}));
     if (change != "folder")
-        QCOMPARE(f.note("Note.md").content.toUtf8(), change == "latin1" ? "" : theirs);
+        QCOMPARE(f.note("Note.md").content().toUtf8(), change == "latin1" ? "" : theirs);
 }
 
 void SavingTest::unreadableNotesAreNeverWritten()
@@ -394,7 +394,7 @@ void SavingTest::unreadableNotesAreNeverWritten()
     const Note note = f.note("Latin.md");
     QVERIFY(note.unreadable);
     Note edited = note;
-    edited.content = "Replaced\ntext";
+    edited.setContent("Replaced\ntext");
     QVERIFY(!store.saveNote(edited));
     store.setSaveDelay(20);
     f.type("Latin.md", "Replaced\ntext");
