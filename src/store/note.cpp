@@ -27,12 +27,14 @@ void Note::prepareSearch() const
         m_keyKinds = SearchKey::kinds(m_titleKey) | SearchKey::kinds(m_contentKey);
 }
 
-bool Note::matches(const QByteArray& foldedQuery) const
+qsizetype Note::firstMatch(const QByteArray& foldedQuery, qsizetype contentFrom) const
 {
     prepareSearch();
     const quint64 wanted = SearchKey::kinds(foldedQuery);
     if ((m_keyKinds & wanted) != wanted)
-        return false;
-    return SearchKey::contains(m_titleKey, foldedQuery) ||
-           SearchKey::contains(m_contentKey, foldedQuery);
+        return noMatch;
+    // A letter or digit alone has a kind of its own: the kinds answer without the text.
+    if (SearchKey::isOwnKind(foldedQuery) || SearchKey::contains(m_titleKey, foldedQuery))
+        return 0;
+    return SearchKey::indexIn(m_contentKey, foldedQuery, contentFrom);
 }

@@ -45,7 +45,11 @@ struct Note
 
     // Case-insensitive, diacritic-sensitive substring test against title and content.
     // foldedQuery must come from SearchKey::fold() and be non-empty.
-    bool matches(const QByteArray& foldedQuery) const;
+    bool matches(const QByteArray& foldedQuery) const { return firstMatch(foldedQuery) != noMatch; }
+    // The same, and where in the text's search key the query first occurs at or after
+    // contentFrom; 0 when it is found in the title or its place was not needed.
+    static constexpr qsizetype noMatch = -1;
+    qsizetype firstMatch(const QByteArray& foldedQuery, qsizetype contentFrom = 0) const;
     // Folds title and content ahead of the first search so a keystroke never pays for it.
     void prepareSearch() const;
 

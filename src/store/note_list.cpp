@@ -106,42 +106,48 @@ const std::vector<qsizetype>* NoteList::remembered(const QByteArray& query) cons
     sorted();
     for (const Search& earlier : m_searches) {
         if (earlier.query == query)
-            return &earlier.rows;
+            return &earlier.found.rows;
     }
     return nullptr;
 }
 
 // A note that contains a query contains every part of it: typing on narrows the last
-// result instead of scanning every note again.
-std::vector<qsizetype> NoteList::candidates(const QByteArray& query) const
+// result instead of scanning every note again. And where a part first occurs bounds where
+// the whole can: typing "garden" reads each note's text about once, not once per letter.
+NoteList::Rows NoteList::candidates(const QByteArray& query) const
 {
     sorted();
     const Search* narrowest = nullptr;
     for (const Search& earlier : m_searches) {
         if (query.contains(earlier.query) &&
-            (!narrowest || earlier.rows.size() < narrowest->rows.size()))
+            (!narrowest || earlier.found.rows.size() < narrowest->found.rows.size()))
             narrowest = &earlier;
     }
-    if (narrowest)
-        return narrowest->rows;
-    std::vector<qsizetype> all(size_t(m_sorted.size()));
-    std::iota(all.begin(), all.end(), qsizetype(0));
-    return all;
+    if (!narrowest) {
+        Rows all{std::vector<qsizetype>(size_t(m_sorted.size())),
+                 std::vector<qsizetype>(size_t(m_sorted.size()), 0)};
+        std::iota(all.rows.begin(), all.rows.end(), qsizetype(0));
+        return all;
+    }
+    Rows rows = narrowest->found;
+    const qsizetype shift = query.indexOf(narrowest->query);
+    for (qsizetype& from : rows.from)
+        from = qMax<qsizetype>(0, from - shift);
+    return rows;
 }
 
-std::vector<qsizetype> NoteList::scan(const QList<Note>& sorted,
-                                      const std::vector<qsizetype>& candidates,
-                                      const QByteArray& query)
+NoteList::Rows NoteList::scan(const QList<Note>& sorted, const Rows& candidates,
+                              const QByteArray& query)
 {
     // With thousands of candidates the scan is shared with a second core; each thread
     // touches only its own half. The helper thread is private: a scan may itself run on the
     // global pool, and waiting there for work queued behind it would never end.
-    std::vector<char> hits(candidates.size(), 0);
+    std::vector<qsizetype> at(candidates.rows.size(), Note::noMatch);
     const auto part = [&](size_t from, size_t to) {
         for (size_t k = from; k < to; ++k)
-            hits[k] = sorted.at(candidates[k]).matches(query);
+            at[k] = sorted.at(candidates.rows[k]).firstMatch(query, candidates.from[k]);
     };
-    const size_t count = candidates.size();
+    const size_t count = candidates.rows.size();
     if (qsizetype(count) >= parallelSearchThreshold && QThread::idealThreadCount() > 1) {
         QThreadPool helper;
         helper.setMaxThreadCount(1);
@@ -151,21 +157,22 @@ std::vector<qsizetype> NoteList::scan(const QList<Note>& sorted,
     } else {
         part(0, count);
     }
-    std::vector<qsizetype> rows;
+    Rows found;
     for (size_t k = 0; k < count; ++k) {
-        if (hits[k])
-            rows.push_back(candidates[k]);
+        if (at[k] != Note::noMatch) {
+            found.rows.push_back(candidates.rows[k]);
+            found.from.push_back(at[k]);
+        }
     }
-    return rows;
+    return found;
 }
 
-const std::vector<qsizetype>& NoteList::remember(const QByteArray& query,
-                                                 std::vector<qsizetype> rows) const
+const std::vector<qsizetype>& NoteList::remember(const QByteArray& query, Rows found) const
 {
     if (m_searches.size() >= maxRememberedSearches)
         m_searches.removeFirst();
-    m_searches.append(Search{query, std::move(rows)});
-    return m_searches.constLast().rows;
+    m_searches.append(Search{query, std::move(found)});
+    return m_searches.constLast().found.rows;
 }
 
 const std::vector<qsizetype>& NoteList::matching(const QByteArray& query) const

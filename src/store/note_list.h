@@ -26,16 +26,20 @@ public:
     // The positions in sorted() of the notes whose title or text contains the query, which
     // must come from SearchKey::fold() and be non-empty.
     const std::vector<qsizetype>& matching(const QByteArray& query) const;
+    // Positions in sorted(), each with where in its text's search key the query can first
+    // occur: a lower bound, 0 when nothing is known.
+    struct Rows
+    {
+        std::vector<qsizetype> rows;
+        std::vector<qsizetype> from;
+    };
     // The same in steps, so that the scan can run on another thread: an earlier result for
     // the query, else the positions worth scanning, the scan (safe on any thread: records
     // in the list have their search keys), and keeping its result while sorted() stays.
     const std::vector<qsizetype>* remembered(const QByteArray& query) const;
-    std::vector<qsizetype> candidates(const QByteArray& query) const;
-    static std::vector<qsizetype> scan(const QList<Note>& sorted,
-                                       const std::vector<qsizetype>& candidates,
-                                       const QByteArray& query);
-    const std::vector<qsizetype>& remember(const QByteArray& query,
-                                           std::vector<qsizetype> rows) const;
+    Rows candidates(const QByteArray& query) const;
+    static Rows scan(const QList<Note>& sorted, const Rows& candidates, const QByteArray& query);
+    const std::vector<qsizetype>& remember(const QByteArray& query, Rows found) const;
 
     // Returns the records it held.
     QList<Note> replace(QList<Note> notes);
@@ -59,7 +63,7 @@ private:
     struct Search
     {
         QByteArray query;
-        std::vector<qsizetype> rows;
+        Rows found;
     };
     static constexpr qsizetype maxRememberedSearches = 16;
     mutable QList<Search> m_searches;

@@ -138,7 +138,7 @@ void NotesStore::startSearch()
     }
     m_searchRunning = true;
     const QList<Note> sorted = m_list.sorted();
-    auto* watcher = new QFutureWatcher<std::vector<qsizetype>>(this);
+    auto* watcher = new QFutureWatcher<NoteList::Rows>(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, sorted, query] {
         watcher->deleteLater();
         m_searchRunning = false;

@@ -75,14 +75,18 @@ QByteArray SearchKey::foldUtf8(QByteArrayView text)
     });
 }
 
-bool SearchKey::contains(const QByteArray& haystack, const QByteArray& needle)
+qsizetype SearchKey::indexIn(const QByteArray& haystack, const QByteArray& needle, qsizetype from)
 {
     const qsizetype n = needle.size();
     const qsizetype size = haystack.size();
-    if (n > size)
-        return false;
+    if (from < 0 || n > size - from)
+        return -1;
     const char* text = haystack.constData();
     const char* pattern = needle.constData();
+    const auto rest = [&](qsizetype at) {
+        const void* found = memmem(text + at, size_t(size - at), pattern, size_t(n));
+        return found ? static_cast<const char*>(found) - text : qsizetype(-1);
+    };
 #ifdef __SSE2__
     // Sixteen candidate positions at a time: a position is only compared in full when the
     // needle's first and last bytes both match there. A search runs over every note on every
@@ -90,7 +94,7 @@ bool SearchKey::contains(const QByteArray& haystack, const QByteArray& needle)
     if (n >= 2) {
         const __m128i first = _mm_set1_epi8(pattern[0]);
         const __m128i last = _mm_set1_epi8(pattern[n - 1]);
-        qsizetype i = 0;
+        qsizetype i = from;
         for (; i + n - 1 + 16 <= size; i += 16) {
             const __m128i atFirst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
             const __m128i atLast =
@@ -100,15 +104,22 @@ bool SearchKey::contains(const QByteArray& haystack, const QByteArray& needle)
             while (mask) {
                 const int bit = __builtin_ctz(mask);
                 if (std::memcmp(text + i + bit + 1, pattern + 1, size_t(n - 2)) == 0)
-                    return true;
+                    return i + bit;
                 mask &= mask - 1;
             }
         }
-        text += i;
-        return memmem(text, size_t(size - i), pattern, size_t(n)) != nullptr;
+        return rest(i);
     }
 #endif
-    return memmem(text, size_t(size), pattern, size_t(n)) != nullptr;
+    return rest(from);
+}
+
+bool SearchKey::isOwnKind(const QByteArray& key)
+{
+    if (key.size() != 1)
+        return false;
+    const char c = key.front();
+    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
 }
 
 quint64 SearchKey::kinds(const QByteArray& key)
