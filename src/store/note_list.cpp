@@ -9,29 +9,6 @@
 
 namespace {
 
-// Sorts by plain numbers and places each record once: with tens of thousands of notes,
-// comparing dates and shuffling records inside the sort cost tens of milliseconds. Records
-// are moved when the list is ours alone, copied when it is shared.
-QList<Note> newestFirst(QList<Note> notes)
-{
-    std::vector<std::pair<qint64, qsizetype>> order;
-    order.reserve(size_t(notes.size()));
-    for (qsizetype i = 0; i < notes.size(); ++i)
-        order.emplace_back(notes.at(i).lastModified.toMSecsSinceEpoch(), i);
-    std::stable_sort(order.begin(), order.end(),
-                     [](const auto& a, const auto& b) { return a.first > b.first; });
-    const bool own = notes.isDetached();
-    QList<Note> sorted;
-    sorted.reserve(notes.size());
-    for (const auto& entry : order) {
-        if (own)
-            sorted.append(std::move(notes[entry.second]));
-        else
-            sorted.append(notes.at(entry.second));
-    }
-    return sorted;
-}
-
 // In a list sorted newest first, puts the record at `at`, whose date alone changed, where a
 // stable sort would put it: after every record with a later date, and among records with the
 // same date in its old relative position.
@@ -66,6 +43,36 @@ void moveToDateOrder(QList<Note>& notes, qsizetype at)
 }
 
 } // namespace
+
+// Sorts by plain numbers and places each record once: with tens of thousands of notes,
+// comparing dates and shuffling records inside the sort cost tens of milliseconds. Records
+// are moved when the list is ours alone, copied when it is shared.
+QList<Note> NoteList::newestFirst(QList<Note> notes)
+{
+    std::vector<std::pair<qint64, qsizetype>> order;
+    order.reserve(size_t(notes.size()));
+    for (qsizetype i = 0; i < notes.size(); ++i)
+        order.emplace_back(notes.at(i).lastModified.toMSecsSinceEpoch(), i);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    const bool own = notes.isDetached();
+    QList<Note> sorted;
+    sorted.reserve(notes.size());
+    for (const auto& entry : order) {
+        if (own)
+            sorted.append(std::move(notes[entry.second]));
+        else
+            sorted.append(notes.at(entry.second));
+    }
+    return sorted;
+}
+
+bool NoteList::isNewestFirst(const QList<Note>& notes)
+{
+    return std::is_sorted(notes.cbegin(), notes.cend(), [](const Note& a, const Note& b) {
+        return a.lastModified.toMSecsSinceEpoch() > b.lastModified.toMSecsSinceEpoch();
+    });
+}
 
 qsizetype NoteList::indexOf(const QString& url) const
 {
@@ -200,8 +207,10 @@ template <typename Change> void NoteList::change(Change&& apply, bool sortedAfte
 QList<Note> NoteList::replace(QList<Note> notes)
 {
     QList<Note> old;
-    const bool empty = notes.isEmpty();
-    change([&](QList<Note>& all) { old = std::exchange(all, std::move(notes)); }, empty);
+    // A load hands its records over sorted, made on its own thread: checking is all that is
+    // left for the window's.
+    const bool sorted = isNewestFirst(notes);
+    change([&](QList<Note>& all) { old = std::exchange(all, std::move(notes)); }, sorted);
     return old;
 }
 

@@ -43,6 +43,9 @@ public:
 
     // Returns the records it held.
     QList<Note> replace(QList<Note> notes);
+    // Newest first, a stable sort: records are moved when the list is the only owner of them.
+    static QList<Note> newestFirst(QList<Note> notes);
+    static bool isNewestFirst(const QList<Note>& notes);
     void add(const Note& note);
     void remove(const QString& url);
     // Follows a rename; an empty title keeps the record's title.

@@ -2,6 +2,7 @@
 
 #include "store/naming.h"
 #include "store/note_file.h"
+#include "store/note_list.h"
 
 #include <QFile>
 #include <QHash>
@@ -149,7 +150,7 @@ Outcome readEntry(int dirFd, const Entry& entry, const QString& folder, Note& no
 }
 
 // Reads the entries into records, the cores sharing the work, and makes the result: the
-// records of `others` (files not looked at) followed by the entries' in listing order.
+// records of `others` (files not looked at) and the entries', newest first.
 // `gone` holds the earlier records of files no longer there; one of them may be an entry
 // under a new name (another program renamed it). A rename keeps the inode, the size and the
 // modification time; a deleted file's inode reused by a new one does not.
@@ -217,6 +218,7 @@ NoteLoader::Result readEntries(int dirFd, const QString& folder, const std::vect
         result.notes.append(std::move(note));
     }
     notes.clear();
+    result.notes = NoteList::newestFirst(std::move(result.notes));
 #ifdef __GLIBC__
     // The readers' buffers were freed in their threads' heaps; hand those pages back, or a
     // large folder leaves tens of megabytes resident for nothing.

@@ -15,7 +15,7 @@ class NoteLoader
 public:
     struct Result
     {
-        QList<Note> notes;
+        QList<Note> notes;              // newest first
         std::optional<FileError> error; // the folder itself could not be listed
         // Files another program renamed since the previous load: (from, to).
         QList<QPair<QString, QString>> renamed;
