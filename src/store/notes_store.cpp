@@ -243,8 +243,9 @@ void NotesStore::refreshFiles(const QByteArrayList& names)
 void NotesStore::loadNow(const std::optional<QByteArrayList>& only)
 {
     if (m_folderURL.isEmpty()) {
-        dropOffThread(m_list.replace({}));
+        QList<Note> old = m_list.replace({});
         listChanged();
+        dropOffThread(std::move(old));
         setSelectedNote(std::nullopt);
         return;
     }
@@ -332,8 +333,11 @@ void NotesStore::applyLoadedRecords(NoteLoader::Result loaded)
     }
     QStringList merged;
     const QStringList toSave = m_drafts.reconcile(loaded.notes, m_folderURL, merged);
-    dropOffThread(m_list.replace(std::move(loaded.notes)));
+    QList<Note> old = m_list.replace(std::move(loaded.notes));
+    // The views let go of the old records first, so that the last of them is freed off this
+    // thread.
     listChanged();
+    dropOffThread(std::move(old));
     for (const QString& url : std::as_const(merged))
         emit draftMerged(url);
     // Saving at once writes beside another program's version of the file instead of over it.

@@ -228,11 +228,17 @@ void NotesListModel::materialize()
 {
     if (!m_indexed)
         return;
-    QList<Note> notes;
-    notes.reserve(qsizetype(m_rows.size()));
-    for (const qsizetype i : m_rows)
-        notes.append(m_sorted.at(i));
-    m_notes = std::move(notes);
+    // Without a search the rows are the sorted list itself, which is shared, not copied: a
+    // hundred thousand copies made and freed on this thread stalled every change.
+    if (qsizetype(m_rows.size()) == m_sorted.size()) {
+        m_notes = m_sorted;
+    } else {
+        QList<Note> notes;
+        notes.reserve(qsizetype(m_rows.size()));
+        for (const qsizetype i : m_rows)
+            notes.append(m_sorted.at(i));
+        m_notes = std::move(notes);
+    }
     m_sorted = {};
     m_rows = {};
     m_indexed = false;
