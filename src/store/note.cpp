@@ -34,7 +34,11 @@ qsizetype Note::firstMatch(const QByteArray& foldedQuery, qsizetype contentFrom)
     if ((m_keyKinds & wanted) != wanted)
         return noMatch;
     // A letter or digit alone has a kind of its own: the kinds answer without the text.
-    if (SearchKey::isOwnKind(foldedQuery) || SearchKey::contains(m_titleKey, foldedQuery))
+    if (SearchKey::isOwnKind(foldedQuery))
         return 0;
-    return SearchKey::indexIn(m_contentKey, foldedQuery, contentFrom);
+    const qsizetype at = SearchKey::indexIn(m_contentKey, foldedQuery, contentFrom);
+    if (at >= 0)
+        return at;
+    // Only in the title: the text holds no longer query either.
+    return SearchKey::contains(m_titleKey, foldedQuery) ? m_contentKey.size() : noMatch;
 }

@@ -1,5 +1,7 @@
 #include "store/note_list.h"
 
+#include "store/search_key.h"
+
 #include <QThread>
 #include <QThreadPool>
 #include <QtConcurrent>
@@ -150,9 +152,14 @@ NoteList::Rows NoteList::scan(const QList<Note>& sorted, const Rows& candidates,
     // touches only its own half. The helper thread is private: a scan may itself run on the
     // global pool, and waiting there for work queued behind it would never end.
     std::vector<qsizetype> at(candidates.rows.size(), Note::noMatch);
+    constexpr size_t ahead = 8;
+    const bool readsText = !SearchKey::isOwnKind(query);
     const auto part = [&](size_t from, size_t to) {
-        for (size_t k = from; k < to; ++k)
+        for (size_t k = from; k < to; ++k) {
+            if (readsText && k + ahead < to)
+                sorted.at(candidates.rows[k + ahead]).prefetchSearch(candidates.from[k + ahead]);
             at[k] = sorted.at(candidates.rows[k]).firstMatch(query, candidates.from[k]);
+        }
     };
     const size_t count = candidates.rows.size();
     if (qsizetype(count) >= parallelSearchThreshold && QThread::idealThreadCount() > 1) {
