@@ -35,7 +35,6 @@ private slots:
     void canWrite_data();
     void canWrite();
     void bookmark();
-    void chooserStartFolder_data();
     void chooserStartFolder();
     void startUpForgetsAnUnusableFolder();
 };
@@ -113,37 +112,34 @@ void FolderAccessTest::bookmark()
     TestFiles::setReadOnly(home.path() + "/config/quillbox", false);
 }
 
-void FolderAccessTest::chooserStartFolder_data()
-{
-    QTest::addColumn<QString>("inTheWay"); // a file where a folder would be
-    QTest::addColumn<QString>("current");  // the folder in use
-    QTest::addColumn<QString>("expected");
-    row("default folder, made", QString(), QString(), "<home>/Documents/Notes");
-    row("Documents", "Documents/Notes", QString(), "<home>/Documents");
-    row("neither home nor here", "Documents", QString(), "/");
-    row("the folder in use", "Documents", "<home>/Sync", "<home>/Sync");
-    row("a folder in use that is gone", QString(), "<home>/Gone", "<home>/Documents/Notes");
-}
-
 // Launched from a menu the working directory is home: Enter there must not take it.
 void FolderAccessTest::chooserStartFolder()
 {
-    QFETCH(QString, inTheWay);
-    QFETCH(QString, current);
-    QFETCH(QString, expected);
-    TestHome home;
-    home.makeFolder("Sync");
-    if (inTheWay.contains('/'))
-        home.makeFolder(inTheWay.section('/', 0, 0));
-    if (!inTheWay.isEmpty())
-        TestFiles::write(home.path() + '/' + inTheWay, "not a folder");
-    const QString before = QDir::currentPath();
-    QDir::setCurrent(home.path());
-    const QString start =
-        FolderAccess::chooserStartFolder(QString(current).replace("<home>", home.path()));
-    QDir::setCurrent(before);
-    QCOMPARE(start, QString(expected).replace("<home>", home.path()));
-    QVERIFY(QFileInfo(start).isDir());
+    // A file where a folder would be, the folder in use, the folder the chooser starts in.
+    const QList<std::array<QString, 3>> cases{
+        {"", "", "<home>/Documents/Notes"}, // the default folder, made
+        {"Documents/Notes", "", "<home>/Documents"},
+        {"Documents", "", "/"}, // neither home nor the working directory
+        {"Documents", "<home>/Sync", "<home>/Sync"},
+        {"", "<home>/Gone", "<home>/Documents/Notes"}};
+    QStringList starts, expected;
+    for (const auto& [inTheWay, current, start] : cases) {
+        TestHome home;
+        home.makeFolder("Sync");
+        if (inTheWay.contains('/'))
+            home.makeFolder(inTheWay.section('/', 0, 0));
+        if (!inTheWay.isEmpty())
+            TestFiles::write(home.path() + '/' + inTheWay, "not a folder");
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(home.path());
+        const QString chosen =
+            FolderAccess::chooserStartFolder(QString(current).replace("<home>", home.path()));
+        QDir::setCurrent(before);
+        QVERIFY(QFileInfo(chosen).isDir());
+        starts.append(QString(chosen).replace(home.path(), "<home>"));
+        expected.append(start);
+    }
+    QCOMPARE(starts, expected);
 }
 
 void FolderAccessTest::startUpForgetsAnUnusableFolder()

@@ -15,6 +15,7 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSplitter>
 #include <QToolBar>
 #include <QToolButton>
@@ -151,8 +152,8 @@ void ContentViewTest::notesList()
             [change = log("change")](const QModelIndex& from, const QModelIndex& to) {
                 change({}, from.row(), to.row());
             });
-    connect(model, &QAbstractItemModel::modelReset, this, [&] { told.append("reset"); });
-    connect(model, &QAbstractItemModel::layoutChanged, this, [&] { told.append("layout"); });
+    QSignalSpy resets(model, &QAbstractItemModel::modelReset);
+    QSignalSpy layouts(model, &QAbstractItemModel::layoutChanged);
     const auto step = [&](const char* what, const QStringList& expected) {
         settle();
         QCOMPARE(w.rows(), w.f.titles());
@@ -175,6 +176,7 @@ void ContentViewTest::notesList()
     w.f.clock.current = thursday.addDays(2);
     w.f.store().commitText("Inbox\nsorted", w.f.note("Inbox.md"));
     step("an old note saved moves to the top", {"move 1", "change 1"});
+    QCOMPARE(resets.size() + layouts.size(), 0);
 }
 
 // Search, list and editor without the mouse; the list shows the store's selection and hands
@@ -206,10 +208,6 @@ void ContentViewTest::selectionKeysAndCommands()
     QCOMPARE(visited, QStringList({"Trip", "Groceries", "Trip", "Ideas"}));
     QTest::keyClick(list, Qt::Key_Return);
     QVERIFY(edit->hasFocus());
-    auto* more = window.findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
-    QVERIFY(more && !more->accessibleName().isEmpty());
-    for (QToolButton* button : search->findChildren<QToolButton*>())
-        QCOMPARE(button->accessibleName(), QStringLiteral("Clear Search"));
 
     // Delete and Ctrl+Backspace ask to delete the note in the list (cancelled here), and
     // edit text in the editor and the search field.
