@@ -18,7 +18,6 @@
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QToolBar>
-#include <QToolButton>
 
 namespace {
 
