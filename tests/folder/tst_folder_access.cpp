@@ -32,55 +32,51 @@ class FolderAccessTest : public QObject
     Q_OBJECT
 
 private slots:
+    void canWrite_data();
     void canWrite();
-    void canWriteInTheSandboxUsesAProbe();
-    void bookmarkIsTheFolderPathInTheSettingsFile();
-    void restoreFolder_data();
-    void restoreFolder();
-    void chooserStartFolder_data();
+    void bookmark();
     void chooserStartFolder();
     void startUpForgetsAnUnusableFolder();
 };
 
+void FolderAccessTest::canWrite_data()
+{
+    QTest::addColumn<bool>("sandboxed"); // there only a probe file tells
+    row("directly", false);
+    row("through a probe", true);
+}
+
 void FolderAccessTest::canWrite()
 {
+    QFETCH(bool, sandboxed);
     TestHome home;
+    const QString marker = home.path() + "/.flatpak-info";
+    if (sandboxed)
+        TestFiles::write(marker, "");
+    QCOMPARE(FolderAccess::isSandboxed(marker), sandboxed);
     const QString folder = home.notesFolder();
-    QVERIFY(FolderAccess::canWrite(folder));
+    const QString probe = folder + "/.__sx_notes_write_test";
+    if (sandboxed) // left by an earlier run: replaced, then removed
+        TestFiles::write(probe, "stale");
+    QVERIFY(FolderAccess::canWrite(folder, nullptr, sandboxed));
     QCOMPARE(TestFiles::entries(folder), QStringList());
+    if (sandboxed) { // written but not removable: unusable, the probe left as written
+        QVERIFY(!FolderAccess::canWrite(folder, &refuseRemoval, true));
+        QCOMPARE(TestFiles::read(probe), QByteArray("ok"));
+        QFile::remove(probe);
+    }
     TestFiles::setReadOnly(folder, true);
-    QVERIFY(!FolderAccess::canWrite(folder));
+    QVERIFY(!FolderAccess::canWrite(folder, nullptr, sandboxed));
     TestFiles::setReadOnly(folder, false);
     TestFiles::write(home.path() + "/file", "x");
     for (const QString& path : {home.path() + "/missing", home.path() + "/file", QString()})
-        QVERIFY2(!FolderAccess::canWrite(path), qPrintable(path));
-}
-
-void FolderAccessTest::canWriteInTheSandboxUsesAProbe()
-{
-    TestHome home;
-    const QString marker = home.path() + "/.flatpak-info";
-    QVERIFY(!FolderAccess::isSandboxed(marker));
-    TestFiles::write(marker, "");
-    QVERIFY(FolderAccess::isSandboxed(marker));
-
-    const QString folder = home.notesFolder();
-    const QString probe = folder + "/.__sx_notes_write_test";
-    // A probe left behind by an earlier run is replaced, then removed.
-    TestFiles::write(probe, "stale");
-    QVERIFY(FolderAccess::canWrite(folder, nullptr, true));
-    QCOMPARE(TestFiles::entries(folder), QStringList());
-    // Written but not removable: unusable, and the probe stays as it was written.
-    QVERIFY(!FolderAccess::canWrite(folder, &refuseRemoval, true));
-    QCOMPARE(TestFiles::read(probe), QByteArray("ok"));
-    QFile::remove(probe);
-    TestFiles::setReadOnly(folder, true);
-    QVERIFY(!FolderAccess::canWrite(folder, nullptr, true));
-    TestFiles::setReadOnly(folder, false);
+        QVERIFY2(!FolderAccess::canWrite(path, nullptr, sandboxed), qPrintable(path));
     QCOMPARE(TestFiles::entries(folder), QStringList());
 }
 
-void FolderAccessTest::bookmarkIsTheFolderPathInTheSettingsFile()
+// The folder's own path, as bytes in the settings file; a value that names no folder is
+// forgotten, one that is not a path at all is left alone.
+void FolderAccessTest::bookmark()
 {
     TestHome home;
     const QString folder = home.notesFolder();
@@ -90,10 +86,18 @@ void FolderAccessTest::bookmarkIsTheFolderPathInTheSettingsFile()
     QVERIFY2(file.contains("NotesFolderBookmark=@ByteArray(" + folder.toUtf8() + ")"), file);
     QCOMPARE(FolderAccess::restoreFolder(), folder);
     FolderAccess::clearBookmark();
-    QVERIFY(!storedBookmark().isValid());
+    QCOMPARE(FolderAccess::restoreFolder(), QString());
     const std::optional<FileError> error = FolderAccess::saveBookmark(home.path() + "/missing");
     QCOMPARE(error ? error->message : QString(), "The folder “missing” couldn’t be opened.");
     QVERIFY(!storedBookmark().isValid());
+    for (const QVariant& stored :
+         {QVariant(QByteArray()), QVariant(QByteArray("Documents/Notes")),
+          QVariant(QByteArray("/nonexistent/Notes")), QVariant(QByteArray("/etc/hostname")),
+          QVariant(QStringLiteral("/tmp"))}) {
+        storeBookmark(stored);
+        QCOMPARE(FolderAccess::restoreFolder(), QString());
+        QCOMPARE(storedBookmark().isValid(), stored.typeId() == QMetaType::QString);
+    }
 
     // A path through a link is renewed as the real one; when that cannot be stored, the
     // folder is forgotten.
@@ -108,72 +112,43 @@ void FolderAccessTest::bookmarkIsTheFolderPathInTheSettingsFile()
     TestFiles::setReadOnly(home.path() + "/config/quillbox", false);
 }
 
-void FolderAccessTest::restoreFolder_data()
-{
-    QTest::addColumn<QVariant>("stored");
-    QTest::addColumn<bool>("keptAfterwards");
-    row("nothing stored", QVariant(), false);
-    row("not data", QVariant(QStringLiteral("/tmp")), true);
-    row("empty", QVariant(QByteArray()), false);
-    row("relative", QVariant(QByteArray("Documents/Notes")), false);
-    row("gone", QVariant(QByteArray("/nonexistent/Notes")), false);
-    row("a file", QVariant(QByteArray("/etc/hostname")), false);
-}
-
-void FolderAccessTest::restoreFolder()
-{
-    QFETCH(QVariant, stored);
-    QFETCH(bool, keptAfterwards);
-    TestHome home;
-    if (stored.isValid())
-        storeBookmark(stored);
-    QCOMPARE(FolderAccess::restoreFolder(), QString());
-    QCOMPARE(storedBookmark().isValid(), keptAfterwards);
-}
-
-void FolderAccessTest::chooserStartFolder_data()
-{
-    QTest::addColumn<QString>("inTheWay"); // a file where a folder would be
-    QTest::addColumn<QString>("current");  // the folder in use
-    QTest::addColumn<QString>("expected");
-    row("default folder, made", QString(), QString(), "<home>/Documents/Notes");
-    row("Documents", "Documents/Notes", QString(), "<home>/Documents");
-    row("neither home nor here", "Documents", QString(), "/");
-    row("the folder in use", "Documents", "<home>/Sync", "<home>/Sync");
-    row("a folder in use that is gone", QString(), "<home>/Gone", "<home>/Documents/Notes");
-}
-
 // Launched from a menu the working directory is home: Enter there must not take it.
 void FolderAccessTest::chooserStartFolder()
 {
-    QFETCH(QString, inTheWay);
-    QFETCH(QString, current);
-    QFETCH(QString, expected);
-    TestHome home;
-    home.makeFolder("Sync");
-    if (inTheWay.contains('/'))
-        home.makeFolder(inTheWay.section('/', 0, 0));
-    if (!inTheWay.isEmpty())
-        TestFiles::write(home.path() + '/' + inTheWay, "not a folder");
-    const QString before = QDir::currentPath();
-    QDir::setCurrent(home.path());
-    const QString start =
-        FolderAccess::chooserStartFolder(QString(current).replace("<home>", home.path()));
-    QDir::setCurrent(before);
-    QCOMPARE(start, QString(expected).replace("<home>", home.path()));
-    QVERIFY(QFileInfo(start).isDir());
-    QCOMPARE(FolderAccess::defaultFolderURL(), home.path() + "/Documents/Notes");
+    // A file where a folder would be, the folder in use, the folder the chooser starts in.
+    const QList<std::array<QString, 3>> cases{
+        {"", "", "<home>/Documents/Notes"}, // the default folder, made
+        {"Documents/Notes", "", "<home>/Documents"},
+        {"Documents", "", "/"}, // neither home nor the working directory
+        {"Documents", "<home>/Sync", "<home>/Sync"},
+        {"", "<home>/Gone", "<home>/Documents/Notes"}};
+    QStringList starts, expected;
+    for (const auto& [inTheWay, current, start] : cases) {
+        TestHome home;
+        home.makeFolder("Sync");
+        if (inTheWay.contains('/'))
+            home.makeFolder(inTheWay.section('/', 0, 0));
+        if (!inTheWay.isEmpty())
+            TestFiles::write(home.path() + '/' + inTheWay, "not a folder");
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(home.path());
+        const QString chosen =
+            FolderAccess::chooserStartFolder(QString(current).replace("<home>", home.path()));
+        QDir::setCurrent(before);
+        QVERIFY(QFileInfo(chosen).isDir());
+        starts.append(QString(chosen).replace(home.path(), "<home>"));
+        expected.append(start);
+    }
+    QCOMPARE(starts, expected);
 }
 
 void FolderAccessTest::startUpForgetsAnUnusableFolder()
 {
     StoreFixture f;
-    f.write("Note.md", "text");
     TestFiles::setReadOnly(f.folder, true);
     NotesStore& store = f.start();
     TestFiles::setReadOnly(f.folder, false);
     QCOMPARE(store.folderURL(), QString());
-    QVERIFY(store.notes().isEmpty() && !store.selectedNote());
     QVERIFY(!storedBookmark().isValid());
     QVERIFY(f.alerts.shown.isEmpty());
 }

@@ -3,90 +3,73 @@
 
 #include <QSettings>
 
-namespace {
-
-QString storedFolder()
-{
-    return QFile::decodeName(QSettings(FolderAccess::settingsFilePath(), QSettings::IniFormat)
-                                 .value(FolderAccess::bookmarkKey)
-                                 .toByteArray());
-}
-
-} // namespace
-
 class FolderChooserTest : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void usableFolderIsRememberedAndLoaded();
-    void refusedFolderExplainsAndAsksAgain_data();
-    void refusedFolderExplainsAndAsksAgain();
+    void chosenFolder_data();
+    void chosenFolder();
     void answerAfterTheStoreIsGoneDoesNothing();
 };
 
-void FolderChooserTest::usableFolderIsRememberedAndLoaded()
+void FolderChooserTest::chosenFolder_data()
 {
+    QTest::addColumn<QString>("readOnly"); // under the home
+    QTest::addColumn<QString>("alert");    // empty: the folder is taken
+    row("usable", QString(), QString());
+    row("a folder we may not write", "Chosen", "Cannot use this folder");
+    row("a folder that cannot be remembered", "config/quillbox",
+        "The notes folder couldn’t be remembered.");
+}
+
+// Taken, remembered and loaded; or refused with why, and offered again.
+void FolderChooserTest::chosenFolder()
+{
+    QFETCH(QString, readOnly);
+    QFETCH(QString, alert);
     StoreFixture f;
     NotesStore& store = f.start();
-    // Offered only without a folder.
-    f.chooser().chooseFolderIfNeeded();
+    f.chooser().chooseFolderIfNeeded(); // only without a folder
     QCOMPARE(f.panel.presented, 0);
-    store.setFolderURL(QString());
-    settle();
     const QString chosen = f.home.makeFolder("Chosen");
     TestFiles::write(chosen + "/Hello.md", "Hello");
-    f.chooser().chooseFolderIfNeeded();
-    f.panel.answer(chosen);
-    settle();
-    QCOMPARE(store.folderURL(), chosen);
-    QCOMPARE(storedFolder(), chosen);
-    QCOMPARE(f.titles(), QStringList({"Hello"}));
-    QCOMPARE(TestFiles::entries(chosen), QStringList({"Hello.md"}));
-    QCOMPARE(f.panel.presented, 1);
-    QVERIFY(f.alerts.shown.isEmpty());
-}
-
-void FolderChooserTest::refusedFolderExplainsAndAsksAgain_data()
-{
-    QTest::addColumn<bool>("writable"); // else the settings cannot take it
-    row("a folder we may not write", false);
-    row("a folder that cannot be remembered", true);
-}
-
-void FolderChooserTest::refusedFolderExplainsAndAsksAgain()
-{
-    QFETCH(bool, writable);
-    StoreFixture f;
-    NotesStore& store = f.start();
-    const QString chosen = f.home.makeFolder("Chosen");
-    const QString config = f.home.path() + "/config/quillbox";
-    TestFiles::setReadOnly(writable ? config : chosen, true);
-    if (writable)
+    if (!readOnly.isEmpty())
+        TestFiles::setReadOnly(f.home.path() + '/' + readOnly, true);
+    if (readOnly.startsWith("config"))
         TestFiles::setReadOnly(FolderAccess::settingsFilePath(), true);
     f.chooser().chooseFolder();
     f.panel.answer(chosen);
+    settle();
+    const QString stored =
+        QFile::decodeName(QSettings(FolderAccess::settingsFilePath(), QSettings::IniFormat)
+                              .value(FolderAccess::bookmarkKey)
+                              .toByteArray());
+    if (alert.isEmpty()) {
+        QCOMPARE(store.folderURL(), chosen);
+        QCOMPARE(stored, chosen);
+        QCOMPARE(f.titles(), QStringList({"Hello"}));
+        QCOMPARE(TestFiles::entries(chosen), QStringList({"Hello.md"}));
+        QVERIFY(f.alerts.shown.isEmpty());
+        QCOMPARE(f.panel.presented, 1);
+        return;
+    }
     QCOMPARE(f.alerts.shown.size(), 1);
-    if (writable) {
-        QVERIFY(f.alerts.shown[0].isError);
-        QCOMPARE(f.alerts.shown[0].message,
-                 QStringLiteral("The notes folder couldn’t be remembered."));
-    } else {
-        f.alerts.expect(0, "Cannot use this folder",
+    QCOMPARE(f.alerts.shown[0].message, alert);
+    if (readOnly == "Chosen") {
+        f.alerts.expect(0, alert,
                         "The app does not have permission to write to:\n" + chosen +
                             "\n\nChoose a different location (e.g., a folder under Documents).",
                         AlertService::Style::Warning, {"OK"});
     }
-    // The chooser comes back after the alert; cancelling it changes nothing.
-    QVERIFY(!f.panel.isOpen());
-    settle();
+    // Offered again after the alert; cancelling it changes nothing.
     QCOMPARE(f.panel.presented, 2);
     f.panel.answer(QString());
     settle();
-    TestFiles::setReadOnly(writable ? config : chosen, false);
+    TestFiles::setReadOnly(f.home.path() + '/' + readOnly, false);
     QCOMPARE(f.panel.presented, 2);
     QCOMPARE(store.folderURL(), f.folder);
-    QCOMPARE(storedFolder(), writable ? QString() : f.folder);
+    QCOMPARE(stored, readOnly == "Chosen" ? f.folder : QString());
 }
 
 void FolderChooserTest::answerAfterTheStoreIsGoneDoesNothing()

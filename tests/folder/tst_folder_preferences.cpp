@@ -6,34 +6,20 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QSettings>
-#include <QSignalSpy>
 
 namespace {
 
-class RecordingClipboard final : public ClipboardService
-{
-public:
-    void setText(const QString& text) override { texts.append(text); }
-    QStringList texts;
-};
-
-class RecordingFileManager final : public FileManagerService
-{
-public:
-    void reveal(const QString& path) override { revealed.append(path); }
-    QStringList revealed;
-};
-
-// The store with a folder, and the preferences over it with recording desktop services.
-struct PreferencesFixture
+// Records what reaches the desktop; the preferences over the store, made on first use.
+struct PreferencesFixture final : ClipboardService, FileManagerService
 {
     PreferencesFixture() { f.start(); }
+    void setText(const QString& text) override { copied.append(text); }
+    void reveal(const QString& path) override { revealed.append(path); }
     FolderPreferences& prefs()
     {
         if (!model) {
             model = std::make_unique<FolderPreferences>(
-                f.store(), FolderPreferences::Services{clipboard, fileManager, f.chooser()});
+                f.store(), FolderPreferences::Services{*this, *this, f.chooser()});
             model->messageDurationMs = 40;
             model->recheckDelayMs = 10;
         }
@@ -41,8 +27,7 @@ struct PreferencesFixture
     }
 
     StoreFixture f;
-    RecordingClipboard clipboard;
-    RecordingFileManager fileManager;
+    QStringList copied, revealed;
     std::unique_ptr<FolderPreferences> model;
 };
 
@@ -55,14 +40,10 @@ class FolderPreferencesTest : public QObject
 private slots:
     void status_data();
     void status();
-    void displayPath_data();
     void displayPath();
-    void revealAndCopyNeedAFolder();
-    void refreshPermissions();
-    void clearAndReselect();
+    void actions();
     void useDefaultFolder_data();
     void useDefaultFolder();
-    void eachMessageStaysItsFullTime();
 };
 
 void FolderPreferencesTest::status_data()
@@ -98,73 +79,52 @@ void FolderPreferencesTest::status()
         TestFiles::setReadOnly(path, false);
 }
 
-void FolderPreferencesTest::displayPath_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("shown");
-    row("inside home", "/home/a/Documents/Notes", "~/Documents/Notes");
-    row("home itself", "/home/a", "~");
-    row("a sibling that shares the prefix", "/home/ab/Notes", "/home/ab/Notes");
-    row("outside home", "/srv/notes", "/srv/notes");
-    row("home repeated later", "/home/a/x/home/a", "~/x/home/a");
-}
-
+// Inside home, home itself, a sibling that shares its prefix, outside, home repeated later.
 void FolderPreferencesTest::displayPath()
 {
-    QFETCH(QString, path);
-    QFETCH(QString, shown);
-    QCOMPARE(FolderPreferences::displayPath(path, "/home/a"), shown);
+    QStringList shown;
+    for (const char* path :
+         {"/home/a/Documents/Notes", "/home/a", "/home/ab/Notes", "/srv/notes", "/home/a/x/home/a"})
+        shown.append(FolderPreferences::displayPath(path, "/home/a"));
+    QCOMPARE(shown,
+             QStringList({"~/Documents/Notes", "~", "/home/ab/Notes", "/srv/notes", "~/x/home/a"}));
 }
 
-void FolderPreferencesTest::revealAndCopyNeedAFolder()
+// Each action with a folder, and none of them without one; each message stays its own time.
+void FolderPreferencesTest::actions()
 {
     PreferencesFixture p;
     FolderPreferences& prefs = p.prefs();
     QCOMPARE(prefs.displayPath(), QStringLiteral("~/Notes"));
     prefs.revealFolder();
-    QCOMPARE(p.fileManager.revealed, QStringList({p.f.folder}));
+    QCOMPARE(p.revealed, QStringList({p.f.folder}));
+    prefs.messageDurationMs = 300;
     prefs.copyPath();
-    // The full path, never the "~" form.
-    QCOMPARE(p.clipboard.texts, QStringList({p.f.folder}));
+    QCOMPARE(p.copied, QStringList({p.f.folder})); // the full path, never "~"
     QCOMPARE(prefs.message(), std::optional<QString>("Path copied to clipboard"));
-    QTRY_VERIFY(!prefs.message());
+    QTest::qWait(150);
 
-    p.f.store().setFolderURL(QString());
-    QCOMPARE(prefs.displayPath(), QStringLiteral("No folder selected"));
-    prefs.revealFolder();
-    prefs.copyPath();
-    prefs.refreshPermissions();
-    QCOMPARE(p.fileManager.revealed.size(), 1);
-    QCOMPARE(p.clipboard.texts.size(), 1);
-    QVERIFY(!prefs.message());
-}
-
-void FolderPreferencesTest::refreshPermissions()
-{
-    PreferencesFixture p;
-    FolderPreferences& prefs = p.prefs();
+    // Refreshed: the bookmark renewed and the folder read again.
     p.f.write("Later.md", "Later");
     FolderAccess::clearBookmark();
     prefs.refreshPermissions();
+    QElapsedTimer clock;
+    clock.start();
     settle();
     QVERIFY(TestFiles::settingsHold(FolderAccess::bookmarkKey));
     QCOMPARE(p.f.titles(), QStringList({"Later"}));
     QCOMPARE(prefs.statusText(), QStringLiteral("Writable"));
     QCOMPARE(prefs.message(), std::optional<QString>("Permissions refreshed"));
-
     QTRY_VERIFY(!prefs.message());
+    QVERIFY2(clock.elapsed() >= 280, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(QDir(p.f.folder).removeRecursively());
     prefs.refreshPermissions();
     QCOMPARE(p.f.alerts.shown.size(), 1);
     QVERIFY(p.f.alerts.shown[0].isError);
     QCOMPARE(p.f.alerts.shown[0].message, QStringLiteral("The folder “Notes” couldn’t be opened."));
     QVERIFY(!prefs.message());
-}
 
-void FolderPreferencesTest::clearAndReselect()
-{
-    PreferencesFixture p;
-    FolderPreferences& prefs = p.prefs();
+    // Cleared: the bookmark goes and the chooser opens.
     prefs.clearAndReselect();
     QVERIFY(!TestFiles::settingsHold(FolderAccess::bookmarkKey));
     QCOMPARE(p.f.store().folderURL(), QString());
@@ -174,6 +134,13 @@ void FolderPreferencesTest::clearAndReselect()
     QVERIFY(p.f.panel.isOpen());
     settle();
     QVERIFY(p.f.store().notes().isEmpty());
+    QCOMPARE(prefs.displayPath(), QStringLiteral("No folder selected"));
+    prefs.revealFolder();
+    prefs.copyPath();
+    prefs.refreshPermissions();
+    QCOMPARE(p.revealed.size(), 1);
+    QCOMPARE(p.copied.size(), 1);
+    QCOMPARE(p.f.alerts.shown.size(), 1);
 }
 
 void FolderPreferencesTest::useDefaultFolder_data()
@@ -217,21 +184,6 @@ void FolderPreferencesTest::useDefaultFolder()
     QCOMPARE(FolderAccess::restoreFolder(), documentsNotes);
     QCOMPARE(prefs.message(), std::optional<QString>("Using ~/Documents/Notes"));
     QVERIFY(p.f.alerts.shown.isEmpty());
-}
-
-void FolderPreferencesTest::eachMessageStaysItsFullTime()
-{
-    PreferencesFixture p;
-    FolderPreferences& prefs = p.prefs();
-    prefs.messageDurationMs = 300;
-    QElapsedTimer clock;
-    prefs.copyPath();
-    QTest::qWait(150);
-    prefs.refreshPermissions();
-    clock.start();
-    QTRY_VERIFY(!prefs.message());
-    // Gone only after its own time, not when the first message's time ran out.
-    QVERIFY2(clock.elapsed() >= 280, qPrintable(QString::number(clock.elapsed())));
 }
 
 QUILLBOX_TEST_MAIN(FolderPreferencesTest)

@@ -6,7 +6,6 @@
 #include "preferences/elided_label.h"
 #include "preferences/preferences_view.h"
 #include "store_fixture.h"
-#include "views/fallback_icons.h"
 #include "views/palette_colors.h"
 
 #include <QAction>
@@ -18,14 +17,6 @@
 #include <QStyle>
 
 namespace {
-
-// Copies and reveals nowhere: what the buttons do is the model's, tested with the folder.
-class NoDesktop final : public ClipboardService, public FileManagerService
-{
-public:
-    void setText(const QString&) override {}
-    void reveal(const QString&) override {}
-};
 
 // Stands in for the desktop's file manager on the test's own session bus.
 class FakeFileManager : public QObject
@@ -40,13 +31,15 @@ public slots:
     void ShowItems(const QStringList& uris, const QString&) { shown += uris; }
 };
 
-// The preferences of a store on the home's Notes folder, shown.
-struct PreferencesFixture
+// The preferences of a store on the home's Notes folder, shown. Copies and reveals nowhere:
+// what the buttons do is the model's, tested with the folder.
+struct PreferencesFixture final : ClipboardService, FileManagerService
 {
     PreferencesFixture() { view.show(); }
+    void setText(const QString&) override {}
+    void reveal(const QString&) override {}
     StoreFixture f;
-    NoDesktop desktop;
-    FolderPreferences model{f.start(), {desktop, desktop, f.chooser()}};
+    FolderPreferences model{f.start(), {*this, *this, f.chooser()}};
     PreferencesView view{model};
 };
 
@@ -69,10 +62,12 @@ void PreferencesViewTest::actionsRowAdapts_data()
     QTest::addColumn<int>("extra");
     QTest::addColumn<bool>("singleLine");
     QTest::addColumn<bool>("disabled");
-    QTest::newRow("just fits, no folder") << 0 << true << true;
-    QTest::newRow("a pixel short, with a folder") << -1 << false << false;
+    row("just fits, no folder", 0, true, true);
+    row("a pixel short, with a folder", -1, false, false);
 }
 
+// One line, or Reveal and Copy above the other three, "Use Default" at the trailing end at
+// least the minimum gap after "Clear & Re-select…"; the folder's own actions need one.
 void PreferencesViewTest::actionsRowAdapts()
 {
     QFETCH(int, extra);
@@ -84,7 +79,6 @@ void PreferencesViewTest::actionsRowAdapts()
     row.resize(width, row.heightForWidth(width));
     row.show();
     QCOMPARE(row.isSingleLine(), singleLine);
-    // One line, or Reveal and Copy above the other three; the folder's own actions need one.
     QList<int> tops;
     QList<bool> enabled;
     for (QPushButton* button : {row.revealButton(), row.copyButton(), row.refreshButton(),
@@ -96,22 +90,22 @@ void PreferencesViewTest::actionsRowAdapts()
     QVERIFY(singleLine || second > 0);
     QCOMPARE(tops, QList<int>({0, 0, second, second, second}));
     QCOMPARE(enabled, QList<bool>({!disabled, !disabled, !disabled, true, true}));
-    // "Use Default" at the trailing end, at least 8 px after "Clear & Re-select…".
-    QCOMPARE(row.useDefaultButton()->geometry().right(), width - 1);
-    QVERIFY(row.useDefaultButton()->geometry().left() - row.clearButton()->geometry().right() - 1 >=
+    const QRect useDefault = row.useDefaultButton()->geometry();
+    QCOMPARE(useDefault.right(), width - 1);
+    QVERIFY(useDefault.left() - row.clearButton()->geometry().right() - 1 >=
             AdaptiveActions::minimumGap);
 }
 
 void PreferencesViewTest::viewFollowsTheFolderAndTheme_data()
 {
     QTest::addColumn<QPalette>("palette");
-    QTest::newRow("light") << QApplication::style()->standardPalette();
+    row("light", QApplication::style()->standardPalette());
     // Derived from a dark button and window, as a dark desktop theme is.
-    QTest::newRow("dark") << QPalette(QColor(0x31363b), QColor(0x2a2e32));
+    row("dark", QPalette(QColor(0x31363b), QColor(0x2a2e32)));
 }
 
-// The view follows the folder and the theme; the colours that carry a meaning, and the toolbar's
-// drawn icons, read at WCAG AA (4.5:1).
+// The view follows the folder and the theme; the colours that carry a meaning read at WCAG AA
+// (4.5:1).
 void PreferencesViewTest::viewFollowsTheFolderAndTheme()
 {
     QFETCH(QPalette, palette);
@@ -127,43 +121,25 @@ void PreferencesViewTest::viewFollowsTheFolderAndTheme()
     const QLabel* path = p.view.pathLabel();
     QVERIFY(path->text().contains(QChar(0x2026)) && path->text().endsWith("End"));
     QVERIFY(path->fontMetrics().horizontalAdvance(path->text()) <= path->width());
-
     p.model.messageDurationMs = 50;
-    QVERIFY(!p.view.messageLabel()->isVisible());
     QTest::mouseClick(p.view.actions()->copyButton(), Qt::LeftButton);
     QCOMPARE(p.view.messageLabel()->text(), QStringLiteral("Path copied to clipboard"));
     QVERIFY(p.view.messageLabel()->isVisible());
     QTRY_VERIFY(!p.view.messageLabel()->isVisible());
 
     p.view.setPalette(palette); // after the first drawing: a theme changed while running
-    const auto readable = [](const QColor& text, const QColor& background) {
-        const double ratio = PaletteColors::contrast(text, background);
-        if (ratio < PaletteColors::minimumContrast)
-            qWarning() << text.name() << "on" << background.name() << ratio;
-        return ratio >= PaletteColors::minimumContrast;
-    };
     const QColor window = palette.color(QPalette::Window);
-    QVERIFY(readable(p.view.statusLabel()->palette().color(QPalette::WindowText), window));
-    QVERIFY(readable(PreferencesView::colorFor(int(FolderPreferences::StatusColor::Red), palette),
-                     window));
-    const QColor clear = p.view.actions()->clearButton()->palette().color(QPalette::ButtonText);
-    QVERIFY(readable(clear, palette.color(QPalette::Button)));
-    QVERIFY(clear.hslHue() < 20 || clear.hslHue() > 340); // still a red: a warning
     // Secondary texts (the empty states, tips) use the placeholder colour.
-    QVERIFY(
-        readable(PaletteColors::withReadablePlaceholder(palette).color(QPalette::PlaceholderText),
-                 palette.color(QPalette::Base)));
-    for (const QIcon& icon :
-         {FallbackIcons::newNote(palette), FallbackIcons::deleteNote(palette)}) {
-        // The ink is the most opaque pixel; its edges are blended into the toolbar.
-        const QImage image = icon.pixmap(24).toImage();
-        QColor ink(Qt::transparent);
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (image.pixelColor(x, y).alpha() > ink.alpha())
-                    ink = image.pixelColor(x, y);
-        QVERIFY(readable(ink, window));
-    }
+    const QList<std::pair<QColor, QColor>> pairs{
+        {p.view.statusLabel()->palette().color(QPalette::WindowText), window},
+        {PreferencesView::colorFor(int(FolderPreferences::StatusColor::Red), palette), window},
+        {p.view.actions()->clearButton()->palette().color(QPalette::ButtonText),
+         palette.color(QPalette::Button)},
+        {PaletteColors::withReadablePlaceholder(palette).color(QPalette::PlaceholderText),
+         palette.color(QPalette::Base)}};
+    for (const auto& [text, background] : pairs)
+        QVERIFY2(PaletteColors::contrast(text, background) >= PaletteColors::minimumContrast,
+                 qPrintable(text.name() + " on " + background.name()));
 }
 
 void PreferencesViewTest::revealOverDbus()

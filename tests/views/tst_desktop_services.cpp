@@ -28,11 +28,10 @@ void DesktopServicesTest::alerts_data()
     QTest::addColumn<bool>("answer");
     QTest::addColumn<QString>("seen"); // text, informative text, sorted buttons: one line each
     const QString question = "Delete “Plan”?\nReally?\nCancel Move to Trash";
-    QTest::newRow("Enter presses the first button") << int(Qt::Key_Return) << true << question;
-    QTest::newRow("Escape cancels") << int(Qt::Key_Escape) << false << question;
-    QTest::newRow("error") << int(Qt::Key_Return) << false
-                           << "The file “Groceries.md” couldn’t be saved in the folder "
-                              "“Notes”.\nPermission denied\nOK";
+    row("Enter presses the first button", int(Qt::Key_Return), true, question);
+    row("Escape cancels", int(Qt::Key_Escape), false, question);
+    row("error", int(Qt::Key_Return), false,
+        "The file “Groceries.md” couldn’t be saved in the folder “Notes”.\nPermission denied\nOK");
 }
 
 void DesktopServicesTest::alerts()
@@ -78,14 +77,10 @@ void DesktopServicesTest::printedDocument()
     pdftotext.start(QStringLiteral("pdftotext"), {"-layout", pdf, "-"});
     QVERIFY(pdftotext.waitForFinished());
     const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
-    const QStringList lines = text.split('\n', Qt::SkipEmptyParts);
-    QVERIFY2(lines.size() >= 5, qPrintable(text));
     // The title, then the body; the long line wraps at the printable width, every word kept.
-    QCOMPARE(QStringList({lines[0].trimmed(), lines[1].trimmed(), lines[2].trimmed()}),
-             QStringList({"Groceries", "Groceries", "milk"}));
+    QCOMPARE(text.simplified().section(' ', 0, 2), QStringLiteral("Groceries Groceries milk"));
     QCOMPARE(text.count(QStringLiteral("word")), 60);
-    QVERIFY(text.contains(QStringLiteral("END")));
-    QVERIFY(!text.contains(QStringLiteral("Page 1")));
+    QVERIFY(text.contains(QStringLiteral("END")) && !text.contains(QStringLiteral("Page 1")));
 }
 
 // Cancelled, then chosen; the answer never comes inside the dialog's own event.
