@@ -29,7 +29,6 @@ void Note::prepareSearch() const
 
 qsizetype Note::firstMatch(const QByteArray& foldedQuery, qsizetype contentFrom) const
 {
-    prepareSearch();
     const quint64 wanted = SearchKey::kinds(foldedQuery);
     if ((m_keyKinds & wanted) != wanted)
         return noMatch;

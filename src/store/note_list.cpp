@@ -152,7 +152,7 @@ NoteList::Rows NoteList::scan(const QList<Note>& sorted, const Rows& candidates,
     // touches only its own half. The helper thread is private: a scan may itself run on the
     // global pool, and waiting there for work queued behind it would never end.
     std::vector<qsizetype> at(candidates.rows.size(), Note::noMatch);
-    constexpr size_t ahead = 8;
+    constexpr size_t ahead = 16;
     const bool readsText = !SearchKey::isOwnKind(query);
     const auto part = [&](size_t from, size_t to) {
         for (size_t k = from; k < to; ++k) {
@@ -217,6 +217,9 @@ QList<Note> NoteList::replace(QList<Note> notes)
     // A load hands its records over sorted, made on its own thread: checking is all that is
     // left for the window's.
     const bool sorted = isNewestFirst(notes);
+    // A load's records come prepared; a draft's record put back in may not.
+    for (const Note& note : std::as_const(notes))
+        note.prepareSearch();
     change([&](QList<Note>& all) { old = std::exchange(all, std::move(notes)); }, sorted);
     return old;
 }
