@@ -1,6 +1,5 @@
 #include "folder/folder_access.h"
 #include "store/naming.h"
-#include "store/trash_service.h"
 #include "store_fixture.h"
 
 #include <QSignalSpy>
@@ -25,13 +24,10 @@ class CreateDeleteTest : public QObject
 
 private slots:
     void createWritesADatedNote();
-    void createWithoutAUsableFolder_data();
     void createWithoutAUsableFolder();
     void deleteAsksThenTrashesTheLastText();
-    void trashRefused_data();
     void trashRefused();
     void unreadableNotesAreDeletedByTheirExactBytes();
-    void queuedWorkWaitsWhileAnAlertIsOpen();
 };
 
 void CreateDeleteTest::createWritesADatedNote()
@@ -71,40 +67,48 @@ void CreateDeleteTest::createWritesADatedNote()
     QCOMPARE(f.files().size(), 3);
 }
 
-void CreateDeleteTest::createWithoutAUsableFolder_data()
-{
-    QTest::addColumn<bool>("hasFolder");
-    QTest::addColumn<bool>("openPreferences");
-    row("no folder, open preferences", false, true);
-    row("no folder, cancel", false, false);
-    row("read-only folder", true, false);
-}
-
 void CreateDeleteTest::createWithoutAUsableFolder()
 {
-    QFETCH(bool, hasFolder);
-    QFETCH(bool, openPreferences);
     StoreFixture f;
     NotesStore& store = f.start();
-    if (!hasFolder)
-        store.setFolderURL(QString());
+    store.setFolderURL(QString());
     settle();
     QSignalSpy preferences(&store, &NotesStore::preferencesRequested);
     QSignalSpy changes(&store, &NotesStore::notesChanged);
-    f.alerts.answerNext(openPreferences);
+    // No folder at all, answered Cancel, then Open Preferences...
+    store.createNote();
+    f.alerts.answerNext(true);
+    store.createNote();
+    QVERIFY(TestFiles::settingsHold(FolderAccess::bookmarkKey));
+    // ...and a folder we may not write, whose bookmark is dropped. A load queued meanwhile
+    // waits until the alert is answered.
+    store.setFolderURL(f.folder);
+    settle();
+    f.write("Queued.md", "Queued");
+    store.loadNotes();
+    qsizetype notesWhileAsking = -1;
+    f.alerts.whileShown = [&] {
+        settle();
+        notesWhileAsking = store.notes().size();
+    };
     TestFiles::setReadOnly(f.folder, true);
     store.createNote();
     TestFiles::setReadOnly(f.folder, false);
+    f.alerts.whileShown = nullptr;
+    QCOMPARE(notesWhileAsking, 0);
+    settle();
+    QCOMPARE(store.notes().size(), 1);
+    QVERIFY(!TestFiles::settingsHold(FolderAccess::bookmarkKey));
 
-    QCOMPARE(f.alerts.shown.size(), 1);
-    f.alerts.expect(0, "Select a notes folder",
-                    "Open Preferences (Ctrl+,) and choose a writable folder, such as one in your "
-                    "Documents.",
-                    AlertService::Style::Informational, {"Open Preferences…", "Cancel"});
-    QCOMPARE(preferences.size(), openPreferences ? 1 : 0);
-    QCOMPARE(changes.size(), 0);
-    QCOMPARE(f.files(), QStringList());
-    QCOMPARE(TestFiles::settingsHold(FolderAccess::bookmarkKey), !hasFolder);
+    QCOMPARE(f.alerts.shown.size(), 3);
+    for (int i = 0; i < 3; ++i)
+        f.alerts.expect(i, "Select a notes folder",
+                        "Open Preferences (Ctrl+,) and choose a writable folder, such as one in "
+                        "your Documents.",
+                        AlertService::Style::Informational, {"Open Preferences…", "Cancel"});
+    QCOMPARE(preferences.size(), 1);
+    QCOMPARE(changes.size(), 1); // the queued load; nothing was created
+    QCOMPARE(f.files(), QStringList({"Queued.md"}));
 }
 
 void CreateDeleteTest::deleteAsksThenTrashesTheLastText()
@@ -154,17 +158,8 @@ void CreateDeleteTest::deleteAsksThenTrashesTheLastText()
     QCOMPARE(f.alerts.shown.size(), 4);
 }
 
-void CreateDeleteTest::trashRefused_data()
-{
-    QTest::addColumn<QString>("answer");
-    row("cancel", "cancel");
-    row("delete permanently", "delete");
-    row("permanent delete refused too", "delete, refused");
-}
-
 void CreateDeleteTest::trashRefused()
 {
-    QFETCH(QString, answer);
     StoreFixture f;
     f.write("Stuck.md", "Stuck", tuesday);
     f.write("Other.md", "Other", monday);
@@ -172,38 +167,40 @@ void CreateDeleteTest::trashRefused()
     QDir().mkpath(qEnvironmentVariable("XDG_DATA_HOME") + "/Trash");
     TestFiles::write(trashFiles(), "not a folder");
     NotesStore& store = f.start();
-    const bool refused = answer.endsWith("refused");
-    // Typing would be saved before the Trash is tried, which a read-only folder refuses.
-    if (!refused)
-        f.type("Stuck.md", "Stuck\ntyped");
+    // Not deleted permanently: still listed and selected, the typing saved before the Trash
+    // was tried.
+    f.type("Stuck.md", "Stuck\ntyped");
     f.alerts.answerNext(true);
-    f.alerts.answerNext(answer != "cancel");
-    TestFiles::setReadOnly(f.folder, refused);
+    store.deleteSelectedNote();
+    QCOMPARE(f.read("Stuck.md"), QByteArray("Stuck\ntyped"));
+    QCOMPARE(store.selectedNote()->title, QStringLiteral("Stuck"));
+    // Deleting permanently, which a read-only folder refuses too.
+    f.alerts.answerNext(true);
+    f.alerts.answerNext(true);
+    TestFiles::setReadOnly(f.folder, true);
     store.deleteSelectedNote();
     TestFiles::setReadOnly(f.folder, false);
-
-    QCOMPARE(f.alerts.shown.size(), refused ? 3 : 2);
-    f.alerts.expect(1, "Can’t move to Trash",
-                    "“Stuck.md” couldn’t be moved to the Trash. You can delete it permanently "
-                    "instead.",
-                    AlertService::Style::Warning, {"Delete Permanently", "Cancel"});
-    QCOMPARE(TestFiles::read(trashFiles()), QByteArray("not a folder"));
-    if (refused) {
-        QCOMPARE(f.alerts.shown[2].message,
-                 QStringLiteral("The file “Stuck.md” couldn’t be deleted."));
-        QCOMPARE(f.alerts.shown[2].informativeText, QStringLiteral("Permission denied"));
-    }
+    QCOMPARE(f.alerts.shown.size(), 5);
+    QCOMPARE(f.alerts.shown[4].message, QStringLiteral("The file “Stuck.md” couldn’t be deleted."));
+    QCOMPARE(f.alerts.shown[4].informativeText, QStringLiteral("Permission denied"));
+    QCOMPARE(f.read("Stuck.md"), QByteArray("Stuck\ntyped"));
+    // Deleting permanently.
+    f.type("Stuck.md", "Stuck\nagain");
+    f.alerts.answerNext(true);
+    f.alerts.answerNext(true);
+    store.deleteSelectedNote();
     settle();
-    if (answer == "delete") {
-        QCOMPARE(f.files(), QStringList({"Other.md"}));
-        QCOMPARE(f.titles(), QStringList({"Other"}));
-        QCOMPARE(store.selectedNote()->title, QStringLiteral("Other"));
-        QVERIFY(store.drafts().isEmpty());
-    } else {
-        // Still listed and selected; the text was saved before the Trash was tried.
-        QCOMPARE(store.selectedNote()->title, QStringLiteral("Stuck"));
-        QCOMPARE(f.read("Stuck.md"), refused ? "Stuck" : "Stuck\ntyped");
-    }
+    QCOMPARE(f.alerts.shown.size(), 7);
+    for (int i : {1, 3, 6})
+        f.alerts.expect(i, "Can’t move to Trash",
+                        "“Stuck.md” couldn’t be moved to the Trash. You can delete it permanently "
+                        "instead.",
+                        AlertService::Style::Warning, {"Delete Permanently", "Cancel"});
+    QCOMPARE(TestFiles::read(trashFiles()), QByteArray("not a folder"));
+    QCOMPARE(f.files(), QStringList({"Other.md"}));
+    QCOMPARE(f.titles(), QStringList({"Other"}));
+    QCOMPARE(store.selectedNote()->title, QStringLiteral("Other"));
+    QVERIFY(store.drafts().isEmpty());
 }
 
 void CreateDeleteTest::unreadableNotesAreDeletedByTheirExactBytes()
@@ -233,25 +230,6 @@ void CreateDeleteTest::unreadableNotesAreDeletedByTheirExactBytes()
     const int in = ::open((QFile::encodeName(trashFiles()) + "/caf\xE9.md").constData(), O_RDONLY);
     QVERIFY(in >= 0 && ::read(in, trashed, sizeof trashed) == 3 && ::close(in) == 0);
     QCOMPARE(QByteArray(trashed), QByteArray("raw"));
-}
-
-void CreateDeleteTest::queuedWorkWaitsWhileAnAlertIsOpen()
-{
-    StoreFixture f;
-    f.write("A.md", "A");
-    NotesStore& store = f.start();
-    f.write("B.md", "B", tuesday);
-    store.loadNotes();
-    qsizetype notesWhileAsking = -1;
-    f.alerts.whileShown = [&] {
-        settle();
-        notesWhileAsking = store.notes().size();
-    };
-    store.deleteSelectedNote(); // answered with Cancel
-    QCOMPARE(notesWhileAsking, 1);
-    f.alerts.whileShown = nullptr;
-    settle();
-    QCOMPARE(store.notes().size(), 2);
 }
 
 QUILLBOX_TEST_MAIN(CreateDeleteTest)

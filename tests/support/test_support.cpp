@@ -11,7 +11,6 @@
 #include <fcntl.h>
 
 #include <grp.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 TestHome::TestHome()
@@ -21,11 +20,6 @@ TestHome::TestHome()
     qputenv("XDG_DATA_HOME", (m_dir.path() + "/data").toUtf8());
     qunsetenv("XDG_STATE_HOME");
     qunsetenv("XDG_DOCUMENTS_DIR");
-}
-
-QString TestHome::notesFolder() const
-{
-    return makeFolder(QStringLiteral("Notes"));
 }
 
 QString TestHome::makeFolder(const QString& name) const
@@ -51,12 +45,6 @@ bool ScriptedAlerts::showText(const QString& message, const QString& informative
     return m_answers.isEmpty() ? false : m_answers.takeFirst();
 }
 
-void ScriptedFolderPanel::present(std::function<void(const QString& folder)> done)
-{
-    ++presented;
-    m_done = std::move(done);
-}
-
 void ScriptedFolderPanel::answer(const QString& folder)
 {
     QVERIFY2(m_done, "the chooser is not open");
@@ -75,19 +63,6 @@ void ScriptedAlerts::expect(qsizetype index, const QString& message, const QStri
     QCOMPARE(alert.informativeText, informativeText);
     QCOMPARE(alert.style, style);
     QCOMPARE(alert.buttons, buttons);
-}
-
-FileSizeLimit::FileSizeLimit(rlim_t bytes)
-{
-    ::getrlimit(RLIMIT_FSIZE, &m_saved);
-    rlimit limited = m_saved;
-    limited.rlim_cur = bytes;
-    ::setrlimit(RLIMIT_FSIZE, &limited);
-}
-
-FileSizeLimit::~FileSizeLimit()
-{
-    ::setrlimit(RLIMIT_FSIZE, &m_saved);
 }
 
 namespace TestFiles {

@@ -23,7 +23,7 @@ class TestHome
 public:
     TestHome();
     QString path() const { return m_dir.path(); }
-    QString notesFolder() const; // <home>/Notes, created
+    QString notesFolder() const { return makeFolder(QStringLiteral("Notes")); } // created
     QString makeFolder(const QString& name) const;
 
 private:
@@ -64,7 +64,11 @@ private:
 class ScriptedFolderPanel final : public FolderPanel
 {
 public:
-    void present(std::function<void(const QString& folder)> done) override;
+    void present(std::function<void(const QString& folder)> done) override
+    {
+        ++presented;
+        m_done = std::move(done);
+    }
     bool isOpen() const { return bool(m_done); }
     void answer(const QString& folder); // empty: cancel
     int presented = 0;
@@ -106,8 +110,13 @@ inline const QDateTime wednesday(QDate(2026, 3, 4), QTime(9, 0));
 class FileSizeLimit
 {
 public:
-    explicit FileSizeLimit(rlim_t bytes);
-    ~FileSizeLimit();
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        const rlimit limited{bytes, m_saved.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_saved); }
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 

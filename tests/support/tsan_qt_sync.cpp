@@ -1,11 +1,7 @@
-// Linked into the tests only under ThreadSanitizer. Debian's Qt is not built for it: a
-// future's hand-over between threads goes through QMutex's futex and atomics inside
-// libQt6Core, which ThreadSanitizer cannot see, so every result read after waitForFinished()
-// or written before a task starts would be reported as a race. The calls below stand for
-// those hand-overs: starting, finishing and waiting lock the future's mutex inside Qt, and a
-// task asks isCanceled() first thing on its pool thread, after the pool's own locked queue
-// handed it over. Telling ThreadSanitizer that as a lock on the future restores the order Qt
-// guarantees and nothing more, so races of our own stay visible.
+// Linked into the tests only under ThreadSanitizer, which cannot see the futex and atomics a
+// future hands its result over with inside Debian's uninstrumented libQt6Core. Telling it that
+// starting, finishing, waiting and the first isCanceled() of a pool task lock the future's
+// mutex restores the order Qt guarantees and nothing more, so races of our own stay visible.
 #include <QFutureInterfaceBase>
 #include <QMutex>
 
