@@ -55,7 +55,9 @@ void removeStaleTemporary(int dirFd, const char* name)
 // Reads the whole file, or returns false. The file may grow while it is read.
 bool readAll(int fd, qsizetype sizeHint, QByteArray& out)
 {
-    out.resize(qMax<qsizetype>(sizeHint, 0) + 1);
+    // Exactly the size the file should have (and a byte to see that it ended): the bytes are
+    // kept as the note's text, and resize() would leave room to grow in every one of them.
+    out = QByteArray(qMax<qsizetype>(sizeHint, 0) + 1, Qt::Uninitialized);
     qsizetype filled = 0;
     for (;;) {
         if (filled == out.size())
