@@ -255,10 +255,15 @@ NoteLoader::Result NoteLoader::load(const QString& folder, const QList<Note>& pr
 
     // Matching names to the earlier records is most of a refresh that finds nothing new; the
     // cores share it. Each record is claimed by at most one name, so the flags never clash.
-    QHash<QString, qsizetype> known;
+    // Keyed by the name within each record's own path: no path is built per entry.
+    QHash<QStringView, qsizetype> known;
     known.reserve(previous.size());
-    for (qsizetype i = 0; i < previous.size(); ++i)
-        known.insert(previous.at(i).url, i);
+    const qsizetype nameFrom = folder.size() + 1;
+    for (qsizetype i = 0; i < previous.size(); ++i) {
+        const QString& url = previous.at(i).url;
+        if (url.size() > nameFrom && url.startsWith(folder) && url.at(folder.size()) == u'/')
+            known.insert(QStringView(url).sliced(nameFrom), i);
+    }
     std::vector<char> claimed(size_t(previous.size()), 0);
     std::vector<char> isNote(entries.size(), 0);
     const auto match = [&](size_t i) {
@@ -267,7 +272,7 @@ NoteLoader::Result NoteLoader::load(const QString& folder, const QList<Note>& pr
         if (!Naming::isNoteFileName(name))
             return;
         isNote[i] = 1;
-        const qsizetype at = known.value(folder + QLatin1Char('/') + name, -1);
+        const qsizetype at = known.value(name, -1);
         if (at >= 0) {
             entry.previous = &previous.at(at);
             claimed[size_t(at)] = 1;
