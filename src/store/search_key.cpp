@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <array>
 #include <cstring>
 #include <type_traits>
 #ifdef __SSE2__
@@ -23,41 +24,66 @@ void appendFolded(QByteArray& key, QStringView word)
 }
 
 // Most words of most notes are plain ASCII and need neither normalisation nor full case
-// folding; only words with other characters take the general path. Words end at ASCII white
-// space, which no normalisation or case mapping reaches across, and which is never a byte of
-// a longer UTF-8 character.
+// folding: they are lowered in bulk, and only a word with other characters takes the general
+// path. Words end at ASCII white space, which no normalisation or case mapping reaches across,
+// and which is never a byte of a longer UTF-8 character.
 template <typename Unit, typename FoldWord>
 QByteArray foldWords(const Unit* units, qsizetype size, FoldWord&& foldWord)
 {
+    const auto isAscii = [&](qsizetype i) {
+        return static_cast<std::make_unsigned_t<Unit>>(units[i]) < 0x80;
+    };
     QByteArray key;
     key.reserve(size);
-    qsizetype wordStart = 0;
-    bool wordIsAscii = true;
-    for (qsizetype i = 0; i <= size; ++i) {
-        const auto unit = i == size ? 0 : static_cast<std::make_unsigned_t<Unit>>(units[i]);
-        const bool end = i == size || isAsciiSpace(unit);
-        if (!end) {
-            wordIsAscii = wordIsAscii && unit < 0x80;
-            continue;
+    const auto lowerAscii = [&](qsizetype from, qsizetype to) {
+        const qsizetype at = key.size();
+        key.resize(at + to - from);
+        char* out = key.data() + at;
+        for (qsizetype j = from; j < to; ++j) {
+            const auto u = units[j];
+            *out++ = (u >= 'A' && u <= 'Z') ? char(u + ('a' - 'A')) : char(u);
         }
-        if (wordIsAscii) {
-            for (qsizetype j = wordStart; j < i; ++j) {
-                const auto u = units[j];
-                key += (u >= 'A' && u <= 'Z') ? char(u + ('a' - 'A')) : char(u);
-            }
-        } else {
-            foldWord(key, wordStart, i - wordStart);
+    };
+    qsizetype done = 0;
+    while (done < size) {
+        qsizetype other = done;
+        while (other < size && isAscii(other))
+            ++other;
+        if (other == size) {
+            lowerAscii(done, size);
+            break;
         }
-        if (i < size)
-            key += char(unit);
-        wordStart = i + 1;
-        wordIsAscii = true;
+        qsizetype wordStart = other;
+        while (wordStart > done && !isAsciiSpace(char16_t(units[wordStart - 1])))
+            --wordStart;
+        qsizetype wordEnd = other;
+        while (wordEnd < size && !(isAscii(wordEnd) && isAsciiSpace(char16_t(units[wordEnd]))))
+            ++wordEnd;
+        lowerAscii(done, wordStart);
+        foldWord(key, wordStart, wordEnd - wordStart);
+        done = wordEnd;
     }
     // Growth past the reserve doubles the capacity; thousands of keys are kept for the
     // whole run, so they give the slack back.
     key.squeeze();
     return key;
 }
+
+// The kind of each byte, as kinds() describes them.
+constexpr std::array<quint64, 256> byteKinds = [] {
+    std::array<quint64, 256> kinds{};
+    for (int byte = 0; byte < 256; ++byte) {
+        int bit = 63; // every byte of a non-ASCII character
+        if (byte >= 'a' && byte <= 'z')
+            bit = byte - 'a';
+        else if (byte >= '0' && byte <= '9')
+            bit = 26 + (byte - '0');
+        else if (byte < 0x80)
+            bit = 36 + byte % 26;
+        kinds[size_t(byte)] = quint64(1) << bit;
+    }
+    return kinds;
+}();
 
 } // namespace
 
@@ -125,16 +151,7 @@ bool SearchKey::isOwnKind(const QByteArray& key)
 quint64 SearchKey::kinds(const QByteArray& key)
 {
     quint64 kinds = 0;
-    for (const char c : key) {
-        const auto byte = static_cast<unsigned char>(c);
-        int bit = 63; // every byte of a non-ASCII character
-        if (byte >= 'a' && byte <= 'z')
-            bit = byte - 'a';
-        else if (byte >= '0' && byte <= '9')
-            bit = 26 + (byte - '0');
-        else if (byte < 0x80)
-            bit = 36 + byte % 26;
-        kinds |= quint64(1) << bit;
-    }
+    for (const char c : key)
+        kinds |= byteKinds[static_cast<unsigned char>(c)];
     return kinds;
 }
