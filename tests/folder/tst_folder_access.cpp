@@ -20,11 +20,6 @@ void storeBookmark(const QVariant& value)
         .setValue(FolderAccess::bookmarkKey, value);
 }
 
-int refuseRemoval(const QString&)
-{
-    return EPERM;
-}
-
 } // namespace
 
 class FolderAccessTest : public QObject
@@ -61,16 +56,16 @@ void FolderAccessTest::canWrite()
     QVERIFY(FolderAccess::canWrite(folder, nullptr, sandboxed));
     QCOMPARE(TestFiles::entries(folder), QStringList());
     if (sandboxed) { // written but not removable: unusable, the probe left as written
-        QVERIFY(!FolderAccess::canWrite(folder, &refuseRemoval, true));
+        QVERIFY(!FolderAccess::canWrite(
+            folder, [](const QString&) { return EPERM; }, true));
         QCOMPARE(TestFiles::read(probe), QByteArray("ok"));
         QFile::remove(probe);
     }
     TestFiles::setReadOnly(folder, true);
     QVERIFY(!FolderAccess::canWrite(folder, nullptr, sandboxed));
-    TestFiles::setReadOnly(folder, false);
     TestFiles::write(home.path() + "/file", "x");
     for (const QString& path : {home.path() + "/missing", home.path() + "/file", QString()})
-        QVERIFY2(!FolderAccess::canWrite(path, nullptr, sandboxed), qPrintable(path));
+        QVERIFY(!FolderAccess::canWrite(path, nullptr, sandboxed));
     QCOMPARE(TestFiles::entries(folder), QStringList());
 }
 
@@ -80,66 +75,41 @@ void FolderAccessTest::bookmark()
 {
     TestHome home;
     const QString folder = home.notesFolder();
-    QCOMPARE(FolderAccess::settingsFilePath(), home.path() + "/config/quillbox/quillbox.conf");
     QVERIFY(!FolderAccess::saveBookmark(folder));
     const QByteArray file = TestFiles::read(FolderAccess::settingsFilePath());
-    QVERIFY2(file.contains("NotesFolderBookmark=@ByteArray(" + folder.toUtf8() + ")"), file);
+    QVERIFY(file.contains("NotesFolderBookmark=@ByteArray(" + folder.toUtf8() + ")"));
     QCOMPARE(FolderAccess::restoreFolder(), folder);
     FolderAccess::clearBookmark();
     QCOMPARE(FolderAccess::restoreFolder(), QString());
-    const std::optional<FileError> error = FolderAccess::saveBookmark(home.path() + "/missing");
-    QCOMPARE(error ? error->message : QString(), "The folder “missing” couldn’t be opened.");
+    QVERIFY(FolderAccess::saveBookmark(home.path() + "/missing")); // an error
     QVERIFY(!storedBookmark().isValid());
-    for (const QVariant& stored :
-         {QVariant(QByteArray()), QVariant(QByteArray("Documents/Notes")),
-          QVariant(QByteArray("/nonexistent/Notes")), QVariant(QByteArray("/etc/hostname")),
-          QVariant(QStringLiteral("/tmp"))}) {
+    for (const QVariant& stored : {QVariant(QByteArray("Documents/Notes")),
+                                   QVariant(QByteArray("/etc/hostname")), QVariant("/tmp")}) {
         storeBookmark(stored);
         QCOMPARE(FolderAccess::restoreFolder(), QString());
         QCOMPARE(storedBookmark().isValid(), stored.typeId() == QMetaType::QString);
     }
 
-    // A path through a link is renewed as the real one; when that cannot be stored, the
-    // folder is forgotten.
+    // A path through a link is renewed as the real one.
     QVERIFY(QFile::link(folder, home.path() + "/Shortcut"));
     storeBookmark(QFile::encodeName(home.path() + "/Shortcut"));
     QCOMPARE(FolderAccess::restoreFolder(), folder);
     QCOMPARE(storedBookmark().toByteArray(), QFile::encodeName(folder));
-    storeBookmark(QFile::encodeName(home.path() + "/Shortcut"));
-    TestFiles::setReadOnly(FolderAccess::settingsFilePath(), true);
-    TestFiles::setReadOnly(home.path() + "/config/quillbox", true);
-    QCOMPARE(FolderAccess::restoreFolder(), QString());
-    TestFiles::setReadOnly(home.path() + "/config/quillbox", false);
 }
 
-// Launched from a menu the working directory is home: Enter there must not take it.
+// Never empty: launched from a menu, the working directory is home, and Enter there would take it.
 void FolderAccessTest::chooserStartFolder()
 {
-    // A file where a folder would be, the folder in use, the folder the chooser starts in.
-    const QList<std::array<QString, 3>> cases{
-        {"", "", "<home>/Documents/Notes"}, // the default folder, made
-        {"Documents/Notes", "", "<home>/Documents"},
-        {"Documents", "", "/"}, // neither home nor the working directory
-        {"Documents", "<home>/Sync", "<home>/Sync"},
-        {"", "<home>/Gone", "<home>/Documents/Notes"}};
-    QStringList starts, expected;
-    for (const auto& [inTheWay, current, start] : cases) {
-        TestHome home;
-        home.makeFolder("Sync");
-        if (inTheWay.contains('/'))
-            home.makeFolder(inTheWay.section('/', 0, 0));
-        if (!inTheWay.isEmpty())
-            TestFiles::write(home.path() + '/' + inTheWay, "not a folder");
-        const QString before = QDir::currentPath();
-        QDir::setCurrent(home.path());
-        const QString chosen =
-            FolderAccess::chooserStartFolder(QString(current).replace("<home>", home.path()));
-        QDir::setCurrent(before);
-        QVERIFY(QFileInfo(chosen).isDir());
-        starts.append(QString(chosen).replace(home.path(), "<home>"));
-        expected.append(start);
-    }
-    QCOMPARE(starts, expected);
+    TestHome home;
+    const QString sync = home.makeFolder("Sync"), documents = home.path() + "/Documents";
+    QCOMPARE(FolderAccess::chooserStartFolder(sync), sync);
+    QCOMPARE(FolderAccess::chooserStartFolder(home.path() + "/Gone"), documents + "/Notes");
+    QVERIFY(QDir().rmdir(documents + "/Notes")); // made
+    TestFiles::write(documents + "/Notes", "");
+    QCOMPARE(FolderAccess::chooserStartFolder(QString()), documents);
+    QVERIFY(QDir(documents).removeRecursively());
+    TestFiles::write(documents, "");
+    QCOMPARE(FolderAccess::chooserStartFolder(QString()), "/");
 }
 
 void FolderAccessTest::startUpForgetsAnUnusableFolder()
@@ -149,7 +119,7 @@ void FolderAccessTest::startUpForgetsAnUnusableFolder()
     NotesStore& store = f.start();
     TestFiles::setReadOnly(f.folder, false);
     QCOMPARE(store.folderURL(), QString());
-    QVERIFY(!storedBookmark().isValid());
+    QVERIFY(!TestFiles::settingsHold(FolderAccess::bookmarkKey));
     QVERIFY(f.alerts.shown.isEmpty());
 }
 

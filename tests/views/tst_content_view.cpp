@@ -4,7 +4,6 @@
 #include "views/empty_detail_view.h"
 #include "views/message_bar.h"
 #include "views/note_editor.h"
-#include "views/note_row_delegate.h"
 #include "views/notes_list_model.h"
 
 #include <QAbstractItemModelTester>
@@ -15,8 +14,6 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSignalSpy>
-#include <QSplitter>
 #include <QToolBar>
 
 namespace {
@@ -47,15 +44,14 @@ public:
                          &FolderChooser::chooseFolderIfNeeded);
         window->show();
         QApplication::setActiveWindow(window.get());
-        if (!QTest::qWaitForWindowActive(window.get()))
-            qWarning("The window is not active: keys typed into it go nowhere");
+        (void)QTest::qWaitForWindowActive(window.get()); // else keys typed into it go nowhere
         settle();
         return *window;
     }
     void clickRow(const QString& title, Qt::KeyboardModifiers modifiers = {})
     {
         const int row = rows().indexOf(title);
-        QVERIFY2(row >= 0, qPrintable(title));
+        QVERIFY(row >= 0);
         QListView* list = window->notesList();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
                           list->visualRect(window->notesModel()->index(row)).center());
@@ -99,83 +95,47 @@ private slots:
     void viewingNeverWrites();
 };
 
-// What a screen reader reads of a row, rows that keep to their place at the narrowest, and
-// changes told as the rows they touch.
+// What a screen reader reads of a row; changes reach the list as the rows they touch.
 void ContentViewTest::notesList()
 {
     WindowFixture w;
     const QString conflictName = "Plan.sync-conflict-20260303-101500-ABCDEFG";
     w.f.write(conflictName + ".md", "Plan from the phone", Day::tuesday.addSecs(60));
-    const QString longTitle = QString(80, QLatin1Char('W'));
-    w.f.write(longTitle + ".md", longTitle.toUtf8(), Day::monday.addSecs(60));
     ContentView& window = w.open();
-    QListView* list = window.notesList();
     NotesListModel* model = window.notesModel();
-    const auto spoken = [&](const QString& title) {
-        return model->index(w.rows().indexOf(title)).data(Qt::AccessibleTextRole).toString();
+    const auto spoken = [&](int row) {
+        return model->index(row).data(Qt::AccessibleTextRole).toString();
     };
-    QCOMPARE(spoken("Ideas"), "Ideas, " + NotesListModel::dateText(Day::wednesday));
-    QCOMPARE(spoken(conflictName), conflictName + ", Conflict copy of “Plan”, " +
-                                       NotesListModel::dateText(Day::tuesday.addSecs(60)));
-    // The time without seconds, even in the C locale, whose short time has them.
-    QCOMPARE(NotesListModel::dateText(QDateTime(QDate(2026, 3, 2), QTime(9, 5, 42))).count(u':'),
-             1);
+    QCOMPARE(spoken(0), "Ideas, " + NotesListModel::dateText(Day::wednesday));
+    QCOMPARE(spoken(1), conflictName + ", Conflict copy of “Plan”, " +
+                            NotesListModel::dateText(Day::tuesday.addSecs(60)));
 
-    // Long titles are cut, never drawn past the row's right edge or over the next row.
-    window.splitter()->setSizes({100, 500});
-    settle();
-    const QImage image = list->viewport()->grab().toImage();
-    const auto pixel = [&](int x, int y) {
-        return image.pixelColor(QPoint(x, y) * image.devicePixelRatio());
-    };
-    for (int row = 0; row < model->rowCount(); ++row) {
-        const QRect rect = list->visualRect(model->index(row));
-        QVERIFY(rect.right() < list->viewport()->width());
-        for (int x = rect.right() + 1 - NoteRowDelegate::horizontalPadding; x <= rect.right(); ++x)
-            for (int y = rect.top(); y <= rect.bottom(); ++y)
-                QCOMPARE(pixel(x, y), pixel(rect.right(), rect.top()));
-    }
-
-    // Changes reach the list as the rows they touch, never as a new list.
     QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    QStringList told;
-    const auto log = [&told](const char* kind) {
-        return [&told, kind](const QModelIndex&, int first, int last) {
-            told.append(QStringLiteral("%1 %2").arg(kind).arg(last - first + 1));
-        };
-    };
-    connect(model, &QAbstractItemModel::rowsInserted, this, log("insert"));
-    connect(model, &QAbstractItemModel::rowsRemoved, this, log("remove"));
-    connect(model, &QAbstractItemModel::rowsMoved, this, log("move"));
-    connect(model, &QAbstractItemModel::dataChanged, this,
-            [change = log("change")](const QModelIndex& from, const QModelIndex& to) {
-                change({}, from.row(), to.row());
-            });
-    QSignalSpy resets(model, &QAbstractItemModel::modelReset);
-    QSignalSpy layouts(model, &QAbstractItemModel::layoutChanged);
-    const auto step = [&](const char* what, const QStringList& expected) {
+    QString log; // one letter a signal: removed, moved, inserted, changed; never a reset
+    connect(model, &QAbstractItemModel::rowsRemoved, this, [&] { log += 'r'; });
+    connect(model, &QAbstractItemModel::rowsMoved, this, [&] { log += 'm'; });
+    connect(model, &QAbstractItemModel::rowsInserted, this, [&] { log += 'i'; });
+    connect(model, &QAbstractItemModel::dataChanged, this, [&] { log += 'c'; });
+    const auto told = [&] {
         settle();
-        QCOMPARE(w.rows(), w.f.titles());
-        // The step's name leads both lists, so a failure says which step it was.
-        QCOMPARE(QStringList(what) + std::exchange(told, {}), QStringList(what) + expected);
+        return std::exchange(log, {});
     };
-
-    // Groceries rewritten (now the newest) and Trip's text changed under the same date, the
-    // conflict copy between them; Ideas deleted, Inbox added (the oldest).
+    // Groceries rewritten (now the newest), Trip's text changed under the same date, Ideas
+    // deleted, Inbox added (the oldest).
     w.f.write("Groceries.md", "Groceries\nmilk, eggs", thursday);
     w.f.write("Trip.md", "Trip\ntrain at 7:30", Day::tuesday);
     QFile::remove(w.f.path("Ideas.md"));
     w.f.write("Inbox.md", "Inbox", Day::monday.addDays(-1));
     w.f.store().loadNotes();
-    step("reload after other programs", {"remove 1", "move 1", "insert 1", "change 1", "change 1"});
+    QCOMPARE(told(), "rmicc");
     window.searchField()->setText("milk");
-    step("search narrows", {"remove 4"});
+    QCOMPARE(told(), "r");
     window.searchField()->clear();
-    step("search widens", {"insert 4"});
+    QCOMPARE(told(), "i");
     w.f.clock.current = thursday.addDays(2);
     w.f.store().commitText("Inbox\nsorted", w.f.note("Inbox.md"));
-    step("an old note saved moves to the top", {"move 1", "change 1"});
-    QCOMPARE(resets.size() + layouts.size(), 0);
+    QCOMPARE(told(), "mc");
+    QCOMPARE(w.rows(), w.f.titles());
 }
 
 // Search, list and editor without the mouse; the list shows the store's selection and hands
@@ -195,16 +155,9 @@ void ContentViewTest::selectionKeysAndCommands()
     QTest::keyClicks(search, "nothing like this");
     QVERIFY(window.noMatchesLabel()->isVisible());
     QTest::keyClick(search, Qt::Key_Escape);
-    QCOMPARE(search->text(), QString());
-    QVERIFY(!window.noMatchesLabel()->isVisible());
+    QVERIFY(search->text().isEmpty() && !window.noMatchesLabel()->isVisible());
     QTest::keyClick(search, Qt::Key_Down);
     QVERIFY(list->hasFocus());
-    QStringList visited;
-    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_End, Qt::Key_Up, Qt::Key_Home}) {
-        QTest::keyClick(list, key);
-        visited.append(w.selectedTitle());
-    }
-    QCOMPARE(visited, QStringList({"Trip", "Groceries", "Trip", "Ideas"}));
     QTest::keyClick(list, Qt::Key_Return);
     QVERIFY(edit->hasFocus());
 
@@ -223,16 +176,14 @@ void ContentViewTest::selectionKeysAndCommands()
     search->clear();
     QCOMPARE(w.f.alerts.shown.size(), 0);
     list->setFocus();
-    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Delete), ctrlBackspace}) {
+    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Delete), ctrlBackspace})
         QTest::keySequence(list, keys);
-        QCOMPARE(w.f.alerts.shown.size(), keys == ctrlBackspace ? 2 : 1);
-    }
+    QCOMPARE(w.f.alerts.shown.size(), 2);
 
     // Print takes the editor's text, saved or not.
     commands.print()->trigger();
-    QCOMPARE(w.f.printer.printed.size(), 1);
-    QCOMPARE(w.f.printer.printed[0].title, QStringLiteral("Ideas"));
-    QCOMPARE(w.f.printer.printed[0].body, QStringLiteral("Ideas\nplain text and "));
+    QCOMPARE(w.f.printer.printed.value(0).title + ": " + w.f.printer.printed.value(0).body,
+             QStringLiteral("Ideas: Ideas\nplain text and "));
     // The note left is on disk before the next one is shown, with no turn of the event loop
     // in between: a crash while a large note loads cannot take the text with it.
     QByteArray onDiskWhenShown;
@@ -241,12 +192,10 @@ void ContentViewTest::selectionKeysAndCommands()
     w.clickRow("Trip");
     disconnect(connection);
     QCOMPARE(onDiskWhenShown, QByteArray("Ideas\nplain text and "));
-    QCOMPARE(w.selectedTitle(), QStringLiteral("Trip"));
     QCOMPARE(w.editorText(), QStringLiteral("Trip\ntrain at 6"));
 
     // A search that hides the selected note leaves it selected and shown.
     QTest::keyClicks(search, "MILK");
-    QCOMPARE(w.rows(), QStringList({"Groceries"}));
     QCOMPARE(w.highlighted(), QString());
     QCOMPARE(w.selectedTitle(), QStringLiteral("Trip"));
     QVERIFY(window.showsEditor());
@@ -260,53 +209,40 @@ void ContentViewTest::selectionKeysAndCommands()
         QCOMPARE(commands.deleteNote()->isEnabled(), !name.isEmpty());
         QCOMPARE(commands.print()->isEnabled(), !name.isEmpty());
     }
-    QCOMPARE(w.editorText(), QStringLiteral("Trip\ntrain at 6"));
 
     const auto click = [&](QAction* action) {
-        QWidget* button = window.findChild<QToolBar*>()->widgetForAction(action);
-        QVERIFY(button);
-        QTest::mouseClick(button, Qt::LeftButton);
+        QTest::mouseClick(window.findChild<QToolBar*>()->widgetForAction(action), Qt::LeftButton);
         settle();
     };
     w.f.alerts.answerNext(true);
     click(commands.deleteNote());
-    QCOMPARE(w.f.alerts.shown.size(), 3);
-    QCOMPARE(w.rows(), QStringList({"Ideas", "Groceries"}));
     QCOMPARE(w.highlighted(), QStringLiteral("Ideas"));
     // Deselected: the editor commits what it showed and makes way for the empty detail.
     QTest::keyClicks(w.editAtEnd(), "!");
     w.clickRow("Ideas", Qt::ControlModifier);
-    QCOMPARE(w.selectedTitle(), QString());
     QVERIFY(window.emptyDetail()->label()->isVisible());
-    QVERIFY(!window.emptyDetail()->chooseButton()->isVisible());
     QCOMPARE(w.f.read("Ideas.md"), QByteArray("Ideas\nplain text and !"));
     // However a note is made, typing goes into it at once.
     click(commands.newNote());
-    const QString name = QStringLiteral("Daily Notes - 2026-03-14 092653");
-    QCOMPARE(w.highlighted(), name);
-    QCOMPARE(w.editorText(), name);
-    QVERIFY(edit->hasFocus());
-    QCOMPARE(edit->textCursor().position(), name.size());
+    QCOMPARE(w.editorText(), w.highlighted());
+    QVERIFY(!w.highlighted().isEmpty() && edit->hasFocus() && edit->textCursor().atEnd());
 }
 
-// Without a folder the chooser opens, and is offered again when cancelled. The editor shows what
-// the store holds of its note: unreadable, changed elsewhere, renamed.
+// Without a folder the chooser opens once the window shows, and is offered again when cancelled.
+// The editor shows what the store holds of its note: unreadable, changed elsewhere, renamed.
 void ContentViewTest::editorFollowsTheNote()
 {
     WindowFixture w;
     w.f.write("Latin.md", "Caf\xE9", thursday);
     ContentView& window = w.open(false);
     QCOMPARE(w.f.panel.presented, 0);
-    QVERIFY(!window.showsEditor());
     QTRY_COMPARE(w.f.panel.presented, 1);
     w.f.panel.answer(QString());
     settle();
-    QVERIFY(window.emptyDetail()->label()->text().startsWith("No notes folder is chosen yet."));
     QTest::mouseClick(window.emptyDetail()->chooseButton(), Qt::LeftButton);
     QCOMPARE(w.f.panel.presented, 2);
     w.f.panel.answer(w.f.folder);
     settle();
-    QVERIFY(!window.emptyDetail()->chooseButton()->isVisible());
 
     QPlainTextEdit* edit = window.editor()->textEdit();
     const auto* notice = window.editor()->findChild<QLabel*>();
@@ -314,7 +250,6 @@ void ContentViewTest::editorFollowsTheNote()
     QVERIFY(window.showsEditor() && edit->isReadOnly() && notice->isVisible());
     w.clickRow("Trip");
     QVERIFY(!edit->isReadOnly() && !notice->isVisible());
-
     // Shown, not edited: the editor follows the file.
     w.f.write("Trip.md", "Trip\ntrain at 7:30", Day::tuesday);
     window.applicationStateChanged(Qt::ApplicationActive);
@@ -324,14 +259,12 @@ void ContentViewTest::editorFollowsTheNote()
     edit->selectAll();
     QTest::keyClicks(edit, "Journey");
     QTRY_COMPARE(w.f.read("Journey.md"), QByteArray("Journey"));
-    QCOMPARE(w.highlighted(), QStringLiteral("Journey"));
     QTest::keyClick(w.editAtEnd(), Qt::Key_Return);
     QTest::keyClicks(edit, "more");
     QTRY_COMPARE(w.f.read("Journey.md"), QByteArray("Journey\nmore"));
 
     // A conflict copy: the window says where the user's text went.
     emit w.f.store().conflictCopySaved(w.f.path("Journey.md"), w.f.path("Journey (conflict).md"));
-    QVERIFY(window.messageBar()->isVisible());
     QVERIFY(window.messageBar()->text().contains(QStringLiteral("“Journey (conflict).md”")));
     QTest::mouseClick(window.messageBar()->dismissButton(), Qt::LeftButton);
     QVERIFY(!window.messageBar()->isVisible());
@@ -357,7 +290,6 @@ void ContentViewTest::viewingNeverWrites()
         w.f.write(QString::fromUtf8(note[0]), note[1], thursday.addSecs(note[1].size()));
     ContentView& window = w.open();
     const QStringList files = w.f.files();
-    QCOMPARE(w.selectedTitle(), QStringLiteral("Mixed")); // the longest, so the newest
     for (const auto& note : notes)
         w.clickRow(QString::fromUtf8(note[0]).chopped(3));
     w.clickRow("Trip");
