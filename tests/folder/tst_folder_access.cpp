@@ -6,21 +6,7 @@
 
 #include <cerrno>
 
-namespace {
-
-QVariant storedBookmark()
-{
-    return QSettings(FolderAccess::settingsFilePath(), QSettings::IniFormat)
-        .value(FolderAccess::bookmarkKey);
-}
-
-void storeBookmark(const QVariant& value)
-{
-    QSettings(FolderAccess::settingsFilePath(), QSettings::IniFormat)
-        .setValue(FolderAccess::bookmarkKey, value);
-}
-
-} // namespace
+namespace {} // namespace
 
 class FolderAccessTest : public QObject
 {
@@ -74,7 +60,8 @@ void FolderAccessTest::canWrite()
 void FolderAccessTest::bookmark()
 {
     TestHome home;
-    const QString folder = home.notesFolder();
+    const QString folder = home.notesFolder(), key = FolderAccess::bookmarkKey;
+    QSettings settings(FolderAccess::settingsFilePath(), QSettings::IniFormat); // sees every write
     QVERIFY(!FolderAccess::saveBookmark(folder));
     const QByteArray file = TestFiles::read(FolderAccess::settingsFilePath());
     QVERIFY(file.contains("NotesFolderBookmark=@ByteArray(" + folder.toUtf8() + ")"));
@@ -82,19 +69,19 @@ void FolderAccessTest::bookmark()
     FolderAccess::clearBookmark();
     QCOMPARE(FolderAccess::restoreFolder(), QString());
     QVERIFY(FolderAccess::saveBookmark(home.path() + "/missing")); // an error
-    QVERIFY(!storedBookmark().isValid());
+    QVERIFY(!settings.contains(key));
     for (const QVariant& stored : {QVariant(QByteArray("Documents/Notes")),
                                    QVariant(QByteArray("/etc/hostname")), QVariant("/tmp")}) {
-        storeBookmark(stored);
+        settings.setValue(key, stored);
         QCOMPARE(FolderAccess::restoreFolder(), QString());
-        QCOMPARE(storedBookmark().isValid(), stored.typeId() == QMetaType::QString);
+        QCOMPARE(settings.contains(key), stored.typeId() == QMetaType::QString);
     }
 
     // A path through a link is renewed as the real one.
     QVERIFY(QFile::link(folder, home.path() + "/Shortcut"));
-    storeBookmark(QFile::encodeName(home.path() + "/Shortcut"));
+    settings.setValue(key, QFile::encodeName(home.path() + "/Shortcut"));
     QCOMPARE(FolderAccess::restoreFolder(), folder);
-    QCOMPARE(storedBookmark().toByteArray(), QFile::encodeName(folder));
+    QCOMPARE(settings.value(key).toByteArray(), QFile::encodeName(folder));
 }
 
 // Never empty: launched from a menu, the working directory is home, and Enter there would take it.

@@ -66,8 +66,7 @@ void FolderChooserTest::answerAfterTheStoreIsGoneDoesNothing()
         chooser.chooseFolder();
     }
     f.panel.answer(f.folder);
-    QVERIFY(f.alerts.shown.isEmpty());
-    QVERIFY(!TestFiles::settingsHold(FolderAccess::bookmarkKey));
+    QVERIFY(f.alerts.shown.isEmpty() && !TestFiles::settingsHold(FolderAccess::bookmarkKey));
 }
 
 QUILLBOX_TEST_MAIN(FolderChooserTest)

@@ -3,12 +3,12 @@
 #include "views/message_box_alerts.h"
 #include "views/note_document.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QProcess>
-#include <QPushButton>
 #include <QTimer>
 
 class DesktopServicesTest : public QObject
