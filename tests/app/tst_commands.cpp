@@ -37,8 +37,7 @@ bool activate(QWidget* window)
     return QTest::qWaitForWindowActive(window);
 }
 
-// Answers the next message box from inside its own event loop: its first button, or the one
-// named.
+// Answers the next message box from inside its own event loop: Enter, or the button named.
 void answerNextBox(QStringList& asked, const QString& button = {})
 {
     QTimer::singleShot(0, [&asked, button] {
@@ -97,8 +96,7 @@ void CommandsTest::oneInstancePerSession()
     daemon.waitForFinished();
 }
 
-// Text kept by an earlier run is offered; the keys reach the editor's zoom and the preferences;
-// the zoom comes back.
+// Text an earlier run kept is offered; keys reach the zoom and the preferences; the zoom stays.
 void CommandsTest::startsAsItWasLeft()
 {
     TestHome home;

@@ -8,7 +8,6 @@
 
 namespace {
 
-// Records what reaches the desktop.
 struct PreferencesFixture final : ClipboardService, FileManagerService
 {
     PreferencesFixture() { prefs.messageDurationMs = 40; }

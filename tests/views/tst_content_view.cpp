@@ -20,8 +20,7 @@ namespace {
 
 const QDateTime thursday(QDate(2026, 3, 5), QTime(9, 0));
 
-// A store on a folder of three notes, and the window with its commands, as the application
-// builds them.
+// A store on three notes, and the window and its commands as the application builds them.
 class WindowFixture
 {
 public:
@@ -68,7 +67,6 @@ public:
         return window->editor()->textEdit();
     }
     QString editorText() const { return window->editor()->textEdit()->toPlainText(); }
-    QString selectedTitle() { return f.store().selectedNote().value_or(Note()).title; }
 
     StoreFixture f;
     std::unique_ptr<ContentView> window;
@@ -113,8 +111,7 @@ void ContentViewTest::notesList()
         settle();
         return std::exchange(log, {});
     };
-    // Groceries rewritten (now the newest), Trip's text changed under the same date, Ideas
-    // deleted, Inbox added (the oldest).
+    // Rewritten (now the newest), changed under the same date, deleted, added (the oldest).
     w.f.write("Groceries.md", "Groceries\nmilk, eggs", thursday);
     w.f.write("Trip.md", "Trip\ntrain at 7:30", Day::tuesday);
     QFile::remove(w.f.path("Ideas.md"));
@@ -156,8 +153,7 @@ void ContentViewTest::selectionKeysAndCommands()
     QTest::keyClick(list, Qt::Key_Return);
     QVERIFY(edit->hasFocus());
 
-    // Delete and Ctrl+Backspace ask to delete the note in the list (cancelled here), and
-    // edit text in the editor and the search field.
+    // Delete and Ctrl+Backspace edit text, and in the list ask to delete the note (cancelled).
     const QKeySequence ctrlBackspace(Qt::CTRL | Qt::Key_Backspace);
     w.f.store().setSaveDelay(60000);
     QTest::keyClicks(w.editAtEnd(), " and more");
@@ -179,8 +175,7 @@ void ContentViewTest::selectionKeysAndCommands()
     commands.print()->trigger();
     QCOMPARE(w.f.printer.printed.value(0).title + ": " + w.f.printer.printed.value(0).body,
              QStringLiteral("Ideas: Ideas\nplain text and "));
-    // The note left is on disk before the next one is shown, with no turn of the event loop
-    // in between: a crash while a large note loads cannot take the text with it.
+    // The note left is on disk before the next one shows: a crash while it loads loses nothing.
     QByteArray onDiskWhenShown;
     const auto connection = connect(&w.f.store(), &NotesStore::selectedNoteChanged, this,
                                     [&] { onDiskWhenShown = w.f.read("Ideas.md"); });
@@ -192,7 +187,7 @@ void ContentViewTest::selectionKeysAndCommands()
     // A search that hides the selected note leaves it selected and shown.
     QTest::keyClicks(search, "MILK");
     QCOMPARE(w.highlighted(), QString());
-    QCOMPARE(w.selectedTitle(), QStringLiteral("Trip"));
+    QCOMPARE(w.f.store().selectedNote().value_or(Note()).title, QStringLiteral("Trip"));
     QVERIFY(window.showsEditor());
     search->clear();
     QCOMPARE(w.highlighted(), QStringLiteral("Trip"));
@@ -205,12 +200,10 @@ void ContentViewTest::selectionKeysAndCommands()
         QCOMPARE(commands.print()->isEnabled(), !name.isEmpty());
     }
 
-    const auto click = [&](QAction* action) {
-        QTest::mouseClick(window.findChild<QToolBar*>()->widgetForAction(action), Qt::LeftButton);
-        settle();
-    };
+    QToolBar* toolbar = window.findChild<QToolBar*>();
     w.f.alerts.answerNext(true);
-    click(commands.deleteNote());
+    QTest::mouseClick(toolbar->widgetForAction(commands.deleteNote()), Qt::LeftButton);
+    settle();
     QCOMPARE(w.highlighted(), QStringLiteral("Ideas"));
     // Deselected: the editor commits what it showed and makes way for the empty detail.
     QTest::keyClicks(w.editAtEnd(), "!");
@@ -218,7 +211,7 @@ void ContentViewTest::selectionKeysAndCommands()
     QVERIFY(window.emptyDetail()->label()->isVisible());
     QCOMPARE(w.f.read("Ideas.md"), QByteArray("Ideas\nplain text and !"));
     // However a note is made, typing goes into it at once.
-    click(commands.newNote());
+    QTest::mouseClick(toolbar->widgetForAction(commands.newNote()), Qt::LeftButton);
     QCOMPARE(w.editorText(), w.highlighted());
     QVERIFY(!w.highlighted().isEmpty() && edit->hasFocus() && edit->textCursor().atEnd());
 }
@@ -264,17 +257,15 @@ void ContentViewTest::editorFollowsTheNote()
     QVERIFY(!window.messageBar()->isVisible());
 }
 
-// Shown, left, shown again, the application left: nothing was typed, nothing is written. An
-// edit keeps the file's own line endings and the characters the editor's plain text would turn
-// into a space and a line feed.
+// Shown, left, the application left: nothing is written. An edit keeps the file's line endings
+// and the characters the editor's plain text would turn into a space and a line feed.
 void ContentViewTest::viewingNeverWrites()
 {
     WindowFixture w;
     const QByteArray spaces("Spaces\xC2\xA0"
                             "A\xE2\x80\xA8"
                             "B");
-    // Name, bytes, the name and bytes after Return and "x" at the end. Mixed endings differ
-    // from the file once shown in the editor: only an edit may write them.
+    // Name and bytes, before and after Return and "x"; mixed endings are made one by an edit.
     const QList<std::array<QByteArray, 4>> notes{
         {"CRLF.md", "CRLF\r\nline\r\n", "CRLF.md", "CRLF\r\nline\r\n\r\nx"},
         {"CR.md", "CR\rline", "CR.md", "CR\rline\rx"},

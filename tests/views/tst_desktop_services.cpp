@@ -75,8 +75,7 @@ void DesktopServicesTest::printedDocument()
              "Groceries Groceries milk " + longLine);
 }
 
-// Cancelled, then chosen, starting in the default folder; the answer comes after the dialog's own
-// event.
+// Cancelled, then chosen, from the default folder; answered after the dialog's own event.
 void DesktopServicesTest::folderDialog()
 {
     TestHome home;
