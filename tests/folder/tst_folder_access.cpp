@@ -35,8 +35,7 @@ void FolderAccessTest::canWrite()
     if (sandboxed)
         TestFiles::write(marker, "");
     QCOMPARE(FolderAccess::isSandboxed(marker), sandboxed);
-    const QString folder = home.notesFolder();
-    const QString probe = folder + "/.__sx_notes_write_test";
+    const QString folder = home.notesFolder(), probe = folder + "/.__sx_notes_write_test";
     if (sandboxed) // left by an earlier run: replaced, then removed
         TestFiles::write(probe, "stale");
     QVERIFY(FolderAccess::canWrite(folder, nullptr, sandboxed));
