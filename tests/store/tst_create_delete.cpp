@@ -55,7 +55,7 @@ void CreateDeleteTest::createWritesADatedNote()
 
     // A note that cannot be written is not listed.
     {
-        FileSizeLimit full(4);
+        ResourceLimit full(RLIMIT_FSIZE, 4);
         store.createNote();
     }
     QCOMPARE(f.alerts.shown.size(), 1);

@@ -265,9 +265,9 @@ void SavingTest::failedSavesKeepTheText()
         TestFiles::setReadOnly(failure.endsWith("folder") ? f.folder : f.path("Groceries.md"),
                                true);
     {
-        std::optional<FileSizeLimit> limit;
+        std::optional<ResourceLimit> limit;
         if (failure == "full")
-            limit.emplace(4);
+            limit.emplace(RLIMIT_FSIZE, 4);
         f.commit("Groceries.md");
     }
     if (failure == "read-only folder")

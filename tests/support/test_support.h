@@ -106,21 +106,23 @@ inline const QDateTime tuesday(QDate(2026, 3, 3), QTime(9, 0));
 inline const QDateTime wednesday(QDate(2026, 3, 4), QTime(9, 0));
 } // namespace Day
 
-// Writes past `bytes` fail with EFBIG for as long as it lives, as on a full disk.
-class FileSizeLimit
+// Lowers a limit of this process for as long as it lives: RLIMIT_FSIZE makes writes fail with
+// EFBIG as on a full disk, RLIMIT_NOFILE makes every new descriptor fail.
+class ResourceLimit
 {
 public:
-    explicit FileSizeLimit(rlim_t bytes)
+    ResourceLimit(int resource, rlim_t value) : m_resource(resource)
     {
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        const rlimit limited{bytes, m_saved.rlim_max};
-        ::setrlimit(RLIMIT_FSIZE, &limited);
+        ::getrlimit(resource, &m_saved);
+        const rlimit limited{value, m_saved.rlim_max};
+        ::setrlimit(resource, &limited);
     }
-    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_saved); }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    ~ResourceLimit() { ::setrlimit(m_resource, &m_saved); }
+    ResourceLimit(const ResourceLimit&) = delete;
+    ResourceLimit& operator=(const ResourceLimit&) = delete;
 
 private:
+    int m_resource;
     rlimit m_saved{};
 };
 
