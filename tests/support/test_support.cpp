@@ -8,8 +8,6 @@
 
 #include "folder/folder_access.h"
 #include <csignal>
-#include <fcntl.h>
-
 #include <grp.h>
 #include <unistd.h>
 
@@ -67,21 +65,14 @@ void ScriptedAlerts::expect(qsizetype index, const QString& message, const QStri
 
 namespace TestFiles {
 
-void write(const QString& path, const QByteArray& bytes)
+void write(const QString& path, const QByteArray& bytes, const QDateTime& modified)
 {
     QFile file(path);
     QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
     QCOMPARE(file.write(bytes), bytes.size());
-}
-
-void write(const QString& path, const QByteArray& bytes, const QDateTime& modified)
-{
-    write(path, bytes);
     // To the millisecond: notes saved within one second must still sort apart.
-    const qint64 ms = modified.toMSecsSinceEpoch();
-    const struct timespec at = {time_t(ms / 1000), long(ms % 1000) * 1000000};
-    const struct timespec times[2] = {at, at};
-    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+    QVERIFY(!modified.isValid() ||
+            (file.flush() && file.setFileTime(modified, QFileDevice::FileModificationTime)));
 }
 
 QByteArray read(const QString& path)
@@ -121,7 +112,6 @@ bool settingsHold(const QString& key)
 
 void settle()
 {
-    // Loads run on the thread pool and report back through the event queue.
     for (int round = 0; round < 8; ++round) {
         QThreadPool::globalInstance()->waitForDone();
         QCoreApplication::sendPostedEvents();
