@@ -83,12 +83,10 @@ void FolderWatcherTest::reportsNoteFilesOthersTouched()
 
 void FolderWatcherTest::burstsAreOneReportAndABusyFolderIsStillReported()
 {
-    Watched w(0);
-    QCOMPARE(w.watcher.quietInterval(), 200);
+    Watched w(0); // the default quiet interval
     inFolder(w.folder, "i=0; while [ $i -lt 1000 ]; do i=$((i+1)); printf $i > n$i.md; done");
     QVERIFY(w.changed.wait());
     QCOMPARE(names(w.changed, 0).size(), 1000);
-    QVERIFY(names(w.changed, 0).contains("n1.md") && names(w.changed, 0).contains("n1000.md"));
     // One more change after the quiet interval is a report of its own, of that file alone.
     inFolder(w.folder, "printf again > n7.md");
     QVERIFY(w.changed.wait());
@@ -126,8 +124,8 @@ void FolderWatcherTest::aWatchInTroubleSaysSo()
     QSignalSpy rescan(&w.watcher, &FolderWatcher::rescanNeeded);
     inFolder(w.folder, QStringLiteral("yes 'a.md b.md' | head -n %1 | xargs touch").arg(queued));
     QVERIFY(rescan.wait());
-    QCOMPARE(rescan.count() + w.changed.count(), 1);
-    QVERIFY(w.watcher.isWatching());
+    QCOMPARE(rescan.count(), 1);
+    QVERIFY(w.changed.isEmpty() && w.watcher.isWatching());
 }
 
 void FolderWatcherTest::aLostFolderIsReportedOnce_data()
@@ -144,13 +142,11 @@ void FolderWatcherTest::aLostFolderIsReportedOnce()
     QSignalSpy lost(&w.watcher, &FolderWatcher::folderLost);
     inFolder(w.home.path(), script);
     QVERIFY(lost.wait());
-    QVERIFY(!w.watcher.isWatching());
     QCoreApplication::processEvents();
     QCOMPARE(lost.count(), 1);
-    QCOMPARE(w.changed.count(), 0);
+    QVERIFY(w.changed.isEmpty() && !w.watcher.isWatching());
     // Watching again is possible once a folder is there.
-    QVERIFY(!w.watcher.watch(w.folder));
-    QVERIFY(!w.watcher.errorString().isEmpty());
+    QVERIFY(!w.watcher.watch(w.folder) && !w.watcher.errorString().isEmpty());
     QDir().mkpath(w.folder);
     QVERIFY(w.watcher.watch(w.folder));
 }

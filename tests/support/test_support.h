@@ -36,11 +36,9 @@ public:
     struct Shown
     {
         bool isError = false;
-        QString message;
-        QString informativeText;
+        QString message, informativeText;
         Style style = Style::Warning;
         QStringList buttons;
-        int code = 0;
     };
 
     void answerNext(bool firstButton) { m_answers.append(firstButton); }
