@@ -16,7 +16,7 @@ class SavingTest : public QObject
 
 private slots:
     void noteFilesAreReplacedWholeAndNeverClobbered();
-    void typingSavesOnceAfterThePause();
+    void typingSavesAfterThePauseEvenWhenTheFileWentAway();
     void savesFollowTheTitle_data();
     void savesFollowTheTitle();
     void explicitSaves();
@@ -24,7 +24,6 @@ private slots:
     void failedSavesKeepTheText();
     void foreignChangesAreNeverOverwritten_data();
     void foreignChangesAreNeverOverwritten();
-    void unsavedTextOutlivesADeleteElsewhere();
     void unsavedTextIsKeptUntilItIsOnDisk_data();
     void unsavedTextIsKeptUntilItIsOnDisk();
 };
@@ -74,7 +73,7 @@ void SavingTest::noteFilesAreReplacedWholeAndNeverClobbered()
     QCOMPARE(TestFiles::read(a), QByteArray("private"));
 }
 
-void SavingTest::typingSavesOnceAfterThePause()
+void SavingTest::typingSavesAfterThePauseEvenWhenTheFileWentAway()
 {
     StoreFixture f;
     f.write("Groceries.md", "Groceries\nmilk");
@@ -101,6 +100,22 @@ void SavingTest::typingSavesOnceAfterThePause()
     QTRY_COMPARE(f.read("Other.md"), QByteArray("Other\nfrom b"));
     QCOMPARE(f.read("Groceries.md"), QByteArray("Groceries\nmilk\neggs"));
     QCOMPARE(store.drafts().value(f.path("Groceries.md")), QStringLiteral("Groceries\nbread"));
+
+    // A sync tool removes both files: the next save makes the note with unsaved text again...
+    store.setSelectedNote(f.note("Groceries.md"));
+    f.type("Other.md", "Other\nfrom b"); // typed and undone: nothing unsaved
+    QFile::remove(f.path("Groceries.md"));
+    QFile::remove(f.path("Other.md"));
+    QVERIFY(store.saveAllDrafts());
+    QCOMPARE(f.files(), QStringList({"Groceries.md"}));
+    QCOMPARE(f.read("Groceries.md"), QByteArray("Groceries\nbread"));
+    // ...and so does a reload, which keeps the note and its selection.
+    f.type("Groceries.md", "Groceries\nbutter");
+    QFile::remove(f.path("Groceries.md"));
+    f.reload();
+    QCOMPARE(f.files(), QStringList({"Groceries.md"}));
+    QCOMPARE(f.read("Groceries.md"), QByteArray("Groceries\nbutter"));
+    QCOMPARE(store.selectedNote()->url, f.path("Groceries.md"));
     QVERIFY(f.alerts.shown.isEmpty());
 }
 
@@ -315,31 +330,6 @@ void SavingTest::foreignChangesAreNeverOverwritten()
     QCOMPARE(store.selectedNote()->url, copy);
     QCOMPARE(conflicts, QList<QVariantList>({{url, copy}}));
     QCOMPARE(f.note("Note.md").content().toUtf8(), change == "latin1" ? "" : theirs);
-}
-
-void SavingTest::unsavedTextOutlivesADeleteElsewhere()
-{
-    StoreFixture f;
-    f.write("Draft.md", "Draft");
-    f.write("Clean.md", "Clean");
-    NotesStore& store = f.start();
-    store.setSelectedNote(f.note("Draft.md"));
-    f.type("Draft.md", "Draft\nhalf a thought");
-    f.type("Clean.md", "Clean"); // typed and undone: nothing unsaved
-    // A sync tool removes both files: the next save makes the note's file again...
-    QFile::remove(f.path("Draft.md"));
-    QFile::remove(f.path("Clean.md"));
-    QVERIFY(store.saveAllDrafts());
-    QCOMPARE(f.files(), QStringList({"Draft.md"}));
-    QCOMPARE(f.read("Draft.md"), QByteArray("Draft\nhalf a thought"));
-    // ...and so does a reload, which keeps the note and its selection.
-    f.type("Draft.md", "Draft\nsecond thought");
-    QFile::remove(f.path("Draft.md"));
-    f.reload();
-    QCOMPARE(f.files(), QStringList({"Draft.md"}));
-    QCOMPARE(f.read("Draft.md"), QByteArray("Draft\nsecond thought"));
-    QCOMPARE(store.selectedNote()->url, f.path("Draft.md"));
-    QVERIFY(f.alerts.shown.isEmpty());
 }
 
 void SavingTest::unsavedTextIsKeptUntilItIsOnDisk_data()
