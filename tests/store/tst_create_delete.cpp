@@ -23,13 +23,11 @@ class CreateDeleteTest : public QObject
     Q_OBJECT
 
 private slots:
-    void createWritesADatedNote();
-    void createWithoutAUsableFolder();
-    void deleteAsksThenTrashesTheLastText();
-    void unreadableNotesAreDeletedByTheirExactBytes();
+    void createWritesADatedNoteIntoAUsableFolder();
+    void deleteAsksThenTrashesTheExactFileWithItsLastText();
 };
 
-void CreateDeleteTest::createWritesADatedNote()
+void CreateDeleteTest::createWritesADatedNoteIntoAUsableFolder()
 {
     StoreFixture f;
     f.write("Draft.md", "Draft");
@@ -62,17 +60,15 @@ void CreateDeleteTest::createWritesADatedNote()
              "The file “" + name + " (3).md” couldn’t be created in the folder “Notes”.");
     QCOMPARE(f.alerts.shown[0].informativeText, QStringLiteral("File too large"));
     QCOMPARE(store.notes().size() + f.files().size(), 6);
-}
 
-void CreateDeleteTest::createWithoutAUsableFolder()
-{
-    StoreFixture f;
-    NotesStore& store = f.start();
+    // Without a usable folder. First none at all, answered Cancel, then Open Preferences...
+    for (const QString& file : f.files())
+        QVERIFY(QFile::remove(f.path(file)));
+    f.alerts.shown.clear();
     store.setFolderURL(QString());
     settle();
     QSignalSpy preferences(&store, &NotesStore::preferencesRequested);
     QSignalSpy changes(&store, &NotesStore::notesChanged);
-    // No folder at all, answered Cancel, then Open Preferences...
     store.createNote();
     f.alerts.answerNext(true);
     store.createNote();
@@ -108,7 +104,7 @@ void CreateDeleteTest::createWithoutAUsableFolder()
     QCOMPARE(f.files(), QStringList({"Queued.md"}));
 }
 
-void CreateDeleteTest::deleteAsksThenTrashesTheLastText()
+void CreateDeleteTest::deleteAsksThenTrashesTheExactFileWithItsLastText()
 {
     StoreFixture f;
     f.write("Old.md", "Old", monday);
@@ -174,18 +170,16 @@ void CreateDeleteTest::deleteAsksThenTrashesTheLastText()
     // Nothing selected: nothing asked, nothing done.
     store.deleteSelectedNote();
     QCOMPARE(f.alerts.shown.size(), 11);
-}
 
-void CreateDeleteTest::unreadableNotesAreDeletedByTheirExactBytes()
-{
-    StoreFixture f;
+    // Unreadable notes go by their exact bytes, even beside the name a lossy decoding of
+    // theirs would give: "caf\xE9.md" and "caf\uFFFD.md".
+    TestFiles::setReadOnly(trashFiles(), false);
     f.write("Latin.md", "Caf\xE9");
-    // Two names that a lossy decoding would make one: "caf\xE9.md" and "caf\uFFFD.md".
     const QByteArray rawName = QFile::encodeName(f.folder) + "/caf\xE9.md";
     const int fd = ::open(rawName.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
     QVERIFY(fd >= 0 && ::close(fd) == 0);
     f.write("caf\uFFFD.md", "valid", tuesday);
-    NotesStore& store = f.start();
+    f.reload();
     const QString raw = Naming::fileName(Naming::pathFromBytes(rawName));
     QVERIFY(f.note(raw).unreadable && !f.note("caf\uFFFD.md").unreadable);
     QCOMPARE(f.note(raw).title, QStringLiteral("caf\uFFFD"));
