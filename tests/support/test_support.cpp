@@ -78,9 +78,7 @@ void write(const QString& path, const QByteArray& bytes, const QDateTime& modifi
 QByteArray read(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 QStringList entries(const QString& folder)
