@@ -73,8 +73,7 @@ void CreateDeleteTest::createWritesADatedNoteIntoAUsableFolder()
     f.alerts.answerNext(true);
     store.createNote();
     QVERIFY(TestFiles::settingsHold(FolderAccess::bookmarkKey));
-    // ...and a folder we may not write, whose bookmark is dropped. A load queued meanwhile
-    // waits until the alert is answered.
+    // ...and a read-only folder, whose bookmark goes; a load waits until the alert is answered.
     store.setFolderURL(f.folder);
     settle();
     f.write("Queued.md", "Queued");
@@ -125,8 +124,7 @@ void CreateDeleteTest::deleteAsksThenTrashesTheExactFileWithItsLastText()
 
     f.alerts.answerNext(true);
     store.deleteSelectedNote();
-    // The last typing went into the file before it went to the Trash, and is not written
-    // back once the pause is over.
+    // The last typing goes to the Trash with the file, and is not written back after the pause.
     QTest::qWait(2 * store.saveDelay());
     settle();
     QCOMPARE(f.files(), QStringList({"Middle.md", "New.md"}));
@@ -137,8 +135,7 @@ void CreateDeleteTest::deleteAsksThenTrashesTheExactFileWithItsLastText()
     // The newest remaining note is selected, not a neighbour.
     QCOMPARE(store.selectedNote()->title, QStringLiteral("New"));
 
-    // The Trash refuses: not deleted permanently unless the user says so, the typing saved
-    // before the Trash was tried.
+    // The Trash refuses: deleted permanently only when the user says so, the typing saved first.
     TestFiles::setReadOnly(trashFiles(), true);
     f.type("New.md", "New\ntyped");
     f.alerts.answerNext(true);
@@ -171,8 +168,7 @@ void CreateDeleteTest::deleteAsksThenTrashesTheExactFileWithItsLastText()
     store.deleteSelectedNote();
     QCOMPARE(f.alerts.shown.size(), 11);
 
-    // Unreadable notes go by their exact bytes, even beside the name a lossy decoding of
-    // theirs would give: "caf\xE9.md" and "caf\uFFFD.md".
+    // Unreadable notes go by their exact bytes, beside the name a lossy decoding would give.
     TestFiles::setReadOnly(trashFiles(), false);
     f.write("Latin.md", "Caf\xE9");
     const QByteArray rawName = QFile::encodeName(f.folder) + "/caf\xE9.md";

@@ -113,8 +113,7 @@ void FolderWatcherTest::aWatchInTroubleSaysSo()
         QVERIFY(!starved.watch(w.folder));
     }
     QVERIFY2(starved.errorString().contains("inotify"), qPrintable(starved.errorString()));
-    // The folder renamed, then deleted: each is reported once, and watching again is possible
-    // once a folder is there.
+    // The folder renamed, then deleted: each reported once; a new folder can be watched again.
     QSignalSpy lost(&w.watcher, &FolderWatcher::folderLost);
     for (const char* script : {"mv Notes Moved; printf x > Moved/late.md", "rm -r Notes"}) {
         inFolder(w.home.path(), script);
@@ -126,8 +125,7 @@ void FolderWatcherTest::aWatchInTroubleSaysSo()
         QVERIFY(w.watcher.watch(w.folder));
     }
     QCOMPARE(lost.count(), 2);
-    // Events the kernel dropped: only a rescan can tell what changed. Alternating names keep
-    // the kernel from merging them into one; touch makes the files the new folder lacks.
+    // Events the kernel dropped ask for a rescan; alternating names keep them from merging.
     QFile limit("/proc/sys/fs/inotify/max_queued_events");
     const int queued = limit.open(QIODevice::ReadOnly) ? limit.readAll().trimmed().toInt() : 0;
     if (queued > 200000)

@@ -44,8 +44,7 @@ void LoadingTest::listsNoteFilesNewestFirst()
     QVERIFY(QFile::link(f.home.path() + "/missing", f.path("Dangling.md")));
     QVERIFY(QFile::link(f.home.path(), f.path("FolderLink.md")));
     QCOMPARE(::mkfifo(QFile::encodeName(f.path("Pipe.md")).constData(), 0600), 0);
-    // A save killed before its rename leaves a temporary file; an old one is ours to clear,
-    // a young one may be another window's save in progress.
+    // Temporary files of killed saves are cleared; a young one may be a save in progress.
     const QDateTime now = QDateTime::currentDateTime();
     f.write(".quillbox-save-AbC123", "torn", now.addSecs(-120));
     f.write(".quillbox-save-XyZ789", "in progress", now.addSecs(-5));
@@ -63,16 +62,14 @@ void LoadingTest::listsNoteFilesNewestFirst()
     QCOMPARE(store.selectedNote()->title, QStringLiteral("Plan"));
     QVERIFY(f.alerts.shown.isEmpty());
 
-    // Two assignments in a row: the list ends in the state of the last, which holds the very
-    // files it held before, so nothing the list shows changes.
+    // Two assignments in a row, the last to the same folder: nothing the list shows changes.
     QSignalSpy loads(&store, &NotesStore::notesChanged);
     QSignalSpy preferences(&store, &NotesStore::preferencesRequested);
     store.setFolderURL(f.home.makeFolder("Other"));
     store.setFolderURL(f.folder);
     settle();
     QCOMPARE(loads.size(), 0);
-    // A listing that fails keeps the list. Every activation reloads; the same failure is told
-    // once, not at each of them.
+    // A listing that fails keeps the list; each reload fails alike, and that is told once.
     const QStringList listed = f.titles();
     TestFiles::setMode(f.folder, 0300);
     f.alerts.answerNext(true);
@@ -225,8 +222,8 @@ void LoadingTest::searchOverManyNotes()
     QTRY_COMPARE(f.titles(), QStringList({"a needle too"}) + expected);
 }
 
-// Typing on narrows the last results and starts each note's scan where the shorter query
-// first occurred; every step must still find what a search from scratch finds.
+// Typing on narrows the last results from where the shorter query occurred: that must find
+// what a search from scratch finds.
 void LoadingTest::typingOnFindsWhatAFreshSearchFinds()
 {
     const QStringList texts = {"ga x gar",  "xgar",      "ar, then gar", "G",

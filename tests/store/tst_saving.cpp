@@ -16,10 +16,9 @@ class SavingTest : public QObject
 
 private slots:
     void noteFilesAreReplacedWholeAndNeverClobbered();
-    void typingSavesAfterThePauseEvenWhenTheFileWentAway();
+    void savesComeAfterThePauseOrWhenAsked();
     void savesFollowTheTitle_data();
     void savesFollowTheTitle();
-    void explicitSaves();
     void failedSavesKeepTheText_data();
     void failedSavesKeepTheText();
     void foreignChangesAreNeverOverwritten_data();
@@ -73,11 +72,13 @@ void SavingTest::noteFilesAreReplacedWholeAndNeverClobbered()
     QCOMPARE(TestFiles::read(a), QByteArray("private"));
 }
 
-void SavingTest::typingSavesAfterThePauseEvenWhenTheFileWentAway()
+void SavingTest::savesComeAfterThePauseOrWhenAsked()
 {
     StoreFixture f;
-    f.write("Groceries.md", "Groceries\nmilk");
-    f.write("Other.md", "Other");
+    f.write("Groceries.md", "Groceries\nmilk", monday);
+    f.write("Other.md", "Other", tuesday);
+    const QByteArray latin1 = "Caf\xE9\nbytes that are not UTF-8";
+    f.write("Latin.md", latin1, monday.addSecs(-1));
     NotesStore& store = f.start();
     QSignalSpy changes(&store, &NotesStore::notesChanged);
 
@@ -92,6 +93,14 @@ void SavingTest::typingSavesAfterThePauseEvenWhenTheFileWentAway()
     QCOMPARE(store.pendingNote()->content(), QStringLiteral("Groceries\nmilk\neggs"));
     QTRY_COMPARE(f.read("Groceries.md"), QByteArray("Groceries\nmilk\neggs"));
     QCOMPARE(changes.size(), 1);
+    // A saved note moves up without taking the selection; saving the selected one refreshes it.
+    QCOMPARE(f.titles(), QStringList({"Groceries", "Other", "Latin"}));
+    QCOMPARE(store.selectedNote()->url, f.path("Other.md"));
+    Note other = f.note("Other.md");
+    other.setContent("Other\nedited");
+    QVERIFY(store.saveNote(other));
+    QCOMPARE(store.selectedNote()->content(), QStringLiteral("Other\nedited"));
+    QCOMPARE(store.selectedNote()->lastModified, f.clock.current);
 
     // One pause for all notes: typing in another note saves that one only.
     store.setSaveDelay(20);
@@ -100,23 +109,43 @@ void SavingTest::typingSavesAfterThePauseEvenWhenTheFileWentAway()
     QTRY_COMPARE(f.read("Other.md"), QByteArray("Other\nfrom b"));
     QCOMPARE(f.read("Groceries.md"), QByteArray("Groceries\nmilk\neggs"));
     QCOMPARE(store.drafts().value(f.path("Groceries.md")), QStringLiteral("Groceries\nbread"));
+    // A flush saves the pending note and clears it, even when there was nothing to write.
+    for (int round = 0; round < 2; ++round) {
+        f.type("Groceries.md", "Groceries\npending");
+        store.flushPendingSave();
+        settle();
+        QCOMPARE(f.read("Groceries.md"), QByteArray("Groceries\npending"));
+        QVERIFY(!store.pendingNote());
+    }
 
     // A sync tool removes both files: the next save makes the note with unsaved text again...
     store.setSelectedNote(f.note("Groceries.md"));
+    f.type("Groceries.md", "Groceries\nbread");
     f.type("Other.md", "Other\nfrom b"); // typed and undone: nothing unsaved
     QFile::remove(f.path("Groceries.md"));
     QFile::remove(f.path("Other.md"));
     QVERIFY(store.saveAllDrafts());
-    QCOMPARE(f.files(), QStringList({"Groceries.md"}));
+    QCOMPARE(f.files(), QStringList({"Groceries.md", "Latin.md"}));
     QCOMPARE(f.read("Groceries.md"), QByteArray("Groceries\nbread"));
     // ...and so does a reload, which keeps the note and its selection.
     f.type("Groceries.md", "Groceries\nbutter");
     QFile::remove(f.path("Groceries.md"));
     f.reload();
-    QCOMPARE(f.files(), QStringList({"Groceries.md"}));
     QCOMPARE(f.read("Groceries.md"), QByteArray("Groceries\nbutter"));
     QCOMPARE(store.selectedNote()->url, f.path("Groceries.md"));
     QVERIFY(f.alerts.shown.isEmpty());
+
+    // A note that is not valid UTF-8 is never written, whichever way a save comes.
+    Note edited = f.note("Latin.md");
+    QVERIFY(edited.unreadable);
+    edited.setContent("Replaced\ntext");
+    QVERIFY(!store.saveNote(edited));
+    f.type("Latin.md", "Replaced\ntext");
+    QVERIFY(!store.saveAllDrafts());
+    QTest::qWait(2 * store.saveDelay());
+    settle();
+    QCOMPARE(f.files(), QStringList({"Groceries.md", "Latin.md"}));
+    QCOMPARE(f.read("Latin.md"), latin1);
 }
 
 void SavingTest::savesFollowTheTitle_data()
@@ -161,49 +190,6 @@ void SavingTest::savesFollowTheTitle()
     QCOMPARE(f.note(savedAs).title,
              same ? Naming::baseName(file) : Naming::derivedTitle(after, Naming::baseName(file)));
     QVERIFY(store.drafts().isEmpty());
-}
-
-void SavingTest::explicitSaves()
-{
-    StoreFixture f;
-    f.write("Old.md", "Old", monday);
-    f.write("New.md", "New", tuesday);
-    const QByteArray latin1 = "Caf\xE9\nbytes that are not UTF-8";
-    f.write("Latin.md", latin1, monday.addSecs(-1));
-    NotesStore& store = f.start();
-    // A saved note moves up without taking the selection.
-    Note old = f.note("Old.md");
-    old.setContent("Old\nedited");
-    QVERIFY(store.saveNote(old));
-    QCOMPARE(f.titles(), QStringList({"Old", "New", "Latin"}));
-    QCOMPARE(store.selectedNote()->url, f.path("New.md"));
-    // Saving the selected note refreshes the selection with the saved record.
-    Note fresh = f.note("New.md");
-    fresh.setContent("New\nedited");
-    QVERIFY(store.saveNote(fresh));
-    QCOMPARE(store.selectedNote()->content(), QStringLiteral("New\nedited"));
-    QCOMPARE(store.selectedNote()->lastModified, f.clock.current);
-
-    // A flush saves the pending note and clears it, even when there was nothing to write.
-    for (int round = 0; round < 2; ++round) {
-        f.type("Old.md", "Old\npending");
-        store.flushPendingSave();
-        settle();
-        QCOMPARE(f.read("Old.md"), QByteArray("Old\npending"));
-        QVERIFY(!store.pendingNote());
-    }
-
-    // A note that is not valid UTF-8 is never written, whichever way a save comes.
-    Note edited = f.note("Latin.md");
-    QVERIFY(edited.unreadable);
-    edited.setContent("Replaced\ntext");
-    QVERIFY(!store.saveNote(edited));
-    f.type("Latin.md", "Replaced\ntext");
-    QVERIFY(!store.saveAllDrafts());
-    QTest::qWait(2 * store.saveDelay());
-    settle();
-    QCOMPARE(f.files(), QStringList({"Latin.md", "New.md", "Old.md"}));
-    QCOMPARE(f.read("Latin.md"), latin1);
 }
 
 void SavingTest::failedSavesKeepTheText_data()
@@ -259,8 +245,7 @@ void SavingTest::failedSavesKeepTheText()
     QCOMPARE(store.selectedNote()->url, f.path(fileAfter));
     QCOMPARE(store.drafts(), (QHash<QString, QString>{{f.path(fileAfter), typed}}));
     QCOMPARE(store.pendingNote()->url, f.path(fileAfter));
-    // Once the cause is gone the next save writes what was typed: the failed one never
-    // marked it saved.
+    // The failed save never marked the text saved: once the cause is gone, it is written.
     TestFiles::setReadOnly(f.path(fileAfter), false);
     f.commit(fileAfter);
     QCOMPARE(f.files(), QStringList({Naming::derivedTitle(typed, {}) + ".md"}));
@@ -348,8 +333,7 @@ void SavingTest::unsavedTextIsKeptUntilItIsOnDisk()
     }
     f.type("O3.md", "Renamed\ntoo");
 
-    // Leaving the folder saves everything first, without an event loop turning; one failure
-    // stops none of the others. The text that could not be saved stays, out of the new list.
+    // Leaving the folder saves everything at once; a failure stops no other, and its text stays.
     store.setFolderURL(other);
     QCOMPARE(f.alerts.shown.size(), 3);
     QCOMPARE(f.read("O1.md") + f.read("O2.md"), QByteArray("O1\nkeep meO2\nkeep me"));

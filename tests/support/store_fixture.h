@@ -8,8 +8,7 @@
 
 #include <memory>
 
-// A store started the way the application starts it, on a remembered folder in a private
-// home, with scripted alerts and a clock the test sets.
+// A store started as the application starts it, with scripted alerts and a clock the test sets.
 class StoreFixture
 {
 public:

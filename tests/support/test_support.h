@@ -101,8 +101,7 @@ inline const QDateTime tuesday(QDate(2026, 3, 3), QTime(9, 0));
 inline const QDateTime wednesday(QDate(2026, 3, 4), QTime(9, 0));
 } // namespace Day
 
-// Lowers a limit of this process for as long as it lives: RLIMIT_FSIZE makes writes fail with
-// EFBIG as on a full disk, RLIMIT_NOFILE makes every new descriptor fail.
+// Lowers a limit while it lives: RLIMIT_FSIZE makes writes fail as on a full disk.
 class ResourceLimit
 {
 public:
