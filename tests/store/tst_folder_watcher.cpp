@@ -95,8 +95,7 @@ void FolderWatcherTest::burstsAreOneReportAndABusyFolderIsStillReported()
     QProcess writer;
     writer.setWorkingDirectory(w.folder);
     writer.start("sh", {"-c", "for i in $(seq 100); do printf $i > busy.md; sleep 0.05; done"});
-    QVERIFY(writer.waitForStarted());
-    QVERIFY(w.changed.wait(2000));
+    QVERIFY(writer.waitForStarted() && w.changed.wait(2000));
     QCOMPARE(writer.state(), QProcess::Running);
     QCOMPARE(names(w.changed, 2), QByteArrayList{"busy.md"});
     writer.kill();

@@ -13,8 +13,7 @@ private slots:
     void derivedTitle();
     void sanitizedFileName_data();
     void sanitizedFileName();
-    void fileNamesFitTheByteLimit();
-    void uniqueFileURL();
+    void namesAreUniqueWithinTheByteLimit();
     void fileNamesKeepTheirBytes_data();
     void fileNamesKeepTheirBytes();
     void conflictCopies_data();
@@ -68,21 +67,7 @@ void NamingTest::sanitizedFileName()
     QCOMPARE(Naming::sanitizedFileName(title), name);
 }
 
-void NamingTest::fileNamesFitTheByteLimit()
-{
-    const QString family = QString::fromUtf8("\U0001F468\u200D\U0001F469\u200D\U0001F467");
-    for (const QString& title :
-         {QString(130, QChar(0x6F22)), QString::fromUtf8("\U0001F600").repeated(130),
-          family.repeated(40), "note " + QString(118, QChar(0x00E9))}) {
-        const QString base = Naming::sanitizedFileName(title);
-        QVERIFY((base + QStringLiteral(" (4294967297).md")).toUtf8().size() <= 255);
-        QVERIFY(!base.isEmpty() && title.startsWith(base));
-        // The cut falls between characters: an emoji sequence is never split.
-        QCOMPARE(Naming::sanitizedFileName(base), base);
-    }
-}
-
-void NamingTest::uniqueFileURL()
+void NamingTest::namesAreUniqueWithinTheByteLimit()
 {
     TestHome home;
     const QString folder = home.notesFolder(), foo2 = folder + "/Foo (2).md";
@@ -99,6 +84,16 @@ void NamingTest::uniqueFileURL()
     QCOMPARE(Naming::uniqueFileURL(folder, "Bar"), folder + "/Bar (2).md");
     QCOMPARE(Naming::uniqueFileURL(folder, "Baz"), folder + "/Baz (2).md");
 
+    // A title cut to fit leaves room for any number; the cut falls between characters.
+    const QString family = QString::fromUtf8("\U0001F468\u200D\U0001F469\u200D\U0001F467");
+    for (const QString& title :
+         {QString(130, QChar(0x6F22)), QString::fromUtf8("\U0001F600").repeated(130),
+          family.repeated(40), "note " + QString(118, QChar(0x00E9))}) {
+        const QString base = Naming::sanitizedFileName(title);
+        QVERIFY((base + QStringLiteral(" (4294967297).md")).toUtf8().size() <= 255);
+        QVERIFY(!base.isEmpty() && title.startsWith(base));
+        QCOMPARE(Naming::sanitizedFileName(base), base);
+    }
     // A base that fills the name to the byte, then needs a number: the base gives way.
     const QString base = QString(84, QChar(0x6F22));
     const QString first = Naming::uniqueFileURL(folder, base);

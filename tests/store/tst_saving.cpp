@@ -244,7 +244,6 @@ void SavingTest::failedSavesKeepTheText()
     QCOMPARE(f.note(fileAfter).content(), QStringLiteral("Groceries"));
     QCOMPARE(store.selectedNote()->url, f.path(fileAfter));
     QCOMPARE(store.drafts(), (QHash<QString, QString>{{f.path(fileAfter), typed}}));
-    QCOMPARE(store.pendingNote()->url, f.path(fileAfter));
     // The failed save never marked the text saved: once the cause is gone, it is written.
     TestFiles::setReadOnly(f.path(fileAfter), false);
     f.commit(fileAfter);
@@ -295,8 +294,7 @@ void SavingTest::foreignChangesAreNeverOverwritten()
     else if (change != "watch")
         f.commit("Note.md");
 
-    QVERIFY(f.alerts.shown.isEmpty());
-    QVERIFY(store.drafts().isEmpty());
+    QVERIFY(f.alerts.shown.isEmpty() && store.drafts().isEmpty());
     QCOMPARE(TestFiles::read(url), theirs);
     QCOMPARE(merges.size(), change == "merge" ? 1 : 0);
     const QString copy = f.path("Note (conflict 2026-03-14 092653).md");
@@ -350,7 +348,6 @@ void SavingTest::unsavedTextIsKeptUntilItIsOnDisk()
         f.alerts.answerNext(ending == "stay");
         QCOMPARE(store.prepareToQuit(), ending != "stay");
         QCOMPARE(f.alerts.shown.size(), 4);
-        QCOMPARE(f.alerts.shown[0].informativeText, QStringLiteral("Permission denied"));
         f.alerts.expect(3, "Some notes couldn’t be saved",
                         "Their text is still here. If you quit anyway, it is kept in “" +
                             RecoveryFolder::path() + "”.",
