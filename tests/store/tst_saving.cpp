@@ -353,7 +353,6 @@ void SavingTest::unsavedTextIsKeptUntilItIsOnDisk()
                             RecoveryFolder::path() + "”.",
                         AlertService::Style::Warning, {"Don’t Quit", "Quit Anyway"});
     }
-    QCOMPARE(f.read("L1.md"), QByteArray("L1"));
     QCOMPARE(store.drafts().size(), ending == "stay" ? 3 : 0);
     QCOMPARE(RecoveryFolder::hasFiles(), ending != "stay");
     if (ending == "stay")
