@@ -9,14 +9,10 @@
 
 using namespace Day;
 
-namespace {
-
-QString trashFiles()
+static QString trashFiles()
 {
     return qEnvironmentVariable("XDG_DATA_HOME") + "/Trash/files";
 }
-
-} // namespace
 
 class CreateDeleteTest : public QObject
 {

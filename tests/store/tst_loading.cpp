@@ -225,7 +225,6 @@ void LoadingTest::typingOnFindsWhatAFreshSearchFinds()
         note.url = QStringLiteral("/n/%1.md").arg(i);
         note.title = i == 3 ? QStringLiteral("Garage") : QStringLiteral("Untitled");
         note.setContent(texts.at(i));
-        note.lastModified = monday.addSecs(-i);
         note.prepareSearch();
         notes.append(note);
     }

@@ -8,14 +8,10 @@
 #include <cerrno>
 #include <unistd.h>
 
-namespace {
-
-QString trash()
+static QString trash()
 {
     return qEnvironmentVariable("XDG_DATA_HOME") + "/Trash";
 }
-
-} // namespace
 
 class TrashTest : public QObject
 {

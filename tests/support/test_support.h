@@ -112,8 +112,6 @@ public:
         ::setrlimit(resource, &limited);
     }
     ~ResourceLimit() { ::setrlimit(m_resource, &m_saved); }
-    ResourceLimit(const ResourceLimit&) = delete;
-    ResourceLimit& operator=(const ResourceLimit&) = delete;
 
 private:
     int m_resource;
