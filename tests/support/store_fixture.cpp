@@ -40,15 +40,3 @@ QStringList StoreFixture::titles() const
         titles.append(n.title);
     return titles;
 }
-
-void StoreFixture::commit(const QString& name)
-{
-    m_store->commitDraft(path(name));
-    settle();
-}
-
-void StoreFixture::reload()
-{
-    m_store->loadNotes();
-    settle();
-}

@@ -8,8 +8,7 @@
 
 #include <memory>
 
-// A store started the way the application starts it, on a remembered folder in a private
-// home, with scripted alerts and a clock the test sets.
+// A store started as the application starts it, with scripted alerts and a clock the test sets.
 class StoreFixture
 {
 public:
@@ -18,24 +17,29 @@ public:
     NotesStore& start(const QString& folder = {});
     NotesStore& store() { return *m_store; }
     StoreServices services() { return {alerts, trash, clock, folders}; }
-    // The folder chooser over the started store.
     FolderChooser& chooser();
     QString path(const QString& fileName) const { return folder + QLatin1Char('/') + fileName; }
-    // The note record for a file name, or an empty Note.
-    Note note(const QString& fileName) const;
-    QStringList titles() const; // filteredNotes, in order
+    Note note(const QString& fileName) const; // empty when not listed
+    QStringList titles() const;               // filteredNotes, in order
 
-    // Files in the notes folder, by name.
+    // Files in the notes folder, by name; what the editor does to a note.
     void write(const QString& name, const QByteArray& bytes, const QDateTime& at = Day::monday)
     {
         TestFiles::write(path(name), bytes, at);
     }
     QByteArray read(const QString& name) const { return TestFiles::read(path(name)); }
     QStringList files() const { return TestFiles::entries(folder); }
-    // What the editor does: typing into a note, leaving it; and what activating the window does.
     void type(const QString& name, const QString& text) { store().updateDraft(note(name), text); }
-    void commit(const QString& name);
-    void reload();
+    void commit(const QString& name)
+    {
+        m_store->commitDraft(path(name));
+        settle();
+    }
+    void reload()
+    {
+        m_store->loadNotes();
+        settle();
+    }
 
     TestHome home;
     ScriptedAlerts alerts;

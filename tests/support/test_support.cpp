@@ -8,8 +8,6 @@
 
 #include "folder/folder_access.h"
 #include <csignal>
-#include <fcntl.h>
-
 #include <grp.h>
 #include <unistd.h>
 
@@ -31,7 +29,7 @@ QString TestHome::makeFolder(const QString& name) const
 
 void ScriptedAlerts::showError(const FileError& error)
 {
-    shown.append({true, error.message, error.reason, Style::Warning, {}, error.code});
+    shown.append({true, error.message, error.reason, Style::Warning, {}});
     if (whileShown)
         whileShown();
 }
@@ -39,7 +37,7 @@ void ScriptedAlerts::showError(const FileError& error)
 bool ScriptedAlerts::showText(const QString& message, const QString& informativeText, Style style,
                               const QStringList& buttons)
 {
-    shown.append({false, message, informativeText, style, buttons, 0});
+    shown.append({false, message, informativeText, style, buttons});
     if (whileShown)
         whileShown();
     return m_answers.isEmpty() ? false : m_answers.takeFirst();
@@ -67,29 +65,20 @@ void ScriptedAlerts::expect(qsizetype index, const QString& message, const QStri
 
 namespace TestFiles {
 
-void write(const QString& path, const QByteArray& bytes)
+void write(const QString& path, const QByteArray& bytes, const QDateTime& modified)
 {
     QFile file(path);
     QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
     QCOMPARE(file.write(bytes), bytes.size());
-}
-
-void write(const QString& path, const QByteArray& bytes, const QDateTime& modified)
-{
-    write(path, bytes);
     // To the millisecond: notes saved within one second must still sort apart.
-    const qint64 ms = modified.toMSecsSinceEpoch();
-    const struct timespec at = {time_t(ms / 1000), long(ms % 1000) * 1000000};
-    const struct timespec times[2] = {at, at};
-    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+    QVERIFY(!modified.isValid() ||
+            (file.flush() && file.setFileTime(modified, QFileDevice::FileModificationTime)));
 }
 
 QByteArray read(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 QStringList entries(const QString& folder)
@@ -121,7 +110,6 @@ bool settingsHold(const QString& key)
 
 void settle()
 {
-    // Loads run on the thread pool and report back through the event queue.
     for (int round = 0; round < 8; ++round) {
         QThreadPool::globalInstance()->waitForDone();
         QCoreApplication::sendPostedEvents();

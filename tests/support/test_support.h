@@ -16,8 +16,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
-// A private home for one test: HOME, XDG_CONFIG_HOME and XDG_DATA_HOME point inside a fresh
-// temporary folder.
+// A private home for one test: HOME and the XDG folders point inside a fresh temporary folder.
 class TestHome
 {
 public:
@@ -37,11 +36,9 @@ public:
     struct Shown
     {
         bool isError = false;
-        QString message;
-        QString informativeText;
+        QString message, informativeText;
         Style style = Style::Warning;
         QStringList buttons;
-        int code = 0;
     };
 
     void answerNext(bool firstButton) { m_answers.append(firstButton); }
@@ -50,7 +47,6 @@ public:
                   const QStringList& buttons) override;
 
     QList<Shown> shown;
-    // Compares alert `index` with the texts, style and buttons a user would see.
     void expect(qsizetype index, const QString& message, const QString& informativeText,
                 Style style, const QStringList& buttons) const;
     // Runs while an alert is open, as a real modal alert's event loop would run events.
@@ -82,8 +78,7 @@ class RecordingPrinter final : public PrintService
 public:
     struct Printed
     {
-        QString title;
-        QString body;
+        QString title, body;
     };
     void printNote(const QString& title, const QString& body) override
     {
@@ -99,34 +94,32 @@ public:
     QDateTime current = QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53));
 };
 
-// Dates files are given, a day apart, so that the newest-first order is known.
+// Dates a day apart, for a known newest-first order.
 namespace Day {
 inline const QDateTime monday(QDate(2026, 3, 2), QTime(9, 0));
 inline const QDateTime tuesday(QDate(2026, 3, 3), QTime(9, 0));
 inline const QDateTime wednesday(QDate(2026, 3, 4), QTime(9, 0));
 } // namespace Day
 
-// Writes past `bytes` fail with EFBIG for as long as it lives, as on a full disk.
-class FileSizeLimit
+// Lowers a limit while it lives: RLIMIT_FSIZE makes writes fail as on a full disk.
+class ResourceLimit
 {
 public:
-    explicit FileSizeLimit(rlim_t bytes)
+    ResourceLimit(int resource, rlim_t value) : m_resource(resource)
     {
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        const rlimit limited{bytes, m_saved.rlim_max};
-        ::setrlimit(RLIMIT_FSIZE, &limited);
+        ::getrlimit(resource, &m_saved);
+        const rlimit limited{value, m_saved.rlim_max};
+        ::setrlimit(resource, &limited);
     }
-    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_saved); }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    ~ResourceLimit() { ::setrlimit(m_resource, &m_saved); }
 
 private:
+    int m_resource;
     rlimit m_saved{};
 };
 
 namespace TestFiles {
-void write(const QString& path, const QByteArray& bytes);
-void write(const QString& path, const QByteArray& bytes, const QDateTime& modified);
+void write(const QString& path, const QByteArray& bytes, const QDateTime& modified = {});
 QByteArray read(const QString& path);
 QStringList entries(const QString& folder); // visible and hidden, sorted
 void setReadOnly(const QString& path, bool readOnly);
@@ -134,20 +127,18 @@ void setMode(const QString& path, mode_t mode);
 bool settingsHold(const QString& key); // in the application's settings file
 } // namespace TestFiles
 
-// One row of a data-driven test on one line: row("what it shows", column, column, ...).
+// One row of a data-driven test: row("what it shows", column, column, ...).
 template <typename... Columns> void row(const char* tag, const Columns&... columns)
 {
     (QTest::newRow(tag) << ... << columns);
 }
 
-// Runs the deferred work queued on the event loop, including work it queues in turn.
+// Runs the loads on the thread pool and the work queued on the event loop, then what it queued.
 void settle();
 
-// Tests that need a folder we may not write only work when permissions apply to us: as root
-// they would not, so the test process continues as an unprivileged user.
+// Permissions do not apply to root, so the tests of read-only folders run as nobody.
 void dropRootPrivileges();
 
-// Each test executable leaves root first (see above), then runs its tests.
 #define QUILLBOX_TEST_MAIN_WITH(Application, TestClass)                                            \
     int main(int argc, char** argv)                                                                \
     {                                                                                              \

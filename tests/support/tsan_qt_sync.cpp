@@ -1,25 +1,15 @@
-// Linked into the tests only under ThreadSanitizer, which cannot see the futex and atomics a
-// future hands its result over with inside Debian's uninstrumented libQt6Core. Telling it that
-// starting, finishing, waiting and the first isCanceled() of a pool task lock the future's
-// mutex restores the order Qt guarantees and nothing more, so races of our own stay visible.
+// Only under ThreadSanitizer, which cannot see how a future hands over its result inside
+// Debian's uninstrumented libQt6Core: these calls are made to look as if they took the future's
+// mutex, which restores the order Qt guarantees and nothing more, so our own races still show.
 #include <QFutureInterfaceBase>
 #include <QMutex>
+#include <QScopeGuard>
 
 #include <dlfcn.h>
 #include <sanitizer/tsan_interface.h>
-#include <type_traits>
 
 namespace {
 
-template <typename Function> Function qtCore(const char* symbol)
-{
-    void* found = ::dlsym(RTLD_NEXT, symbol);
-    if (!found)
-        qFatal("ThreadSanitizer shim: %s is not in libQt6Core", symbol);
-    return reinterpret_cast<Function>(found);
-}
-
-// What QMutex's lock and unlock would tell ThreadSanitizer, were Qt built for it.
 void lockedAndUnlocked(const QFutureInterfaceBase* future)
 {
     void* key = &future->mutex();
@@ -29,16 +19,12 @@ void lockedAndUnlocked(const QFutureInterfaceBase* future)
 
 template <typename Result, typename Self> Result forward(const char* symbol, Self* self)
 {
+    void* real = ::dlsym(RTLD_NEXT, symbol);
+    if (!real)
+        qFatal("ThreadSanitizer shim: %s is not in libQt6Core", symbol);
     lockedAndUnlocked(self);
-    const auto real = qtCore<Result (*)(Self*)>(symbol);
-    if constexpr (std::is_void_v<Result>) {
-        real(self);
-        lockedAndUnlocked(self);
-    } else {
-        const Result result = real(self);
-        lockedAndUnlocked(self);
-        return result;
-    }
+    const auto after = qScopeGuard([self] { lockedAndUnlocked(self); });
+    return reinterpret_cast<Result (*)(Self*)>(real)(self);
 }
 
 } // namespace
