@@ -201,8 +201,11 @@ void ContentViewTest::selectionKeysAndCommands()
     }
 
     QToolBar* toolbar = window.findChild<QToolBar*>();
+    QWidget* deleteButton = toolbar->widgetForAction(commands.deleteNote());
+    QWidget* newButton = toolbar->widgetForAction(commands.newNote());
+    QVERIFY(deleteButton && newButton);
     w.f.alerts.answerNext(true);
-    QTest::mouseClick(toolbar->widgetForAction(commands.deleteNote()), Qt::LeftButton);
+    QTest::mouseClick(deleteButton, Qt::LeftButton);
     settle();
     QCOMPARE(w.highlighted(), QStringLiteral("Ideas"));
     // Deselected: the editor commits what it showed and makes way for the empty detail.
@@ -211,7 +214,7 @@ void ContentViewTest::selectionKeysAndCommands()
     QVERIFY(window.emptyDetail()->label()->isVisible());
     QCOMPARE(w.f.read("Ideas.md"), QByteArray("Ideas\nplain text and !"));
     // However a note is made, typing goes into it at once.
-    QTest::mouseClick(toolbar->widgetForAction(commands.newNote()), Qt::LeftButton);
+    QTest::mouseClick(newButton, Qt::LeftButton);
     QCOMPARE(w.editorText(), w.highlighted());
     QVERIFY(!w.highlighted().isEmpty() && edit->hasFocus() && edit->textCursor().atEnd());
 }
