@@ -146,7 +146,12 @@ all_kept() {
     grep -qsF "line a$typed" "$notes"/*.md || return 1
     for n in $(seq 1 40); do grep -qsx "version $n" "$notes"/*.md || return 1; done
 }
-wait_for 15 all_kept || fail "typed text or a version was lost: $(cat "$notes"/Tort*.md)"
+if ! wait_for 15 all_kept; then
+    # Quitting saves what the editor holds: tells text the editor lost from a save not made.
+    shown=$(cat "$notes"/Tort*.md)
+    terminate
+    fail "typed text or a version was lost: $shown" $'\nafter quitting:' "$(cat "$notes"/Tort*.md)"
+fi
 ls "$notes" >>"$work/app.log"; head -n 3 "$notes"/Tort*.md >>"$work/app.log"
 
 # Typed, then at once, before the pause: Preferences, "Use Default". The folder is remembered
