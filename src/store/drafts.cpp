@@ -88,7 +88,8 @@ void Drafts::restartPause(const QString& url)
     m_pause.start();
 }
 
-QStringList Drafts::reconcile(QList<Note>& fresh, const QString& folder, QStringList& merged)
+QStringList Drafts::reconcile(QList<Note>& fresh, const QString& folder, QStringList& merged,
+                              const std::function<bool(const QString& url)>& beingWritten)
 {
     if (m_drafts.isEmpty())
         return {};
@@ -105,11 +106,11 @@ QStringList Drafts::reconcile(QList<Note>& fresh, const QString& folder, QString
             it = at >= 0 ? m_drafts.erase(it) : std::next(it);
             continue;
         }
-        if (Naming::folderOf(it.key()) == folder) {
+        if (Naming::folderOf(it.key()) == folder && !beingWritten(it.key())) {
             if (at < 0) {
                 fresh.append(it->base);
                 toSave.append(it.key());
-            } else if (fresh.at(at).identity != it->base.identity) {
+            } else if (!fresh.at(at).identity.sameDataAs(it->base.identity)) {
                 // Both sides changed the note: lines that only one side touched are joined,
                 // and the result saved over the other program's version, which it includes.
                 const Note& theirs = fresh.at(at);

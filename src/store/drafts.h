@@ -41,8 +41,10 @@ public:
     // The files changed on disk. A draft whose file vanished keeps its record, so the user
     // still sees the text; one whose file another program changed takes in the other side's
     // lines when they do not overlap the user's. Drafts without unsaved text give way to the
-    // file. Returns the drafts to save now, and in merged those that were merged.
-    QStringList reconcile(QList<Note>& fresh, const QString& folder, QStringList& merged);
+    // file. A file another program is still writing is left alone until it is finished.
+    // Returns the drafts to save now, and in merged those that were merged.
+    QStringList reconcile(QList<Note>& fresh, const QString& folder, QStringList& merged,
+                          const std::function<bool(const QString& url)>& beingWritten);
 
     // The pause: restarted by every edit; when it runs out, due() names the note last edited.
     void restartPause(const QString& url);

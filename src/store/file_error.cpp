@@ -76,3 +76,12 @@ FileError FileError::textNotRecovered(const QString& folder, int code)
         QStringLiteral("The unsaved text couldn’t be kept in the folder %1.").arg(quoted(folder)),
         code);
 }
+
+FileError FileError::folderReplaced(const QString& folder)
+{
+    return FileError{
+        QStringLiteral("The folder %1 was replaced by another folder.").arg(quoted(folder)),
+        QStringLiteral("Nothing is read from it or saved into it until you choose it again in "
+                       "Preferences. Unsaved text is kept."),
+        0};
+}

@@ -17,5 +17,7 @@ struct FileError
     static FileError fileNotRemoved(const QString& path, int code);
     static FileError folderNotCreated(const QString& folder, int code);
     static FileError textNotRecovered(const QString& folder, int code);
+    // The notes folder's path now leads to another folder (it was moved, a link took its place).
+    static FileError folderReplaced(const QString& folder);
     static QString reasonFor(int code);
 };

@@ -42,6 +42,8 @@ FolderWatcher::FolderWatcher(QObject* parent) : QObject(parent)
 {
     m_quiet.setSingleShot(true);
     connect(&m_quiet, &QTimer::timeout, this, &FolderWatcher::flush);
+    m_writingQuiet.setSingleShot(true);
+    connect(&m_writingQuiet, &QTimer::timeout, this, &FolderWatcher::forgetFinishedWriters);
 }
 
 FolderWatcher::~FolderWatcher()
@@ -76,6 +78,8 @@ void FolderWatcher::stop()
     m_quiet.stop();
     m_changed.clear();
     m_overflowed = false;
+    m_writing.clear();
+    m_writingQuiet.stop();
 }
 
 void FolderWatcher::release()
@@ -108,7 +112,17 @@ void FolderWatcher::readEvents()
                 lost = true;
                 break;
             } else if (event->len > 0 && !(event->mask & IN_ISDIR) && isNoteName(event->name)) {
-                m_changed.insert(QByteArray(event->name));
+                const QByteArray name(event->name);
+                // A close, or a name that now belongs to another file, ends a write; an
+                // in-place write goes on until one of them comes.
+                if (event->mask & (IN_CLOSE_WRITE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO)) {
+                    m_writing.remove(name);
+                } else if (event->mask & IN_MODIFY) {
+                    m_writing[name].start();
+                    if (!m_writingQuiet.isActive())
+                        m_writingQuiet.start(m_writingQuietMs);
+                }
+                m_changed.insert(name);
                 schedule();
             }
         }
@@ -138,10 +152,48 @@ void FolderWatcher::flush()
         emit rescanNeeded();
         return;
     }
-    if (m_changed.isEmpty())
+    QByteArrayList names;
+    for (auto it = m_changed.begin(); it != m_changed.end();) {
+        if (writing(*it)) {
+            ++it; // reported when its writer is done
+        } else {
+            names.append(*it);
+            it = m_changed.erase(it);
+        }
+    }
+    if (names.isEmpty())
         return;
-    QByteArrayList names(m_changed.cbegin(), m_changed.cend());
-    m_changed.clear();
     std::sort(names.begin(), names.end());
     emit notesChanged(names);
+}
+
+bool FolderWatcher::isBeingWritten(const QByteArray& fileName)
+{
+    readEvents();
+    return writing(fileName);
+}
+
+bool FolderWatcher::writing(const QByteArray& fileName) const
+{
+    const auto writer = m_writing.constFind(fileName);
+    return writer != m_writing.cend() && writer->elapsed() < m_writingQuietMs;
+}
+
+// A writer that went quiet without closing the file (or whose close we never saw) is done.
+void FolderWatcher::forgetFinishedWriters()
+{
+    qint64 nextDue = -1;
+    for (auto it = m_writing.begin(); it != m_writing.end();) {
+        const qint64 left = m_writingQuietMs - it->elapsed();
+        if (left <= 0) {
+            it = m_writing.erase(it);
+        } else {
+            nextDue = nextDue < 0 ? left : qMin(nextDue, left);
+            ++it;
+        }
+    }
+    if (nextDue >= 0)
+        m_writingQuiet.start(int(nextDue) + 1);
+    if (!m_changed.isEmpty())
+        schedule();
 }

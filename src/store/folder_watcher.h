@@ -2,6 +2,7 @@
 
 #include <QByteArrayList>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -19,6 +20,9 @@ class FolderWatcher : public QObject
 
 public:
     static constexpr int defaultQuietMs = 200;
+    // A file another program writes in place (rsync --inplace, a slow script) is finished when
+    // it is closed, or when it has not been written to for this long.
+    static constexpr int defaultWritingQuietMs = 2000;
 
     explicit FolderWatcher(QObject* parent = nullptr);
     ~FolderWatcher() override;
@@ -32,9 +36,16 @@ public:
 
     void setQuietInterval(int milliseconds) { m_quietMs = milliseconds; }
     int quietInterval() const { return m_quietMs; }
+    void setWritingQuietInterval(int milliseconds) { m_writingQuietMs = milliseconds; }
+
+    // Another program is still writing the note file (bytes as on disk): what it holds now is
+    // not its last word. Such files are reported only once they are finished. Takes in the
+    // events the kernel holds first, so a write that began a moment ago counts.
+    bool isBeingWritten(const QByteArray& fileName);
 
 signals:
-    // File names (bytes as on disk, sorted) created, written, deleted or renamed from or to.
+    // File names (bytes as on disk, sorted) created, written, deleted or renamed from or to,
+    // each once no program is writing it any more.
     void notesChanged(const QByteArrayList& fileNames);
     // The kernel dropped events: only a full listing can tell what changed.
     void rescanNeeded();
@@ -46,6 +57,8 @@ private:
     void flush();
     void schedule();
     void release();
+    void forgetFinishedWriters();
+    bool writing(const QByteArray& fileName) const;
 
     int m_fd = -1;
     int m_wd = -1;
@@ -57,4 +70,8 @@ private:
     QElapsedTimer m_pendingSince;
     QSet<QByteArray> m_changed;
     bool m_overflowed = false;
+    // Files written to and not yet closed, with the time since their last write.
+    QHash<QByteArray, QElapsedTimer> m_writing;
+    int m_writingQuietMs = defaultWritingQuietMs;
+    QTimer m_writingQuiet;
 };

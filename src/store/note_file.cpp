@@ -38,33 +38,53 @@ int writeAll(int fd, const QByteArray& bytes)
     return 0;
 }
 
-// Writes bytes into a new hidden file next to the target (hidden, so a load never lists it)
-// and makes it durable. On success tempPath names it; on failure nothing is left.
-int writeTemporary(const QByteArray& folder, const QByteArray& bytes, mode_t mode,
-                   QByteArray& tempPath, FileIdentity& identity)
+// A new hidden file next to the target (hidden, so a load never lists it), written and made
+// durable. It stays open: renaming changes its change time, so what the note is known by is
+// read from it only once it is in place.
+class Temporary
 {
-    QByteArray pattern = folder + '/' + NoteFile::temporaryPrefix + "XXXXXX";
-    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    int err = ::fchmod(fd, mode) == 0 ? 0 : errno;
-    if (!err)
-        err = writeAll(fd, bytes);
-    if (!err && ::fdatasync(fd) != 0)
-        err = errno;
-    // Renaming keeps the inode and the modification time: this is what the note will be.
-    struct stat st;
-    if (!err && ::fstat(fd, &st) == 0)
-        identity = FileIdentity::of(st);
-    if (::close(fd) != 0 && !err)
-        err = errno;
-    if (err) {
-        ::unlink(pattern.constData());
-        return err;
+public:
+    Temporary() = default;
+    Temporary(const Temporary&) = delete;
+    Temporary& operator=(const Temporary&) = delete;
+    ~Temporary()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
-    tempPath = pattern;
-    return 0;
-}
+
+    // 0, or the errno of the failed step; on failure nothing is left.
+    int write(const QByteArray& folder, const QByteArray& bytes, mode_t mode)
+    {
+        QByteArray pattern = folder + '/' + NoteFile::temporaryPrefix + "XXXXXX";
+        m_fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (m_fd < 0)
+            return errno;
+        int err = ::fchmod(m_fd, mode) == 0 ? 0 : errno;
+        if (!err)
+            err = writeAll(m_fd, bytes);
+        if (!err && ::fdatasync(m_fd) != 0)
+            err = errno;
+        if (err) {
+            ::unlink(pattern.constData());
+            return err;
+        }
+        m_path = pattern;
+        return 0;
+    }
+    const QByteArray& path() const { return m_path; }
+    // Where the file is now, after the renames that put it in place.
+    FileIdentity identity() const
+    {
+        struct stat st;
+        return m_fd >= 0 && ::fstat(m_fd, &st) == 0 ? FileIdentity::of(st) : FileIdentity{};
+    }
+    void discard() const { ::unlink(m_path.constData()); }
+
+private:
+    int m_fd = -1;
+    QByteArray m_path;
+};
 
 QByteArray folderOf(const QByteArray& path)
 {
@@ -127,11 +147,11 @@ NoteFile::Written replaceWith(const QByteArray& target, const QByteArray& bytes,
                               const struct stat* keepOwner = nullptr,
                               const NoteFile::Expected* expected = nullptr)
 {
-    QByteArray temp;
     const QByteArray folder = folderOf(target);
-    FileIdentity identity;
-    if (const int err = writeTemporary(folder, bytes, mode, temp, identity))
+    Temporary temporary;
+    if (const int err = temporary.write(folder, bytes, mode))
         return {err, {}};
+    const QByteArray& temp = temporary.path();
     // Only root may give a file away; anyone else's save leaves it theirs, as any editor's.
     if (keepOwner) {
         [[maybe_unused]] const int ignored =
@@ -145,31 +165,33 @@ NoteFile::Written replaceWith(const QByteArray& target, const QByteArray& bytes,
                         RENAME_EXCHANGE) == 0) {
             if (holdsExpected(temp, *expected)) {
                 ::unlink(temp.constData());
-                return {syncFolderBytes(folder), identity};
+                return {syncFolderBytes(folder), temporary.identity()};
             }
             ::renameat2(AT_FDCWD, temp.constData(), AT_FDCWD, target.constData(), RENAME_EXCHANGE);
             struct stat ours;
-            if (::stat(temp.constData(), &ours) == 0 && FileIdentity::of(ours) == identity)
+            const FileIdentity mine = temporary.identity();
+            if (::stat(temp.constData(), &ours) == 0 && ours.st_dev == dev_t(mine.device) &&
+                ours.st_ino == ino_t(mine.inode))
                 ::unlink(temp.constData());
             return {syncFolderBytes(folder), {}, true};
         }
         if (errno != EINVAL && errno != ENOSYS) {
             const int err = errno;
-            ::unlink(temp.constData());
+            temporary.discard();
             return {err, {}};
         }
         // File systems that cannot swap: the check comes as close to the rename as it can.
         if (!holdsExpected(target, *expected)) {
-            ::unlink(temp.constData());
+            temporary.discard();
             return {0, {}, true};
         }
     }
     if (::rename(temp.constData(), target.constData()) != 0) {
         const int err = errno;
-        ::unlink(temp.constData());
+        temporary.discard();
         return {err, {}};
     }
-    return {syncFolderBytes(folder), identity};
+    return {syncFolderBytes(folder), temporary.identity()};
 }
 
 } // namespace
@@ -222,15 +244,14 @@ int NoteFile::replaceFile(const QString& path, const QByteArray& bytes)
 NoteFile::Written NoteFile::createExclusively(const QString& path, const QByteArray& bytes)
 {
     const QByteArray target = encoded(path);
-    QByteArray temp;
-    FileIdentity identity;
-    if (const int err = writeTemporary(folderOf(target), bytes, newFileMode(), temp, identity))
+    Temporary temporary;
+    if (const int err = temporary.write(folderOf(target), bytes, newFileMode()))
         return {err, {}};
-    if (const int err = moveNoReplace(Naming::pathFromBytes(temp), path)) {
-        ::unlink(temp.constData());
+    if (const int err = moveNoReplace(Naming::pathFromBytes(temporary.path()), path)) {
+        temporary.discard();
         return {err, {}};
     }
-    return {syncFolderBytes(folderOf(target)), identity};
+    return {syncFolderBytes(folderOf(target)), temporary.identity()};
 }
 
 int NoteFile::moveNoReplace(const QString& from, const QString& to)

@@ -1,9 +1,11 @@
 #include "store/note_files.h"
 
 #include "store/clock.h"
+#include "store/conflict_copies.h"
 #include "store/naming.h"
 #include "store/note_file.h"
 #include "store/note_loader.h"
+#include "store/text_merge.h"
 #include "store/trash_service.h"
 
 #include <cerrno>
@@ -36,6 +38,58 @@ NoteFiles::Saved failed(FileError error)
     return result;
 }
 
+// A file another program rewrites again and again is not chased for ever.
+constexpr int maxSaveRounds = 3;
+
+// Where a save writes the note: the file named after its title. A conflict copy keeps the
+// name that says what it is while its title is still the one of the note it copies; only a
+// new first line names it anew.
+QString targetFor(const QString& url, const QString& title)
+{
+    const QString base = Naming::sanitizedFileName(title);
+    const QString original = ConflictCopies::originalOf(Naming::baseName(url));
+    if (!original.isEmpty() && original == base)
+        return url;
+    return Naming::uniqueFileURL(Naming::folderOf(url), base, url);
+}
+
+// Renaming the file changed its change time and nothing else: what the write must find there.
+FileIdentity movedIdentity(const QString& path, const FileIdentity& before)
+{
+    const FileIdentity now = FileIdentity::ofPath(Naming::pathBytes(path));
+    return now.sameDataAs(before) ? now : before;
+}
+
+// The user's text with another program's version of the file joined in: lines that only one
+// side changed since base come from that side. Nothing when both changed the same lines, or
+// the file is no text we can join.
+std::optional<Draft> joinedWithFile(const QString& url, const Draft& draft)
+{
+    const std::optional<Note> theirs = NoteLoader::readFile(url);
+    if (!theirs)
+        return std::nullopt;
+    const std::optional<QString> merged =
+        TextMerge::merge(draft.base.content(), draft.text, theirs->content());
+    if (!merged)
+        return std::nullopt;
+    Draft joined = draft;
+    joined.text = *merged;
+    joined.base.setContentUtf8(theirs->contentUtf8());
+    joined.base.identity = theirs->identity;
+    joined.base.hasBom = theirs->hasBom;
+    joined.base.lineEnding = theirs->lineEnding;
+    return joined;
+}
+
+// A result that keeps the renames an earlier round made.
+NoteFiles::Saved withMoves(NoteFiles::Saved saved, const NoteFiles::Saved& earlier)
+{
+    saved.movedTo = earlier.movedTo;
+    saved.movedTitle = earlier.movedTitle;
+    saved.merged = earlier.merged;
+    return saved;
+}
+
 } // namespace
 
 Note NoteFiles::recordFor(const Note& base, const QString& url, const QString& title,
@@ -52,58 +106,86 @@ Note NoteFiles::recordFor(const Note& base, const QString& url, const QString& t
 
 NoteFiles::Saved NoteFiles::save(const QString& url, const Draft& draft) const
 {
-    const Note& base = draft.base;
-    // The note's own folder, even when the store has moved on to another one since.
-    const QString folder = Naming::folderOf(url);
-    const QString title = Naming::derivedTitle(draft.text, base.fallbackTitle);
-    const QString target = Naming::uniqueFileURL(folder, Naming::sanitizedFileName(title), url);
-    if (target.isEmpty())
-        return failed(FileError::fileNotSaved(url, EEXIST));
-    const QByteArray utf8 = draft.text.toUtf8();
-    const QByteArray bytes = NoteText::withBom(utf8, base.hasBom);
-
-    const NoteFile::Checked checked = NoteFile::check(url, base.identity, base.fileBytes());
-    NoteFile::Written written;
     Saved result;
-    switch (checked.state) {
-    case NoteFile::State::Failed:
-        return failed(FileError::fileNotSaved(url, checked.error));
-    case NoteFile::State::Changed:
-        return keepAsConflictCopy(url, draft);
-    case NoteFile::State::Missing:
-        // Another program deleted the file while the user had text in it: the text makes the
-        // file again, never over whatever took the name meanwhile.
-        written = NoteFile::createExclusively(target, bytes);
-        if (written.error)
-            return failed(FileError::fileNotSaved(target, written.error));
-        break;
-    case NoteFile::State::Unchanged:
-        if (target != url) {
-            if (const int err = NoteFile::moveNoReplace(url, target))
-                return failed(FileError::fileNotRenamed(url, target, err));
-            // From here on the file lives at target, whatever the write does.
-            result.movedTo = target;
-            result.movedTitle = title;
+    const auto failedAfterMoves = [&result](FileError error) {
+        result.kind = Saved::Kind::Failed;
+        result.error = std::move(error);
+        return result;
+    };
+    // Each round writes the text, or finds another program's version of the file and joins
+    // the user's lines into it for the next round. A file that keeps changing under us ends
+    // the rounds with the user's text beside it.
+    Draft current = draft;
+    QString at = url;
+    for (int round = 0;; ++round) {
+        const Note& base = current.base;
+        const QString title = Naming::derivedTitle(current.text, base.fallbackTitle);
+        const QString target = targetFor(at, title);
+        if (target.isEmpty())
+            return failedAfterMoves(FileError::fileNotSaved(at, EEXIST));
+        const QByteArray utf8 = current.text.toUtf8();
+        const QByteArray bytes = NoteText::withBom(utf8, base.hasBom);
+        const bool lastRound = round + 1 >= maxSaveRounds;
+
+        const NoteFile::Checked checked = NoteFile::check(at, base.identity, base.fileBytes());
+        NoteFile::Written written;
+        switch (checked.state) {
+        case NoteFile::State::Failed:
+            return failedAfterMoves(FileError::fileNotSaved(at, checked.error));
+        case NoteFile::State::Changed:
+            if (!lastRound) {
+                if (std::optional<Draft> joined = joinedWithFile(at, current)) {
+                    current = std::move(*joined);
+                    result.merged = true;
+                    if (!current.isUnsaved()) {
+                        // The other program's version already says everything the user typed.
+                        result.kind = Saved::Kind::InPlace;
+                        result.note = current.base;
+                        result.note.title = title;
+                        return result;
+                    }
+                    continue;
+                }
+            }
+            return withMoves(keepAsConflictCopy(at, current), result);
+        case NoteFile::State::Missing:
+            // Another program deleted the file while the user had text in it: the text makes
+            // the file again, never over whatever took the name meanwhile.
+            written = NoteFile::createExclusively(target, bytes);
+            if (written.error)
+                return failedAfterMoves(FileError::fileNotSaved(target, written.error));
+            break;
+        case NoteFile::State::Unchanged: {
+            FileIdentity expected = checked.identity;
+            if (target != at) {
+                if (const int err = NoteFile::moveNoReplace(at, target))
+                    return failedAfterMoves(FileError::fileNotRenamed(at, target, err));
+                // From here on the file lives at target, whatever the write does.
+                result.movedTo = target;
+                result.movedTitle = title;
+                at = target;
+                current.base.url = target;
+                expected = movedIdentity(target, expected);
+            }
+            written = NoteFile::writeAtomically(target, bytes,
+                                                NoteFile::Expected{expected, base.fileBytes()});
+            if (written.changedElsewhere) {
+                // Another program's version landed during the write and went straight back:
+                // the next round joins it.
+                if (lastRound)
+                    return withMoves(keepAsConflictCopy(at, current), result);
+                current.base.identity = {};
+                continue;
+            }
+            if (written.error)
+                return failedAfterMoves(FileError::fileNotSaved(target, written.error));
+            break;
         }
-        written = NoteFile::writeAtomically(target, bytes,
-                                            NoteFile::Expected{base.identity, base.fileBytes()});
-        if (written.changedElsewhere) {
-            Draft moved = draft;
-            moved.base.url = target;
-            Saved copy = keepAsConflictCopy(target, moved);
-            copy.movedTo = result.movedTo;
-            copy.movedTitle = result.movedTitle;
-            return copy;
         }
-        if (written.error) {
-            result.error = FileError::fileNotSaved(target, written.error);
-            return result;
-        }
-        break;
+        result.kind = Saved::Kind::InPlace;
+        result.note = recordFor(base, target, title, utf8, written.identity);
+        return result;
     }
-    result.kind = Saved::Kind::InPlace;
-    result.note = recordFor(base, target, title, utf8, written.identity);
-    return result;
 }
 
 NoteFiles::Saved NoteFiles::keepAsConflictCopy(const QString& url, const Draft& draft) const

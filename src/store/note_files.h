@@ -22,6 +22,8 @@ public:
             InPlace,
             AsConflictCopy, // another program changed the file: the text went to note.url
             Failed,
+            // Not written yet: another program is still writing the file in place.
+            Postponed,
         };
         Kind kind = Kind::Failed;
         // The record now on disk: the saved note, or the conflict copy.
@@ -29,10 +31,14 @@ public:
         // The file was renamed to follow its title, even when a later step failed.
         QString movedTo;
         QString movedTitle;
+        // Another program changed the file since base was read, on other lines: what was
+        // written holds both sides, not the draft's text alone.
+        bool merged = false;
         std::optional<FileError> error;
     };
     // Writes a draft that holds unsaved text into its note's own folder, renaming the file
-    // after the title. Never over a file another program changed since base was read.
+    // after the title. Never over a file another program changed since base was read: the
+    // user's lines are joined into that version, or go beside it as a conflict copy.
     Saved save(const QString& url, const Draft& draft) const;
     // The user's text as a new note beside the other program's version of url.
     Saved keepAsConflictCopy(const QString& url, const Draft& draft) const;

@@ -110,12 +110,16 @@ Outcome readEntry(int dirFd, const Entry& entry, const QString& folder, Note& no
     struct stat st;
     QByteArray bytes;
     // One stat, no read, and no copy of the record: most of a refresh is this.
-    if (entry.previous && ::fstatat(dirFd, entry.name.constData(), &st, 0) == 0 &&
-        S_ISREG(st.st_mode) && FileIdentity::of(st) == entry.previous->identity)
+    const bool stated = entry.previous && ::fstatat(dirFd, entry.name.constData(), &st, 0) == 0 &&
+                        S_ISREG(st.st_mode);
+    if (stated && FileIdentity::of(st) == entry.previous->identity)
         return Outcome::Kept;
     // Non-blocking, so that a pipe that happens to carry the extension cannot stall us.
     const int fd =
         ::openat(dirFd, entry.name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    // Only its permissions changed, and now forbid reading it: what was read stands.
+    if (fd < 0 && stated && FileIdentity::of(st).sameDataAs(entry.previous->identity))
+        return Outcome::Kept;
     if (fd < 0) {
         // Listed, but unreadable: the user should see the note exists.
         if (::fstatat(dirFd, entry.name.constData(), &st, 0) != 0 || !S_ISREG(st.st_mode))
@@ -209,7 +213,7 @@ NoteLoader::Result readEntries(int dirFd, const QString& folder, const std::vect
         const Note* before = entries[i].previous;
         if (!before && !vanished.isEmpty()) {
             before = vanished.value({note.identity.device, note.identity.inode});
-            if (before && before->identity == note.identity)
+            if (before && before->identity.sameDataAs(note.identity))
                 vanished.remove({note.identity.device, note.identity.inode});
             else
                 before = nullptr;
@@ -228,6 +232,12 @@ NoteLoader::Result readEntries(int dirFd, const QString& folder, const std::vect
         ::malloc_trim(0);
 #endif
     return result;
+}
+
+FileIdentity folderIdentity(int dirFd)
+{
+    struct stat st;
+    return ::fstat(dirFd, &st) == 0 ? FileIdentity::of(st) : FileIdentity{};
 }
 
 } // namespace
@@ -301,7 +311,9 @@ NoteLoader::Result NoteLoader::load(const QString& folder, const QList<Note>& pr
         if (!claimed[i])
             gone.append(&previous.at(qsizetype(i)));
     }
-    return readEntries(::dirfd(dir.get()), folder, notes, gone, {});
+    NoteLoader::Result result = readEntries(::dirfd(dir.get()), folder, notes, gone, {});
+    result.folder = folderIdentity(::dirfd(dir.get()));
+    return result;
 }
 
 NoteLoader::Result NoteLoader::refresh(const QString& folder, const QByteArrayList& names,
@@ -332,5 +344,22 @@ NoteLoader::Result NoteLoader::refresh(const QString& folder, const QByteArrayLi
     std::vector<Entry> entries;
     for (const QByteArray& name : std::as_const(named))
         entries.push_back({name, earlier.value(name)});
-    return readEntries(::dirfd(dir.get()), folder, entries, {}, std::move(others));
+    Result result = readEntries(::dirfd(dir.get()), folder, entries, {}, std::move(others));
+    result.folder = folderIdentity(::dirfd(dir.get()));
+    return result;
+}
+
+std::optional<Note> NoteLoader::readFile(const QString& path)
+{
+    const int dirFd = ::open(Naming::pathBytes(Naming::folderOf(path)).constData(),
+                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0)
+        return std::nullopt;
+    Note note;
+    const Outcome outcome = readEntry(dirFd, {Naming::pathBytes(Naming::fileName(path)), nullptr},
+                                      Naming::folderOf(path), note);
+    ::close(dirFd);
+    if (outcome != Outcome::Read || note.unreadable)
+        return std::nullopt;
+    return note;
 }

@@ -22,6 +22,8 @@ public:
         // The folder holds exactly the files of the previous records, each unchanged; notes
         // is then empty.
         bool unchanged = false;
+        // The folder that was listed: the path may lead to another folder than before.
+        FileIdentity folder;
     };
 
     // previous: the records of the last load. Files whose identity is unchanged keep their
@@ -32,4 +34,6 @@ public:
     static Result refresh(const QString& folder, const QByteArrayList& names,
                           const QList<Note>& previous);
     static QUuid newId();
+    // One note file read as a load reads it; nothing when it is not a readable note.
+    static std::optional<Note> readFile(const QString& path);
 };

@@ -26,6 +26,7 @@ NotesStore::NotesStore(const StoreServices& services, QObject* parent)
 
     FolderAccessService& folders = m_services.folders;
     m_folderURL = folders.restoreFolder();
+    m_folderIdentity = FileIdentity::ofPath(Naming::pathBytes(m_folderURL));
     watchFolder();
     loadNotes();
     if (!m_folderURL.isEmpty() && !folders.canWrite(m_folderURL)) {
@@ -165,6 +166,8 @@ void NotesStore::setFolderURL(const QString& folder)
     if (cleaned != m_folderURL)
         saveAllDrafts();
     m_folderURL = cleaned;
+    // Choosing the path again is choosing whatever folder it leads to now.
+    m_folderIdentity = FileIdentity::ofPath(Naming::pathBytes(m_folderURL));
     m_lastLoadError.clear();
     watchFolder();
     emit folderURLChanged();
@@ -290,19 +293,40 @@ void NotesStore::applyLoaded(NoteLoader::Result loaded)
     emit loadFinished();
 }
 
+void NotesStore::reportFolderProblem(const FileError& error)
+{
+    // Every activation reloads, and every pause in typing saves: a folder that is gone would
+    // otherwise raise the same alert each time.
+    const QString failure = error.message + error.reason;
+    if (failure == m_lastLoadError || m_quiet)
+        return;
+    m_lastLoadError = failure;
+    // The way out is another folder, which the preferences choose.
+    if (ask(error.message, error.reason, AlertService::Style::Warning,
+            {tr("Open Preferences…"), tr("Cancel")}))
+        emit preferencesRequested();
+}
+
+bool NotesStore::folderReplaced() const
+{
+    if (!m_folderIdentity.isValid())
+        return false;
+    const FileIdentity now = FileIdentity::ofPath(Naming::pathBytes(m_folderURL));
+    return now.isValid() &&
+           (now.device != m_folderIdentity.device || now.inode != m_folderIdentity.inode);
+}
+
 void NotesStore::applyLoadedRecords(NoteLoader::Result loaded)
 {
+    if (!loaded.error && loaded.folder.isValid()) {
+        if (!m_folderIdentity.isValid())
+            m_folderIdentity = loaded.folder;
+        else if (loaded.folder.device != m_folderIdentity.device ||
+                 loaded.folder.inode != m_folderIdentity.inode)
+            loaded.error = FileError::folderReplaced(m_folderURL);
+    }
     if (loaded.error) {
-        // Every activation reloads: a folder that is gone would otherwise raise the same
-        // alert each time the user comes back to the window.
-        const QString failure = loaded.error->message + loaded.error->reason;
-        if (failure != m_lastLoadError && !m_quiet) {
-            m_lastLoadError = failure;
-            // The way out is another folder, which the preferences choose.
-            if (ask(loaded.error->message, loaded.error->reason, AlertService::Style::Warning,
-                    {tr("Open Preferences…"), tr("Cancel")}))
-                emit preferencesRequested();
-        }
+        reportFolderProblem(*loaded.error);
         return;
     }
     m_lastLoadError.clear();
@@ -332,7 +356,9 @@ void NotesStore::applyLoadedRecords(NoteLoader::Result loaded)
         followRename(from, to, {});
     }
     QStringList merged;
-    const QStringList toSave = m_drafts.reconcile(loaded.notes, m_folderURL, merged);
+    const QStringList toSave =
+        m_drafts.reconcile(loaded.notes, m_folderURL, merged,
+                           [this](const QString& url) { return isBeingWritten(url); });
     QList<Note> old = m_list.replace(std::move(loaded.notes));
     // The views let go of the old records first, so that the last of them is freed off this
     // thread.
@@ -377,42 +403,72 @@ bool NotesStore::saveNote(const Note& note)
     if (!m_drafts.contains(note.url) && !known)
         return true;
     m_drafts.setText(note.url, note.content(), known ? *known : note);
-    return saveDraft(note.url) != NoteFiles::Saved::Kind::Failed;
+    return saveDraft(note.url).kind != NoteFiles::Saved::Kind::Failed;
 }
 
-NoteFiles::Saved::Kind NotesStore::saveDraft(const QString& url)
+bool NotesStore::isBeingWritten(const QString& url)
 {
+    return m_watcher.isWatching() && Naming::folderOf(url) == m_folderURL &&
+           m_watcher.isBeingWritten(Naming::pathBytes(Naming::fileName(url)));
+}
+
+NotesStore::SaveOutcome NotesStore::saveDraft(const QString& url, Waiting waiting)
+{
+    using Kind = NoteFiles::Saved::Kind;
     const std::optional<Draft> draft = m_drafts.value(url);
     if (!draft)
-        return NoteFiles::Saved::Kind::InPlace;
+        return {Kind::InPlace, url};
     // Its bytes are not text we can represent, or its name is not; writing would destroy them.
     if (draft->base.unreadable)
-        return NoteFiles::Saved::Kind::Failed;
+        return {Kind::Failed, url};
     if (!draft->isUnsaved()) {
         m_drafts.remove(url);
-        return NoteFiles::Saved::Kind::InPlace;
+        return {Kind::InPlace, url};
     }
-    const NoteFiles::Saved saved = m_files.save(url, *draft);
+    if (Naming::folderOf(url) == m_folderURL && folderReplaced()) {
+        reportFolderProblem(FileError::folderReplaced(m_folderURL));
+        return {Kind::Failed, url};
+    }
+    NoteFiles::Saved saved;
+    if (isBeingWritten(url)) {
+        // What the file holds now is half of another program's text: joining the user's
+        // lines into it, or renaming over it, would lose the rest of that write. The text
+        // waits for the write to end (the refresh that follows joins the two), unless the
+        // process is ending.
+        if (waiting == Waiting::Allowed) {
+            m_drafts.restartPause(url);
+            return {Kind::Postponed, url};
+        }
+        saved = m_files.keepAsConflictCopy(url, *draft);
+    } else {
+        saved = m_files.save(url, *draft);
+    }
     QString now = url;
     if (!saved.movedTo.isEmpty()) {
         followRename(url, saved.movedTo, saved.movedTitle);
         now = saved.movedTo;
     }
     switch (saved.kind) {
-    case NoteFiles::Saved::Kind::Failed:
+    case Kind::Failed:
         if (saved.error)
             showError(*saved.error);
         break;
-    case NoteFiles::Saved::Kind::AsConflictCopy:
+    case Kind::AsConflictCopy:
         conflictCopySavedFor(now, saved.note);
         break;
-    case NoteFiles::Saved::Kind::InPlace:
+    case Kind::InPlace:
         m_drafts.remove(url);
         m_drafts.remove(saved.note.url);
         recordSaved(url, saved.note);
+        now = saved.note.url;
+        // The editor shows what the user typed; the file now also holds the other side's.
+        if (saved.merged)
+            emit draftMerged(now);
+        break;
+    case Kind::Postponed:
         break;
     }
-    return saved.kind;
+    return {saved.kind, now};
 }
 
 // Updates or adds the record of a note just written, and keeps it in date order.
@@ -463,6 +519,7 @@ void NotesStore::followRename(const QString& from, const QString& to, const QStr
         return;
     const bool selected = m_selectedNote && m_selectedNote->url == from;
     m_list.rename(from, to, title);
+    emit noteRenamed(from, to);
     listChanged();
     if (selected)
         setSelectedNote(*m_list.find(to));
@@ -483,13 +540,20 @@ void NotesStore::commitDraft(const QString& url)
 
 bool NotesStore::commitDraftNow(const QString& url)
 {
+    return commitDraftWithin(url, Waiting::Allowed);
+}
+
+bool NotesStore::commitDraftWithin(const QString& url, Waiting waiting)
+{
     if (url.isEmpty() || !m_drafts.contains(url))
         return true;
-    // Only a save that reached the disk may mark the text saved; a failed one keeps the
-    // pending edit, so the next flush tries again.
-    if (saveDraft(url) == NoteFiles::Saved::Kind::Failed)
+    // Only a save that reached the disk may mark the text saved; a failed or postponed one
+    // keeps the pending edit, so the next flush tries again.
+    const SaveOutcome outcome = saveDraft(url, waiting);
+    if (outcome.kind == NoteFiles::Saved::Kind::Failed)
         return false;
-    clearPendingIfFor(url);
+    if (outcome.kind != NoteFiles::Saved::Kind::Postponed)
+        clearPendingIfFor(outcome.url);
     return true;
 }
 
@@ -530,7 +594,7 @@ bool NotesStore::saveAllDrafts()
     const QStringList urls = m_drafts.urls();
     for (const QString& url : urls) {
         if (m_drafts.contains(url))
-            allSaved = commitDraftNow(url) && allSaved;
+            allSaved = commitDraftWithin(url, Waiting::Forbidden) && allSaved;
     }
     if (allSaved)
         m_drafts.stopPause();
@@ -632,32 +696,36 @@ void NotesStore::deleteSelectedNote()
     if (!confirmed)
         return;
     // The Trash keeps what the user last typed. When that cannot be written, or went to a
-    // conflict copy because another program changed the file, nothing is deleted.
-    if (m_drafts.contains(note.url)) {
-        if (saveDraft(note.url) != NoteFiles::Saved::Kind::InPlace)
+    // conflict copy because another program changed the file, nothing is deleted. The save
+    // may have renamed the file after a new title: from here on it is the file the save left.
+    QString url = note.url;
+    if (m_drafts.contains(url)) {
+        const SaveOutcome saved = saveDraft(url, Waiting::Forbidden);
+        if (saved.kind != NoteFiles::Saved::Kind::InPlace)
             return;
-        clearPendingIfFor(note.url);
+        url = saved.url;
+        clearPendingIfFor(url);
     }
 
-    if (m_files.moveToTrash(note.url) != 0) {
+    if (m_files.moveToTrash(url) != 0) {
         const bool permanently =
             ask(QStringLiteral("Can’t move to Trash"),
                 QStringLiteral("“%1” couldn’t be moved to the Trash. You can delete it permanently "
                                "instead.")
-                    .arg(Naming::readableName(Naming::fileName(note.url))),
+                    .arg(Naming::readableName(Naming::fileName(url))),
                 AlertService::Style::Warning,
                 {QStringLiteral("Delete Permanently"), QStringLiteral("Cancel")});
         if (!permanently)
             return;
-        if (const int err = NoteFile::remove(note.url)) {
-            showError(FileError::fileNotRemoved(note.url, err));
+        if (const int err = NoteFile::remove(url)) {
+            showError(FileError::fileNotRemoved(url, err));
             return;
         }
     }
-    m_touchedDuringLoad.insert(note.url);
-    m_list.remove(note.url);
+    m_touchedDuringLoad.insert(url);
+    m_list.remove(url);
     listChanged();
-    m_drafts.remove(note.url);
-    clearPendingIfFor(note.url);
+    m_drafts.remove(url);
+    clearPendingIfFor(url);
     selectNewest();
 }

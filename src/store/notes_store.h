@@ -48,6 +48,7 @@ public:
     const QList<Note>& sortedNotes() const { return m_list.sorted(); }
     std::optional<std::vector<qsizetype>> filteredRows() const;
 
+    bool contains(const QString& url) const { return m_list.find(url) != nullptr; }
     QHash<QString, QString> drafts() const { return m_drafts.texts(); }
     bool hasDraft(const QString& url) const { return m_drafts.contains(url); }
     const std::optional<Note>& pendingNote() const { return m_pendingNote; }
@@ -107,10 +108,12 @@ signals:
     void loadFinished();
     // A new note was written and selected; the window puts the cursor into it.
     void noteCreated();
+    // A note's file has a new name: ours after its title, or another program's rename.
+    void noteRenamed(const QString& from, const QString& to);
     // Another program changed `theirs` since we read it: the user's text went to `ours`.
     void conflictCopySaved(const QString& theirs, const QString& ours);
     // Another program changed the note while the user had unsaved text in it, on other
-    // lines: the draft now holds both, and is being saved.
+    // lines: the note's text now holds both (in its draft, or already in its file).
     void draftMerged(const QString& url);
     // The user asked, from an alert, to open the preferences.
     void preferencesRequested();
@@ -128,7 +131,24 @@ private:
     void startSearch();
     void applyLoaded(NoteLoader::Result loaded);
     void applyLoadedRecords(NoteLoader::Result loaded);
-    NoteFiles::Saved::Kind saveDraft(const QString& url);
+    // What became of a save, and where the note's file is afterwards: a save may rename it.
+    struct SaveOutcome
+    {
+        NoteFiles::Saved::Kind kind;
+        QString url;
+    };
+    enum class Waiting
+    {
+        Allowed,   // the text may wait for a file another program is still writing
+        Forbidden, // the process is ending: the text goes beside that file instead
+    };
+    SaveOutcome saveDraft(const QString& url, Waiting waiting = Waiting::Allowed);
+    bool commitDraftWithin(const QString& url, Waiting waiting);
+    bool isBeingWritten(const QString& url);
+    // The path may lead to another folder than the one the user chose: a folder moved away
+    // and a link put in its place. Nothing is read from or written to it then.
+    bool folderReplaced() const;
+    void reportFolderProblem(const FileError& error);
     void conflictCopySavedFor(const QString& url, const Note& copy);
     void recordSaved(const QString& oldUrl, const Note& saved);
     void commitTextNow(const QString& text, const QString& url);
@@ -154,6 +174,8 @@ private:
     bool m_quiet = false;
     // A folder that cannot be listed is reported once, not at every activation.
     QString m_lastLoadError;
+    // Device and inode of the folder the user chose, once it has been seen.
+    FileIdentity m_folderIdentity;
     bool m_loadRunning = false;
     bool m_loadAgain = false;
     QSet<QString> m_touchedDuringLoad;

@@ -90,19 +90,41 @@ ContentView::ContentView(NotesStore& store, PrintService& printer, QWidget* pare
     });
     // However the note was made (toolbar or menu), typing goes into it at once.
     connect(&m_store, &NotesStore::noteCreated, m_editor, &NoteEditor::focusAtEnd);
+    connect(&m_store, &NotesStore::conflictCopySaved, this,
+            [this](const QString& theirs, const QString& ours) {
+                m_conflictTheirs = theirs;
+                m_conflictOurs = ours;
+                showConflict();
+            });
     connect(
-        &m_store, &NotesStore::conflictCopySaved, this,
-        [this](const QString& theirs, const QString& ours) {
-            m_messageBar->showMessage(
-                tr("Another program changed “%1” while you were editing it. Your text was "
-                   "saved as “%2”; the other version was kept as it is.")
-                    .arg(Naming::readableName(Naming::fileName(theirs)), Naming::fileName(ours)));
+        &m_store, &NotesStore::noteRenamed, this, [this](const QString& from, const QString& to) {
+            if (m_messageBar->isHidden() || (from != m_conflictTheirs && from != m_conflictOurs))
+                return;
+            (from == m_conflictTheirs ? m_conflictTheirs : m_conflictOurs) = to;
+            showConflict();
         });
+    connect(&m_store, &NotesStore::notesChanged, this, [this] {
+        if (!m_conflictOurs.isEmpty() &&
+            (!m_store.contains(m_conflictTheirs) || !m_store.contains(m_conflictOurs))) {
+            m_conflictTheirs.clear();
+            m_conflictOurs.clear();
+            m_messageBar->hide();
+        }
+    });
     storeSelectionChanged();
     connectFirstRun();
     connectKeyboard();
     nameControls();
     showNoMatches();
+}
+
+void ContentView::showConflict()
+{
+    m_messageBar->showMessage(
+        tr("Another program changed “%1” while you were editing it. Your text was saved as "
+           "“%2”; the other version was kept as it is.")
+            .arg(Naming::readableName(Naming::fileName(m_conflictTheirs)),
+                 Naming::readableName(Naming::fileName(m_conflictOurs))));
 }
 
 void ContentView::buildToolbar()

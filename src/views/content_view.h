@@ -68,6 +68,7 @@ private:
     void storeSelectionChanged();
     int selectedRow() const;
     void highlightSelection();
+    void showConflict();
 
     NotesStore& m_store;
     PrintService& m_printer;
@@ -88,4 +89,6 @@ private:
     QPointer<QAction> m_newNote;
     QPointer<QAction> m_deleteNote;
     bool m_shownOnce = false;
+    // The two files the conflict message names; it follows their renames and goes with them.
+    QString m_conflictTheirs, m_conflictOurs;
 };

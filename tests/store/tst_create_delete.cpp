@@ -103,7 +103,8 @@ void CreateDeleteTest::deleteAsksThenTrashesTheExactFileWithItsLastText()
     Note old = f.note("Old.md");
     old.title = QStringLiteral("He said \"hi\" “twice”");
     store.setSelectedNote(old);
-    f.type("Old.md", "Old\ntyped");
+    // Typed on the first line just before the delete: the save renames the file first.
+    f.type("Old.md", "Retitled\ntyped");
     store.deleteSelectedNote(); // Cancel
     f.alerts.expect(0, "Delete “He said \"hi\" “twice””?",
                     "This will move the file to the Trash. You can restore it until the Trash is "
@@ -114,12 +115,14 @@ void CreateDeleteTest::deleteAsksThenTrashesTheExactFileWithItsLastText()
 
     f.alerts.answerNext(true);
     store.deleteSelectedNote();
-    // The last typing goes to the Trash with the file, and is not written back after the pause.
+    // The last typing goes to the Trash with the file under its new name, and is not written
+    // back after the pause.
     QTest::qWait(2 * store.saveDelay());
     settle();
+    QCOMPARE(f.alerts.shown.size(), 2);
     QCOMPARE(f.files(), QStringList({"Middle.md", "New.md"}));
-    QCOMPARE(TestFiles::entries(trashFiles()), QStringList({"Old.md"}));
-    QCOMPARE(TestFiles::read(trashFiles() + "/Old.md"), QByteArray("Old\ntyped"));
+    QCOMPARE(TestFiles::entries(trashFiles()), QStringList({"Retitled.md"}));
+    QCOMPARE(TestFiles::read(trashFiles() + "/Retitled.md"), QByteArray("Retitled\ntyped"));
     QVERIFY(store.drafts().isEmpty());
     QCOMPARE(f.titles(), QStringList({"New", "Middle"}));
     // The newest remaining note is selected, not a neighbour.
@@ -152,7 +155,7 @@ void CreateDeleteTest::deleteAsksThenTrashesTheExactFileWithItsLastText()
                         AlertService::Style::Warning, {"Delete Permanently", "Cancel"});
     }
     QVERIFY(f.files().isEmpty() && store.notes().isEmpty() && !store.selectedNote());
-    QCOMPARE(TestFiles::entries(trashFiles()), QStringList({"Old.md"}));
+    QCOMPARE(TestFiles::entries(trashFiles()), QStringList({"Retitled.md"}));
     // Nothing selected: nothing asked, nothing done.
     store.deleteSelectedNote();
     QCOMPARE(f.alerts.shown.size(), 11);

@@ -48,6 +48,7 @@ private slots:
     void reportsNoteFilesOthersTouched_data();
     void reportsNoteFilesOthersTouched();
     void burstsAreOneReportAndABusyFolderIsStillReported();
+    void aFileStillBeingWrittenIsReportedWhenDone();
     void aWatchInTroubleSaysSo();
 };
 
@@ -100,6 +101,28 @@ void FolderWatcherTest::burstsAreOneReportAndABusyFolderIsStillReported()
     QCOMPARE(names(w.changed, 2), QByteArrayList{"busy.md"});
     writer.kill();
     writer.waitForFinished();
+}
+
+void FolderWatcherTest::aFileStillBeingWrittenIsReportedWhenDone()
+{
+    Watched w(20);
+    w.watcher.setWritingQuietInterval(300);
+    QFile writer(w.folder + "/a.md");
+    for (int round = 0; round < 2; ++round) {
+        QVERIFY(writer.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QVERIFY(writer.write("half") > 0 && writer.flush());
+        QVERIFY(w.watcher.isBeingWritten("a.md") && !w.watcher.isBeingWritten("b.md"));
+        QTest::qWait(150); // many times the quiet interval
+        QVERIFY(w.changed.isEmpty());
+        // Closed, or quiet for the longer interval without a close (a writer that crashed
+        // keeps the file open no longer than it lives, but one may hang).
+        if (round == 0)
+            writer.close();
+        QVERIFY(w.changed.wait());
+        QCOMPARE(names(w.changed, 0), QByteArrayList{"a.md"});
+        QVERIFY(!w.watcher.isBeingWritten("a.md"));
+        w.changed.clear();
+    }
 }
 
 void FolderWatcherTest::aWatchInTroubleSaysSo()

@@ -25,6 +25,8 @@ private slots:
     void foreignChangesAreNeverOverwritten();
     void unsavedTextIsKeptUntilItIsOnDisk_data();
     void unsavedTextIsKeptUntilItIsOnDisk();
+    void aNoteBeingWrittenElsewhereWaitsForItsWriter();
+    void aFolderSwappedForALinkIsNeverWrittenThrough();
 };
 
 void SavingTest::noteFilesAreReplacedWholeAndNeverClobbered()
@@ -44,6 +46,13 @@ void SavingTest::noteFilesAreReplacedWholeAndNeverClobbered()
     QCOMPARE(NoteFile::check(b, seen.identity, "b").state, NoteFile::State::Unchanged);
     TestFiles::write(b, "B", tuesday);
     QCOMPARE(NoteFile::check(b, seen.identity, "b").state, NoteFile::State::Changed);
+    // Rewritten in place with the same size, its modification time set back: the change time
+    // still tells (it moves on the kernel's coarse clock, hence the wait).
+    const FileIdentity rewritten = NoteFile::check(b, {}, "B").identity;
+    QTest::qWait(20);
+    TestFiles::write(b, "C", tuesday);
+    QCOMPARE(NoteFile::check(b, rewritten, "B").state, NoteFile::State::Changed);
+    TestFiles::write(b, "B", tuesday);
     QCOMPARE(NoteFile::check(folder + "/gone.md", seen.identity, "b").state,
              NoteFile::State::Missing);
 
@@ -255,8 +264,8 @@ void SavingTest::failedSavesKeepTheText()
 void SavingTest::foreignChangesAreNeverOverwritten_data()
 {
     QTest::addColumn<QString>("change");
-    // Each but the merge ends in a conflict copy.
-    for (const char* change : {"rename", "latin1", "reload", "watch", "merge"})
+    // Each but the merges ends in a conflict copy.
+    for (const char* change : {"rename", "latin1", "reload", "watch", "merge", "merge on save"})
         QTest::newRow(change) << QString(change);
 }
 
@@ -264,7 +273,8 @@ void SavingTest::foreignChangesAreNeverOverwritten()
 {
     QFETCH(QString, change);
     StoreFixture f;
-    f.write("Note.md", change == "merge" ? "Note\nv1\nv2\nv3\n" : "Note\nv1");
+    const bool merge = change.startsWith("merge");
+    f.write("Note.md", merge ? "Note\nv1\nv2\nv3\n" : "Note\nv1");
     NotesStore& store = f.start();
     store.setSaveDelay(60000);
     QSignalSpy conflicts(&store, &NotesStore::conflictCopySaved);
@@ -280,9 +290,12 @@ void SavingTest::foreignChangesAreNeverOverwritten()
     } else if (change == "latin1") {
         theirs = "Note\ncaf\xE9";
         f.write("Note.md", theirs, tuesday);
-    } else if (change == "merge") {
+    } else if (merge) {
+        // The other program's line 1 and the user's last line join, whichever comes first:
+        // the refresh, or the save.
         f.type("Note.md", "Note\nv1\nv2\nv3\nmy typing\n");
-        f.write("Note.md", "Note\nv1 from the phone\nv2\nv3\n", tuesday);
+        f.write(".incoming", "Note\nv1 from the phone\nv2\nv3\n", tuesday);
+        QVERIFY(::rename(QFile::encodeName(f.path(".incoming")), QFile::encodeName(url)) == 0);
         theirs = "Note\nv1 from the phone\nv2\nv3\nmy typing\n";
     } else if (change == "watch") {
         store.setWatching(true);
@@ -296,16 +309,28 @@ void SavingTest::foreignChangesAreNeverOverwritten()
 
     QVERIFY(f.alerts.shown.isEmpty() && store.drafts().isEmpty());
     QCOMPARE(TestFiles::read(url), theirs);
-    QCOMPARE(merges.size(), change == "merge" ? 1 : 0);
+    QCOMPARE(merges.size(), merge ? 1 : 0);
     const QString copy = f.path("Note (conflict 2026-03-14 092653).md");
-    QCOMPARE(QFile::exists(copy), change != "merge");
-    if (change == "merge")
+    QCOMPARE(QFile::exists(copy), !merge);
+    if (merge) {
+        QCOMPARE(f.note("Note.md").content().toUtf8(), theirs);
         return;
+    }
     // Both versions are on disk, and the user's own is the one in front of them.
     QCOMPARE(TestFiles::read(copy), QByteArray("Note\nmy typing"));
     QCOMPARE(store.selectedNote()->url, copy);
     QCOMPARE(conflicts, QList<QVariantList>({{url, copy}}));
     QCOMPARE(f.note("Note.md").content().toUtf8(), change == "latin1" ? "" : theirs);
+    if (change != "rename")
+        return;
+    // Typing goes on in the copy: it keeps the name that says what it is until its first
+    // line changes.
+    f.type(Naming::fileName(copy), "Note\nmy typing\nmore");
+    f.commit(Naming::fileName(copy));
+    QCOMPARE(TestFiles::read(copy), QByteArray("Note\nmy typing\nmore"));
+    f.type(Naming::fileName(copy), "Mine\nmy typing\nmore");
+    f.commit(Naming::fileName(copy));
+    QCOMPARE(f.files(), QStringList({"Mine.md", "Note.md"}));
 }
 
 void SavingTest::unsavedTextIsKeptUntilItIsOnDisk_data()
@@ -364,6 +389,66 @@ void SavingTest::unsavedTextIsKeptUntilItIsOnDisk()
     QCOMPARE(TestFiles::read(recovered + "/L2.md"), QByteArray("L2\nkeep me"));
     QCOMPARE(TestFiles::read(recovered + "/L2.md.origin"),
              QFile::encodeName(f.folder) + "\nL2.md\n");
+}
+
+void SavingTest::aNoteBeingWrittenElsewhereWaitsForItsWriter()
+{
+    StoreFixture f;
+    f.write("Note.md", "Note\nv1\nv2\nv3\n");
+    NotesStore& store = f.start();
+    store.setWatching(true);
+    QSignalSpy merges(&store, &NotesStore::draftMerged);
+    f.type("Note.md", "Note\nv1\nv2\nv3\nmy typing\n");
+    // Another program rewrites the note in place, slowly (rsync --inplace).
+    QFile writer(f.path("Note.md"));
+    QVERIFY(writer.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QVERIFY(writer.write("Note\nv1 restored\n") > 0 && writer.flush());
+    f.commit("Note.md");
+    QCOMPARE(f.read("Note.md"), QByteArray("Note\nv1 restored\n"));
+    QVERIFY(store.hasDraft(f.path("Note.md")));
+    // Once it is done, the two join.
+    QVERIFY(writer.write("v2\nv3\n") > 0);
+    writer.close();
+    QTRY_COMPARE(f.read("Note.md"), QByteArray("Note\nv1 restored\nv2\nv3\nmy typing\n"));
+    QCOMPARE(merges.size(), 1);
+
+    // Quitting cannot wait for a writer: the text goes beside its file.
+    QVERIFY(writer.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QVERIFY(writer.write("Note\nhalf") > 0 && writer.flush());
+    f.type("Note.md", "Note\nv1 restored\nv2\nv3\nmy typing\nlast words\n");
+    QVERIFY(store.saveAllDrafts());
+    QCOMPARE(f.read("Note.md"), QByteArray("Note\nhalf"));
+    QCOMPARE(f.read("Note (conflict 2026-03-14 092653).md"),
+             QByteArray("Note\nv1 restored\nv2\nv3\nmy typing\nlast words\n"));
+    QVERIFY(f.alerts.shown.isEmpty());
+}
+
+void SavingTest::aFolderSwappedForALinkIsNeverWrittenThrough()
+{
+    StoreFixture f;
+    f.write("Note.md", "Note");
+    const QString other = f.home.makeFolder("Someone else");
+    TestFiles::write(other + "/Theirs.md", "Theirs", monday);
+    NotesStore& store = f.start();
+    f.type("Note.md", "Note\ntyped");
+    QVERIFY(QDir().rename(f.folder, f.home.path() + "/Moved"));
+    QVERIFY(QFile::link(other, f.folder));
+    f.commit("Note.md");
+    f.reload();
+    f.commit("Note.md");
+
+    // Said once; nothing written there, nothing of it listed, the text kept.
+    QCOMPARE(f.alerts.shown.size(), 1);
+    QCOMPARE(f.alerts.shown[0].message,
+             "The folder “" + f.folder + "” was replaced by another folder.");
+    QCOMPARE(TestFiles::entries(other), QStringList({"Theirs.md"}));
+    QCOMPARE(f.titles(), QStringList({"Note"}));
+    QCOMPARE(store.drafts().value(f.path("Note.md")), QStringLiteral("Note\ntyped"));
+    // Chosen again, the path is the folder it leads to now.
+    store.setFolderURL(f.folder);
+    settle();
+    QCOMPARE(f.titles(), QStringList({"Note", "Theirs"}));
+    QCOMPARE(TestFiles::read(other + "/Note.md"), QByteArray("Note\ntyped"));
 }
 
 QUILLBOX_TEST_MAIN(SavingTest)

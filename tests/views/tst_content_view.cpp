@@ -253,9 +253,15 @@ void ContentViewTest::editorFollowsTheNote()
     QTest::keyClicks(edit, "more");
     QTRY_COMPARE(w.f.read("Journey.md"), QByteArray("Journey\nmore"));
 
-    // A conflict copy: the window says where the user's text went.
-    emit w.f.store().conflictCopySaved(w.f.path("Journey.md"), w.f.path("Journey (conflict).md"));
-    QVERIFY(window.messageBar()->text().contains(QStringLiteral("“Journey (conflict).md”")));
+    // Another program changed the line being typed on: the window says where the user's text
+    // went, and keeps saying it when the copy is named anew by its first line.
+    QTest::keyClicks(edit, " and tea");
+    w.f.write("Journey.md", "Journey\nless", Day::wednesday);
+    w.f.commit("Journey.md");
+    QVERIFY(window.messageBar()->text().contains("“Journey (conflict 2026-03-14 092653).md”"));
+    QTest::keyClick(edit, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClicks(edit, "My ");
+    QTRY_VERIFY(window.messageBar()->text().contains("“My Journey.md”"));
     QTest::mouseClick(window.messageBar()->dismissButton(), Qt::LeftButton);
     QVERIFY(!window.messageBar()->isVisible());
 }
