@@ -144,6 +144,17 @@ QString Naming::derivedTitle(QStringView content, const QString& fallback)
     qsizetype end = begin;
     while (end < content.size() && !isLineBreak(content[end].unicode()))
         ++end;
+    while (begin < end && isTrimmedSpace(content[begin].unicode()))
+        ++begin;
+    // A Markdown heading's marker is markup, not part of the name: other tools link to
+    // "pampick.md", never to "# pampick.md".
+    qsizetype hashes = 0;
+    while (begin + hashes < end && content[begin + hashes] == QLatin1Char('#'))
+        ++hashes;
+    if (hashes >= 1 && hashes <= 6 && begin + hashes < end &&
+        (content[begin + hashes] == QLatin1Char(' ') ||
+         content[begin + hashes] == QLatin1Char('\t')))
+        begin += hashes;
     const QString title = trimmed(content.sliced(begin, end - begin));
     return title.isEmpty() ? fallback : title;
 }
@@ -174,7 +185,7 @@ QString Naming::sanitizedFileName(QStringView title)
     if (name.isEmpty())
         return QStringLiteral("Untitled");
     name = cutToGraphemes(name, maxTitleCharacters);
-    return fitToBytes(name, maxFileNameBytes - numberSuffixReserveBytes - 1 - extension.size());
+    return fittedBase(name, maxFileNameBytes - numberSuffixReserveBytes - 1 - extension.size());
 }
 
 QString Naming::fitToBytes(const QString& text, qsizetype maxBytes)
@@ -188,14 +199,29 @@ QString Naming::fitToBytes(const QString& text, qsizetype maxBytes)
             break;
         fits = finder.position();
     }
+    if (fits > 0)
+        return text.left(fits);
+    // The first character alone is too long (a letter under a pile of combining marks): part
+    // of it still names the note, where nothing would leave only the extension.
+    for (qsizetype next = 0; next < text.size(); fits = next) {
+        next += text[next].isHighSurrogate() && next + 1 < text.size() ? 2 : 1;
+        if (QStringView(text).left(next).toUtf8().size() > maxBytes)
+            break;
+    }
     return text.left(fits);
+}
+
+QString Naming::fittedBase(const QString& base, qsizetype maxBytes)
+{
+    const QString fitted = fitToBytes(base, maxBytes);
+    return fitted.isEmpty() ? QStringLiteral("Untitled") : fitted;
 }
 
 QString Naming::uniqueFileURL(const QString& folder, const QString& base, const QString& excluding)
 {
     const auto candidateFor = [&](const QString& suffix) {
         const qsizetype room = maxFileNameBytes - suffix.toUtf8().size() - 1 - extension.size();
-        return folder + QLatin1Char('/') + fitToBytes(base, room) + suffix + QLatin1Char('.') +
+        return folder + QLatin1Char('/') + fittedBase(base, room) + suffix + QLatin1Char('.') +
                extension;
     };
     QString candidate = candidateFor(QString());

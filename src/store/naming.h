@@ -16,7 +16,8 @@ public:
     static constexpr qsizetype numberSuffixReserveBytes = 13;
     static inline const QString extension = QStringLiteral("md");
 
-    // The first non-empty line, trimmed; the fallback when that line is blank.
+    // The first non-empty line, trimmed and without a Markdown heading marker ("# "); the
+    // fallback when nothing is left.
     static QString derivedTitle(QStringView content, const QString& fallback);
     // A safe base name (no extension) for a title.
     static QString sanitizedFileName(QStringView title);
@@ -46,6 +47,9 @@ public:
     // The name as a person reads it: stray bytes shown as U+FFFD.
     static QString readableName(const QString& name);
 
-    // Cut at a grapheme boundary so that the UTF-8 form fits in maxBytes.
+    // Cut at a grapheme boundary so that the UTF-8 form fits in maxBytes; inside the first
+    // grapheme, between code points, when that alone is too long.
     static QString fitToBytes(const QString& text, qsizetype maxBytes);
+    // The same for a base name, which is never left empty: that would name a hidden ".md".
+    static QString fittedBase(const QString& base, qsizetype maxBytes);
 };

@@ -143,6 +143,32 @@ bool holdsExpected(const QByteArray& path, const NoteFile::Expected& expected)
     return st.st_size == expected.bytes.size() && holdsBytes(path, expected.bytes);
 }
 
+bool isFile(const QByteArray& path, const FileIdentity& file)
+{
+    struct stat st;
+    return ::lstat(path.constData(), &st) == 0 && quint64(st.st_dev) == file.device &&
+           quint64(st.st_ino) == file.inode;
+}
+
+// Our swap displaced another program's file into temp: it goes back to target, and what it
+// comes back from is removed. That is ours, unless yet another version landed in between (and
+// took ours away): then that newer one goes back instead, and the version it superseded is
+// dropped, as that program's rename would have dropped it had we not been there.
+void putBack(const QByteArray& target, const QByteArray& temp, FileIdentity atTarget)
+{
+    for (int swap = 0; swap < 8; ++swap) {
+        const FileIdentity displaced = FileIdentity::ofPath(temp);
+        if (::renameat2(AT_FDCWD, temp.constData(), AT_FDCWD, target.constData(),
+                        RENAME_EXCHANGE) != 0)
+            return;
+        if (isFile(temp, atTarget)) {
+            ::unlink(temp.constData());
+            return;
+        }
+        atTarget = displaced;
+    }
+}
+
 NoteFile::Written replaceWith(const QByteArray& target, const QByteArray& bytes, mode_t mode,
                               const struct stat* keepOwner = nullptr,
                               const NoteFile::Expected* expected = nullptr)
@@ -167,12 +193,7 @@ NoteFile::Written replaceWith(const QByteArray& target, const QByteArray& bytes,
                 ::unlink(temp.constData());
                 return {syncFolderBytes(folder), temporary.identity()};
             }
-            ::renameat2(AT_FDCWD, temp.constData(), AT_FDCWD, target.constData(), RENAME_EXCHANGE);
-            struct stat ours;
-            const FileIdentity mine = temporary.identity();
-            if (::stat(temp.constData(), &ours) == 0 && ours.st_dev == dev_t(mine.device) &&
-                ours.st_ino == ino_t(mine.inode))
-                ::unlink(temp.constData());
+            putBack(target, temp, temporary.identity());
             return {syncFolderBytes(folder), {}, true};
         }
         if (errno != EINVAL && errno != ENOSYS) {

@@ -195,7 +195,7 @@ NoteFiles::Saved NoteFiles::keepAsConflictCopy(const QString& url, const Draft& 
                                .arg(m_clock.now().toString(QStringLiteral("yyyy-MM-dd HHmmss")));
     const QString title = Naming::derivedTitle(draft.text, draft.base.fallbackTitle);
     const QString base =
-        Naming::fitToBytes(Naming::sanitizedFileName(title),
+        Naming::fittedBase(Naming::sanitizedFileName(title),
                            Naming::maxFileNameBytes - Naming::numberSuffixReserveBytes - 1 -
                                Naming::extension.size() - suffix.toUtf8().size()) +
         suffix;

@@ -608,8 +608,16 @@ bool NotesStore::recoverUnsaved()
     for (const QString& url : urls) {
         const std::optional<Draft> draft = m_drafts.value(url);
         if (draft && draft->isUnsaved()) {
-            if (const int err = RecoveryFolder::keep(url, draft->text, draft->base.hasBom)) {
-                firstError = firstError ? firstError : err;
+            // Asked, the user may stay with the text on screen; ended by the system, any
+            // private place will do, and the process's last words say which.
+            const RecoveryFolder::Kept kept =
+                RecoveryFolder::keep(url, draft->text, draft->base.hasBom,
+                                     m_quiet ? RecoveryFolder::Reach::AnyPrivateFolder
+                                             : RecoveryFolder::Reach::RecoveryFolderOnly);
+            if (m_quiet)
+                RecoveryFolder::tellStandardError(url, kept, draft->text);
+            if (kept.file.isEmpty()) {
+                firstError = firstError ? firstError : kept.error;
                 continue;
             }
         }

@@ -102,7 +102,7 @@ void CommandsTest::startsAsItWasLeft()
     TestHome home;
     const QString folder = home.notesFolder();
     TestFiles::write(folder + "/Plan.md", "Plan");
-    QCOMPARE(RecoveryFolder::keep(folder + "/Lost.md", "Lost\ntext", false), 0);
+    QCOMPARE(RecoveryFolder::keep(folder + "/Lost.md", "Lost\ntext", false).error, 0);
     const qreal desktopSize = QApplication::font().pointSizeF();
     const auto zoom = [](ContentView& window, std::initializer_list<Qt::Key> keys) {
         for (const Qt::Key key : keys)

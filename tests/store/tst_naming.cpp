@@ -32,6 +32,12 @@ void NamingTest::derivedTitle_data()
     row("no-break spaces trimmed, inner kept", QString::fromUtf8("\u00a0\u3000two  words\u2003\t"),
         "two  words");
     row("byte-order mark", QString::fromUtf8("\uFEFFTitle\nbody"), "Title");
+    row("heading marker", "# pampick\nbody", "pampick");
+    row("sixth level, tab, indented", "  ######\tDeep  ", "Deep");
+    row("marker with nothing after it", "#  \nlater", "Fallback");
+    row("hashtag", "#hashtag", "#hashtag");
+    row("hash alone", "#", "#");
+    row("seven hashes are no heading", "####### seven", "####### seven");
 }
 
 void NamingTest::derivedTitle()
@@ -57,6 +63,9 @@ void NamingTest::sanitizedFileName_data()
     const QString accented = QStringLiteral("e\u0301"); // one character, two code points
     row("graphemes, not code points", QString(119, u'x') + accented + accented,
         QString(119, u'x') + accented);
+    // 261 bytes of one character: cut between its code points, never to a hidden ".md".
+    row("one character longer than a name", "e" + QString(130, QChar(0x301)),
+        "e" + QString(119, QChar(0x301)));
 }
 
 void NamingTest::sanitizedFileName()
@@ -101,6 +110,10 @@ void NamingTest::namesAreUniqueWithinTheByteLimit()
     const QString second = Naming::uniqueFileURL(folder, base);
     QCOMPARE(Naming::fileName(second), QString(82, QChar(0x6F22)) + " (2).md");
     TestFiles::write(second, "x"); // a name Linux takes
+    // Cut to nothing, a base would name a hidden ".md"; a cut never splits a code point.
+    QCOMPARE(Naming::uniqueFileURL(folder, QString()), folder + "/Untitled.md");
+    const QString smile = QString::fromUtf8("\U0001F600");
+    QCOMPARE(Naming::fitToBytes(smile + QString(9, QChar(0x301)), 5), smile);
 
     // A name taken a thousand times over ends the search instead of looping on.
     for (int n = 3; n <= Naming::maxNameAttempts + 1; ++n)

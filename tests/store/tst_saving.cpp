@@ -4,9 +4,13 @@
 #include "store_fixture.h"
 
 #include <QDir>
+#include <QProcessEnvironment>
+#include <QScopeGuard>
 #include <QSignalSpy>
 
 #include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace Day;
 
@@ -27,7 +31,32 @@ private slots:
     void unsavedTextIsKeptUntilItIsOnDisk();
     void aNoteBeingWrittenElsewhereWaitsForItsWriter();
     void aFolderSwappedForALinkIsNeverWrittenThrough();
+    void textWithNowhereToGoIsNeverLost_data();
+    void textWithNowhereToGoIsNeverLost();
 };
+
+namespace {
+
+// What run writes on standard error.
+QByteArray standardErrorOf(const QString& file, const std::function<void()>& run)
+{
+    const int saved = ::dup(STDERR_FILENO);
+    const int fd = ::open(QFile::encodeName(file).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(fd, STDERR_FILENO);
+    ::close(fd);
+    run();
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    return TestFiles::read(file);
+}
+
+mode_t modeOf(const QString& path)
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+} // namespace
 
 void SavingTest::noteFilesAreReplacedWholeAndNeverClobbered()
 {
@@ -367,7 +396,10 @@ void SavingTest::unsavedTextIsKeptUntilItIsOnDisk()
     f.alerts.shown.clear();
 
     if (ending == "signal") {
-        store.saveBeforeExit();
+        // One line each on standard error, the only voice left to a process the system ends.
+        QCOMPARE(
+            standardErrorOf(f.home.path() + "/stderr", [&] { store.saveBeforeExit(); }).count('\n'),
+            3);
         QVERIFY(f.alerts.shown.isEmpty());
     } else {
         f.alerts.answerNext(ending == "stay");
@@ -449,6 +481,79 @@ void SavingTest::aFolderSwappedForALinkIsNeverWrittenThrough()
     settle();
     QCOMPARE(f.titles(), QStringList({"Note", "Theirs"}));
     QCOMPARE(TestFiles::read(other + "/Note.md"), QByteArray("Note\ntyped"));
+}
+
+void SavingTest::textWithNowhereToGoIsNeverLost_data()
+{
+    QTest::addColumn<QString>("place");
+    for (const char* place : {"recovery folder", "runtime folder", "temporary folder", "nowhere"})
+        QTest::newRow(place) << QString(place);
+}
+
+void SavingTest::textWithNowhereToGoIsNeverLost()
+{
+    QFETCH(QString, place);
+    const auto restore = qScopeGuard([saved = QProcessEnvironment::systemEnvironment()] {
+        for (const char* name : {"TMPDIR", "XDG_RUNTIME_DIR"}) {
+            if (saved.contains(name))
+                qputenv(name, saved.value(name).toLocal8Bit());
+            else
+                qunsetenv(name);
+        }
+    });
+    StoreFixture f;
+    f.write("Plan.md", "Plan");
+    NotesStore& store = f.start();
+    const QString typed = "Plan\nmy words \\ here";
+    f.type("Plan.md", typed);
+    TestFiles::setReadOnly(f.path("Plan.md"), true);
+    const QString home = f.home.path(), state = home + "/.local/state/quillbox";
+    const QString temp =
+        f.home.makeFolder("tmp") + "/quillbox-recovered-" + QString::number(::geteuid());
+    qputenv("TMPDIR", QFile::encodeName(home + "/tmp"));
+    qunsetenv("XDG_RUNTIME_DIR");
+    if (place != "recovery folder") {
+        f.home.makeFolder(".local/state");
+        TestFiles::write(state, "a file where the folder should be");
+    }
+    if (place == "runtime folder")
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(f.home.makeFolder("run")));
+    // Another user's link in the shared folder: followed, it would hand them the text.
+    QVERIFY(place != "nowhere" || QFile::link(f.home.makeFolder("theirs"), temp));
+    const QString keptIn = place == "recovery folder"    ? state + "/recovered"
+                           : place == "runtime folder"   ? home + "/run/quillbox-recovered"
+                           : place == "temporary folder" ? temp
+                                                         : QString();
+
+    if (place != "recovery folder") {
+        // Asked first, the user can stay with the text on screen and is told the real cause.
+        f.alerts.answerNext(false);
+        QVERIFY(!store.prepareToQuit());
+        QCOMPARE(f.alerts.shown.last().informativeText, QStringLiteral("Not a directory"));
+    }
+    const QByteArray said = standardErrorOf(home + "/stderr", [&] {
+        const mode_t mask = ::umask(0);
+        store.saveBeforeExit();
+        ::umask(mask);
+    });
+
+    QCOMPARE(said.count('\n'), 1);
+    QVERIFY2(place == "recovery folder" || said.contains("Not a directory"), said);
+    QCOMPARE(store.drafts().size(), keptIn.isEmpty() ? 1 : 0);
+    if (keptIn.isEmpty()) {
+        QVERIFY2(said.contains("Plan\\nmy words \\\\ here"), said);
+        QVERIFY(TestFiles::entries(home + "/theirs").isEmpty());
+        return;
+    }
+    QVERIFY2(said.contains(QFile::encodeName(keptIn + "/Plan.md")), said);
+    QCOMPARE(TestFiles::read(keptIn + "/Plan.md"), typed.toUtf8());
+    QCOMPARE(TestFiles::read(keptIn + "/Plan.md.origin"),
+             QFile::encodeName(f.folder) + "\nPlan.md\n");
+    // Private text stays private, whatever the umask.
+    QCOMPARE(modeOf(keptIn), mode_t(0700));
+    QCOMPARE(modeOf(keptIn + "/Plan.md"), mode_t(0600));
+    QCOMPARE(modeOf(keptIn + "/Plan.md.origin"), mode_t(0600));
+    QVERIFY(place != "recovery folder" || modeOf(state) == 0700);
 }
 
 QUILLBOX_TEST_MAIN(SavingTest)
