@@ -24,16 +24,12 @@ NotesStore::NotesStore(const StoreServices& services, QObject* parent)
     connect(&m_watcher, &FolderWatcher::rescanNeeded, this, [this] { loadNotes(); });
     connect(&m_watcher, &FolderWatcher::folderLost, this, [this] { loadNotes(); });
 
-    FolderAccessService& folders = m_services.folders;
-    m_folderURL = folders.restoreFolder();
+    // The remembered folder stays chosen even when it cannot be written or reached for now
+    // (a drive not mounted yet, a share offline): the load lists what it can read or says
+    // the folder cannot be opened, and saves and new notes report their own failures.
+    m_folderURL = m_services.folders.restoreFolder();
     watchFolder();
     loadNotes();
-    if (!m_folderURL.isEmpty() && !folders.canWrite(m_folderURL)) {
-        folders.clearBookmark();
-        m_folderURL.clear();
-        watchFolder();
-        loadNotes();
-    }
 }
 
 void NotesStore::setWatching(bool watching)
@@ -602,8 +598,8 @@ void NotesStore::createNote()
         presentSelectFolderAlert();
         return;
     }
+    // The folder stays remembered: it may be writable again the next time.
     if (!m_services.folders.canWrite(folder)) {
-        m_services.folders.clearBookmark();
         presentSelectFolderAlert();
         return;
     }
