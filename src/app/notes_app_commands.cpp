@@ -48,6 +48,10 @@ void NotesAppCommands::addNotesMenu(NotesStore& store, ContentView& window)
         addCommand(notes, tr("&Delete Note"), QKeySequence(Qt::CTRL | Qt::Key_Backspace));
     m_deleteNote->setShortcutContext(Qt::WindowShortcut);
     m_deleteNote->setToolTip(tr("Delete Selected Note (%1)").arg(shortcutText(m_deleteNote)));
+    // The menu's command is always there (without a selection it does nothing); the toolbar's
+    // button shows whether there is a note to delete.
+    m_deleteButton = new QAction(m_deleteNote->text(), this);
+    m_deleteButton->setToolTip(m_deleteNote->toolTip());
     m_print = addCommand(notes, tr("&Print…"), QKeySequence(Qt::CTRL | Qt::Key_P));
     notes->addSeparator();
     m_search = addCommand(notes, tr("&Search"), QKeySequence(Qt::CTRL | Qt::Key_L));
@@ -57,15 +61,16 @@ void NotesAppCommands::addNotesMenu(NotesStore& store, ContentView& window)
     // The store commits the note being left before it creates or deletes.
     connect(m_newNote, &QAction::triggered, &store, &NotesStore::createNote);
     connect(m_deleteNote, &QAction::triggered, &store, &NotesStore::deleteSelectedNote);
+    connect(m_deleteButton, &QAction::triggered, m_deleteNote, &QAction::trigger);
     connect(m_print, &QAction::triggered, &window, &ContentView::printSelectedNote);
     connect(m_search, &QAction::triggered, &window, &ContentView::focusSearch);
     const auto followSelection = [this, &store] {
-        m_deleteNote->setEnabled(store.selectedNote().has_value());
+        m_deleteButton->setEnabled(store.selectedNote().has_value());
         m_print->setEnabled(store.selectedNote().has_value());
     };
     connect(&store, &NotesStore::selectedNoteChanged, this, followSelection);
     followSelection();
-    window.addNoteActions(m_newNote, m_deleteNote);
+    window.addNoteActions(m_newNote, m_deleteButton);
 }
 
 void NotesAppCommands::addViewAndHelp(ContentView& window)

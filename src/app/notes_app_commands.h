@@ -9,8 +9,9 @@ class QMenu;
 
 // Every command of the application, each one QAction: the menu bar ("File" with Preferences…
 // and Quit, "Notes", the editor's zoom in "View", "About Quillbox" in "Help") and the window's
-// toolbar show the same actions, so a command has one shortcut, one enabled state and one
-// handler wherever it is shown.
+// toolbar show the same actions, so a command has one shortcut and one handler wherever it is
+// shown. Delete Note alone has a toolbar button of its own, which follows the selection while
+// the command stays enabled.
 class NotesAppCommands : public QObject
 {
     Q_OBJECT
@@ -22,6 +23,7 @@ public:
     QAction* quit() const { return m_quit; }
     QAction* newNote() const { return m_newNote; }
     QAction* deleteNote() const { return m_deleteNote; }
+    QAction* deleteButton() const { return m_deleteButton; }
     QAction* print() const { return m_print; }
     QAction* search() const { return m_search; }
     QAction* zoomIn() const { return m_zoomIn; }
@@ -44,6 +46,7 @@ private:
     QAction* m_quit = nullptr;
     QAction* m_newNote = nullptr;
     QAction* m_deleteNote = nullptr;
+    QAction* m_deleteButton = nullptr;
     QAction* m_print = nullptr;
     QAction* m_search = nullptr;
     QAction* m_zoomIn = nullptr;

@@ -9,5 +9,4 @@ class BookmarkedFolderAccess final : public FolderAccessService
 public:
     QString restoreFolder() override { return FolderAccess::restoreFolder(); }
     bool canWrite(const QString& folder) override { return FolderAccess::canWrite(folder); }
-    void clearBookmark() override { FolderAccess::clearBookmark(); }
 };

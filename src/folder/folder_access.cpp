@@ -42,12 +42,24 @@ std::optional<FileError> FolderAccess::saveBookmark(const QString& folder)
     if (!info.isAbsolute() || !info.isDir())
         return FileError::folderNotOpened(folder, info.exists() ? ENOTDIR : ENOENT);
     QSettings store(settingsFilePath(), QSettings::IniFormat);
+    const QVariant previous = store.value(bookmarkKey);
     store.setValue(bookmarkKey, QFile::encodeName(info.canonicalFilePath()));
+    // QSettings says only that the write failed; the call that failed (mkdir, the lock file,
+    // the write or the rename of the new file) left its errno, which nothing after it in
+    // QSettings changes. A test with a real failure keeps that so.
+    errno = 0;
     store.sync();
-    if (store.status() != QSettings::NoError)
-        return FileError{QStringLiteral("The notes folder couldn’t be remembered."),
-                         FileError::reasonFor(EACCES), EACCES};
-    return std::nullopt;
+    if (store.status() == QSettings::NoError)
+        return std::nullopt;
+    const int code = errno != 0 ? errno : EIO;
+    // The refused value stays pending in Qt's copy of the file, shared by the whole process:
+    // the next setting written (the window's size on quit) would store it after all.
+    if (previous.isValid())
+        store.setValue(bookmarkKey, previous);
+    else
+        store.remove(bookmarkKey);
+    return FileError{QStringLiteral("The notes folder couldn’t be remembered."),
+                     FileError::reasonFor(code), code};
 }
 
 void FolderAccess::clearBookmark()
@@ -64,15 +76,19 @@ QString FolderAccess::restoreFolder()
         return {};
     const QString path = QFile::decodeName(value.toByteArray());
     const QFileInfo info(path);
-    if (path.isEmpty() || !info.isAbsolute() || !info.isDir()) {
+    if (path.isEmpty() || !info.isAbsolute()) {
         clearBookmark();
         return {};
     }
+    // A folder that is missing now (a drive not mounted yet, a share offline) is still the
+    // user's folder: the load says it cannot be opened, and it comes back with the drive.
+    if (!info.isDir())
+        return QDir::cleanPath(path);
+    // Renewed as the real path when reached through a link. When that cannot be stored, the
+    // stored path still leads here next time.
     const QString canonical = info.canonicalFilePath();
-    if (canonical != path && saveBookmark(canonical)) {
-        clearBookmark();
-        return {};
-    }
+    if (canonical != path)
+        (void)saveBookmark(canonical);
     return canonical;
 }
 
@@ -84,15 +100,12 @@ QString FolderAccess::defaultFolderURL()
 
 QString FolderAccess::chooserStartFolder(const QString& current)
 {
-    if (!current.isEmpty() && QFileInfo(current).isDir())
-        return current;
-    const QString notes = defaultFolderURL();
-    if (makeFolder(notes) == 0)
-        return notes;
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (documents != QDir::homePath() && QFileInfo(documents).isDir())
-        return documents;
-    return QDir::rootPath();
+    for (const QString& folder : {current, defaultFolderURL(), documents}) {
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            return folder;
+    }
+    return QDir::homePath();
 }
 
 // QDir::mkpath only says that it failed; the user is told the system's reason.

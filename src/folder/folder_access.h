@@ -26,13 +26,13 @@ public:
     // Remembers folder; the error when it cannot be remembered.
     static std::optional<FileError> saveBookmark(const QString& folder);
     static void clearBookmark();
-    // The remembered folder, or an empty string. Forgets a value that no longer resolves.
+    // The remembered folder, or an empty string. Kept when it is missing or unwritable for
+    // now; forgotten only when the value is not a path at all.
     static QString restoreFolder();
     static QString defaultFolderURL();
-    // Where the folder chooser opens: the current notes folder, else the default folder (made
-    // when missing), else Documents, else the file system root. Never the home folder or the
-    // working directory, which hold files that are not notes and would be taken by a hasty
-    // Enter.
+    // Where the folder chooser opens: the current notes folder, else the default folder, else
+    // Documents, else home; the first that exists. Makes nothing: a cancelled chooser leaves
+    // no trace.
     static QString chooserStartFolder(const QString& current = QString());
     // Makes folder and its parents: 0, or the errno of the step that failed.
     static int makeFolder(const QString& folder);

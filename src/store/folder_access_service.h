@@ -3,7 +3,7 @@
 #include <QString>
 
 // The remembered notes folder and its usability test, as the store needs them at start-up
-// and before it creates a note.
+// and before it creates a note. The store never forgets the folder: only the user does.
 class FolderAccessService
 {
 public:
@@ -12,6 +12,4 @@ public:
     virtual QString restoreFolder() = 0;
     // Whether notes can be written there; shows nothing.
     virtual bool canWrite(const QString& folder) = 0;
-    // Forgets the remembered folder.
-    virtual void clearBookmark() = 0;
 };

@@ -24,17 +24,13 @@ NotesStore::NotesStore(const StoreServices& services, QObject* parent)
     connect(&m_watcher, &FolderWatcher::rescanNeeded, this, [this] { loadNotes(); });
     connect(&m_watcher, &FolderWatcher::folderLost, this, [this] { loadNotes(); });
 
-    FolderAccessService& folders = m_services.folders;
-    m_folderURL = folders.restoreFolder();
+    // The remembered folder stays chosen even when it cannot be written or reached for now
+    // (a drive not mounted yet, a share offline): the load lists what it can read or says
+    // the folder cannot be opened, and saves and new notes report their own failures.
+    m_folderURL = m_services.folders.restoreFolder();
     m_folderIdentity = FileIdentity::ofPath(Naming::pathBytes(m_folderURL));
     watchFolder();
     loadNotes();
-    if (!m_folderURL.isEmpty() && !folders.canWrite(m_folderURL)) {
-        folders.clearBookmark();
-        m_folderURL.clear();
-        watchFolder();
-        loadNotes();
-    }
 }
 
 void NotesStore::setWatching(bool watching)
@@ -674,8 +670,8 @@ void NotesStore::createNote()
         presentSelectFolderAlert();
         return;
     }
+    // The folder stays remembered: it may be writable again the next time.
     if (!m_services.folders.canWrite(folder)) {
-        m_services.folders.clearBookmark();
         presentSelectFolderAlert();
         return;
     }

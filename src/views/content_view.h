@@ -29,8 +29,8 @@ public:
 
     ContentView(NotesStore& store, PrintService& printer, QWidget* parent = nullptr);
 
-    // The application's New Note and Delete Note commands, shown in the toolbar; the Delete key
-    // in the list deletes too.
+    // The application's New Note command and Delete Note button, shown in the toolbar; the
+    // Delete key in the list deletes too.
     void addNoteActions(QAction* newNote, QAction* deleteNote);
     // The print dialog for the selected note, with the text the editor shows.
     void printSelectedNote();

@@ -13,6 +13,7 @@ EmptyDetailView::EmptyDetailView(QWidget* parent)
     m_label->setAlignment(Qt::AlignCenter);
     m_label->setWordWrap(true);
     m_label->setForegroundRole(QPalette::PlaceholderText);
+    m_label->setText(tr("No note selected"));
     m_choose->setText(tr("Choose Notes Folder…"));
     m_choose->setAutoDefault(true);
     auto* layout = new QVBoxLayout(this);
@@ -26,8 +27,5 @@ EmptyDetailView::EmptyDetailView(QWidget* parent)
 
 void EmptyDetailView::setNeedsFolder(bool needsFolder)
 {
-    m_label->setText(needsFolder ? tr("No notes folder is chosen yet. Your notes are plain "
-                                      "files in a folder of your choice.")
-                                 : tr("No note selected"));
     m_choose->setVisible(needsFolder);
 }

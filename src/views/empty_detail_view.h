@@ -6,7 +6,7 @@ class QLabel;
 class QPushButton;
 
 // Fills the detail column while no note is selected. Without a notes folder (the chooser was
-// cancelled) it says so and offers the way forward.
+// cancelled) it offers the way forward beneath the same text.
 class EmptyDetailView : public QWidget
 {
     Q_OBJECT

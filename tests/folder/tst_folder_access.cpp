@@ -2,11 +2,10 @@
 #include "store_fixture.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 
 #include <cerrno>
-
-namespace {} // namespace
 
 class FolderAccessTest : public QObject
 {
@@ -17,7 +16,8 @@ private slots:
     void canWrite();
     void bookmark();
     void chooserStartFolder();
-    void startUpForgetsAnUnusableFolder();
+    void startUpKeepsTheFolder_data();
+    void startUpKeepsTheFolder();
 };
 
 void FolderAccessTest::canWrite_data()
@@ -54,8 +54,9 @@ void FolderAccessTest::canWrite()
     QCOMPARE(TestFiles::entries(folder), QStringList());
 }
 
-// The folder's own path, as bytes in the settings file; a value that names no folder is
-// forgotten, one that is not a path at all is left alone.
+// The folder's own path, as bytes in the settings file. A path is kept whether or not a folder
+// is there now (a drive not mounted yet); a value that is no path is forgotten, one that is not
+// bytes is left alone.
 void FolderAccessTest::bookmark()
 {
     TestHome home;
@@ -69,44 +70,86 @@ void FolderAccessTest::bookmark()
     QCOMPARE(FolderAccess::restoreFolder(), QString());
     QVERIFY(FolderAccess::saveBookmark(home.path() + "/missing")); // an error
     QVERIFY(!settings.contains(key));
-    for (const QVariant& stored : {QVariant(QByteArray("Documents/Notes")),
-                                   QVariant(QByteArray("/etc/hostname")), QVariant("/tmp")}) {
-        settings.setValue(key, stored);
-        QCOMPARE(FolderAccess::restoreFolder(), QString());
-        QCOMPARE(settings.contains(key), stored.typeId() == QMetaType::QString);
+    const QString unmounted = home.path() + "/Unmounted";
+    struct Stored
+    {
+        QVariant value;
+        QString restored;
+        bool kept;
+    };
+    for (const auto& [value, restored, kept] :
+         {Stored{QByteArray("Documents/Notes"), {}, false},
+          Stored{QFile::encodeName(unmounted), unmounted, true}, Stored{"/tmp", {}, true}}) {
+        settings.setValue(key, value);
+        QCOMPARE(FolderAccess::restoreFolder(), restored);
+        QCOMPARE(settings.contains(key), kept);
     }
 
-    // A path through a link is renewed as the real one.
+    // A path through a link is renewed as the real one; while that cannot be written, the
+    // stored one still leads to the folder. A refused folder is not stored by a later write,
+    // and the refusal tells the system's reason.
+    const QString other = home.makeFolder("Other");
     QVERIFY(QFile::link(folder, home.path() + "/Shortcut"));
     settings.setValue(key, QFile::encodeName(home.path() + "/Shortcut"));
+    settings.sync();
+    {
+        ResourceLimit full(RLIMIT_FSIZE, 4);
+        const std::optional<FileError> error = FolderAccess::saveBookmark(other);
+        QCOMPARE(error.value_or(FileError()).reason, QStringLiteral("File too large"));
+        QCOMPARE(FolderAccess::restoreFolder(), folder);
+        QVERIFY(TestFiles::read(FolderAccess::settingsFilePath()).contains("/Shortcut)"));
+    }
+    settings.setValue("Window", 1);
+    settings.sync();
     QCOMPARE(FolderAccess::restoreFolder(), folder);
     QCOMPARE(settings.value(key).toByteArray(), QFile::encodeName(folder));
 }
 
-// Never empty: launched from a menu, the working directory is home, and Enter there would take it.
+// Nothing is made: a cancelled chooser leaves no trace.
 void FolderAccessTest::chooserStartFolder()
 {
     TestHome home;
     const QString sync = home.makeFolder("Sync"), documents = home.path() + "/Documents";
     QCOMPARE(FolderAccess::chooserStartFolder(sync), sync);
-    QCOMPARE(FolderAccess::chooserStartFolder(home.path() + "/Gone"), documents + "/Notes");
-    QVERIFY(QDir().rmdir(documents + "/Notes")); // made
-    TestFiles::write(documents + "/Notes", "");
+    QCOMPARE(FolderAccess::chooserStartFolder(home.path() + "/Gone"), home.path());
+    QVERIFY(!QFileInfo::exists(documents));
+    QDir().mkpath(documents);
     QCOMPARE(FolderAccess::chooserStartFolder(QString()), documents);
-    QVERIFY(QDir(documents).removeRecursively());
-    TestFiles::write(documents, "");
-    QCOMPARE(FolderAccess::chooserStartFolder(QString()), "/");
+    QDir().mkpath(documents + "/Notes");
+    QCOMPARE(FolderAccess::chooserStartFolder(QString()), documents + "/Notes");
 }
 
-void FolderAccessTest::startUpForgetsAnUnusableFolder()
+void FolderAccessTest::startUpKeepsTheFolder_data()
 {
+    QTest::addColumn<bool>("mounted");
+    row("read-only: listed", true);
+    row("missing: reported, listed when it is back", false);
+}
+
+// A folder that cannot be written or reached for now stays chosen, silently when it can be read.
+void FolderAccessTest::startUpKeepsTheFolder()
+{
+    QFETCH(bool, mounted);
     StoreFixture f;
+    f.write("Plan.md", "Plan");
+    FolderAccess::saveBookmark(f.folder);
+    const QString away = f.folder + " (unmounted)";
     TestFiles::setReadOnly(f.folder, true);
+    if (!mounted)
+        QVERIFY(QDir().rename(f.folder, away));
     NotesStore& store = f.start();
+    QCOMPARE(store.folderURL(), f.folder);
+    QVERIFY(TestFiles::settingsHold(FolderAccess::bookmarkKey));
+    if (mounted) {
+        QVERIFY(f.alerts.shown.isEmpty());
+    } else {
+        f.alerts.expect(0, "The folder “Notes” couldn’t be opened.", "No such file or directory",
+                        AlertService::Style::Warning, {"Open Preferences…", "Cancel"});
+        QVERIFY(QDir().rename(away, f.folder));
+        f.reload();
+    }
     TestFiles::setReadOnly(f.folder, false);
-    QCOMPARE(store.folderURL(), QString());
-    QVERIFY(!TestFiles::settingsHold(FolderAccess::bookmarkKey));
-    QVERIFY(f.alerts.shown.isEmpty());
+    QCOMPARE(f.titles(), QStringList({"Plan"}));
 }
 
 QUILLBOX_TEST_MAIN(FolderAccessTest)

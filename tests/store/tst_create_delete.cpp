@@ -63,7 +63,7 @@ void CreateDeleteTest::createWritesADatedNoteIntoAUsableFolder()
     f.alerts.answerNext(true);
     store.createNote();
     QVERIFY(TestFiles::settingsHold(FolderAccess::bookmarkKey));
-    // ...and a read-only folder, whose bookmark goes; a load waits until the alert is answered.
+    // ...and a read-only folder, which stays remembered; a load waits until the alert is answered.
     store.setFolderURL(f.folder);
     settle();
     f.write("Queued.md", "Queued");
@@ -80,7 +80,7 @@ void CreateDeleteTest::createWritesADatedNoteIntoAUsableFolder()
     QCOMPARE(notesWhileAsking, 3);
     settle();
     QCOMPARE(store.notes().size(), 4);
-    QVERIFY(!TestFiles::settingsHold(FolderAccess::bookmarkKey));
+    QCOMPARE(FolderAccess::restoreFolder(), f.folder);
 
     QCOMPARE(f.alerts.shown.size(), 4);
     for (int i = 1; i < 4; ++i)

@@ -191,17 +191,23 @@ void ContentViewTest::selectionKeysAndCommands()
     QVERIFY(window.showsEditor());
     search->clear();
     QCOMPARE(w.highlighted(), QStringLiteral("Trip"));
-    // A selection the store makes shows in the list; the commands follow it.
+    // A selection the store makes shows in the list; print and the toolbar's delete follow it,
+    // the menu's Delete Note stays (and without a selection does nothing).
     for (const QString& name : {QString(), QStringLiteral("Groceries"), QStringLiteral("Trip")}) {
         w.f.store().setSelectedNote(name.isEmpty() ? std::optional<Note>()
                                                    : w.f.note(name + ".md"));
         QCOMPARE(w.highlighted(), name);
-        QCOMPARE(commands.deleteNote()->isEnabled(), !name.isEmpty());
+        QVERIFY(commands.deleteNote()->isEnabled());
+        QCOMPARE(commands.deleteButton()->isEnabled(), !name.isEmpty());
         QCOMPARE(commands.print()->isEnabled(), !name.isEmpty());
+        if (name.isEmpty()) {
+            commands.deleteNote()->trigger();
+            QCOMPARE(w.f.alerts.shown.size(), 2);
+        }
     }
 
     QToolBar* toolbar = window.findChild<QToolBar*>();
-    QWidget* deleteButton = toolbar->widgetForAction(commands.deleteNote());
+    QWidget* deleteButton = toolbar->widgetForAction(commands.deleteButton());
     QWidget* newButton = toolbar->widgetForAction(commands.newNote());
     QVERIFY(deleteButton && newButton);
     w.f.alerts.answerNext(true);
@@ -230,6 +236,7 @@ void ContentViewTest::editorFollowsTheNote()
     QTRY_COMPARE(w.f.panel.presented, 1);
     w.f.panel.answer(QString());
     settle();
+    QCOMPARE(window.emptyDetail()->label()->text(), QStringLiteral("No note selected"));
     QTest::mouseClick(window.emptyDetail()->chooseButton(), Qt::LeftButton);
     QCOMPARE(w.f.panel.presented, 2);
     w.f.panel.answer(w.f.folder);
