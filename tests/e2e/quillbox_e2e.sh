@@ -8,6 +8,7 @@
 # its alert is open: the text goes to the recovery folder.
 set -euo pipefail
 bin=$(realpath "$1")
+here=$(dirname "$(realpath "$0")")
 work=$(mktemp -d)
 app=0
 daemons=()
@@ -124,24 +125,20 @@ file_is "$notes/Shopping list.md" "$(printf 'Shopping list\nmilk\neggs')" ||
     fail "text typed just before SIGTERM was lost: $(cat "$notes/Shopping list.md")"
 same_bytes "$notes/Windows note.md" "$crlf" || fail "quitting rewrote the CRLF note"
 
-# Another program renames a new version into place every 200 ms while the user types: every
-# typed character and every version's line must reach the folder.
+# Another program puts a new version in place every 200 ms while the user types, each with a
+# line of its own at the end: every typed character and every version's line must reach the
+# folder. The writer never displaces a save of ours it did not read, so whatever is lost is
+# ours to answer for.
 printf 'Torture\nline a\nline b\nline c\nline d\n' >"$notes/Torture.md"
 start_app
 show_main
 xdotool mousemove --window "$win" 450 200 click 1
 xdotool key ctrl+Home Down End
 typed="the quick brown fox jumps over the lazy dog and types on while a sync tool writes"
-(
-    for n in $(seq 1 40); do
-        { cat "$notes/Torture.md"; printf 'version %d\n' "$n"; } >"$notes/.torture.tmp"
-        mv "$notes/.torture.tmp" "$notes/Torture.md"
-        sleep 0.2
-    done
-) &
+seq -f 'version %g' 40 | python3 "$here/append_lines.py" "$notes/Torture.md" 0.2 &
 writer=$!
 xdotool type --delay 60 "$typed"
-wait "$writer"
+wait "$writer" || fail "the other program could not put its version in place"
 all_kept() {
     grep -qsF "line a$typed" "$notes"/*.md || return 1
     for n in $(seq 1 40); do grep -qsx "version $n" "$notes"/*.md || return 1; done
