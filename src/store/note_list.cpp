@@ -14,7 +14,7 @@ namespace {
 // In a list sorted newest first, puts the record at `at`, whose date alone changed, where a
 // stable sort would put it: after every record with a later date, and among records with the
 // same date in its old relative position.
-void moveToDateOrder(QList<Note>& notes, qsizetype at)
+qsizetype moveToDateOrder(QList<Note>& notes, qsizetype at)
 {
     // Binary searches over the list as if the record were already taken out of it.
     const qint64 date = notes.at(at).lastModified.toMSecsSinceEpoch();
@@ -42,6 +42,7 @@ void moveToDateOrder(QList<Note>& notes, qsizetype at)
         std::rotate(begin + to, begin + at, begin + at + 1);
     else
         std::rotate(begin + at, begin + at + 1, begin + to + 1);
+    return to;
 }
 
 } // namespace
@@ -78,11 +79,23 @@ bool NoteList::isNewestFirst(const QList<Note>& notes)
 
 qsizetype NoteList::indexOf(const QString& url) const
 {
-    for (qsizetype i = 0; i < m_notes.size(); ++i) {
-        if (m_notes.at(i).url == url)
-            return i;
+    if (!m_positionsValid) {
+        m_positions.clear();
+        m_positions.reserve(m_notes.size());
+        for (qsizetype i = 0; i < m_notes.size(); ++i)
+            m_positions.insert(m_notes.at(i).url, i);
+        m_positionsValid = true;
     }
-    return -1;
+    return m_positions.value(url, -1);
+}
+
+// The records from..to (either order) moved: their positions are told again.
+void NoteList::placed(qsizetype from, qsizetype to) const
+{
+    if (!m_positionsValid)
+        return;
+    for (qsizetype i = qMin(from, to); i <= qMax(from, to); ++i)
+        m_positions.insert(m_notes.at(i).url, i);
 }
 
 const Note* NoteList::find(const QString& url) const
@@ -221,6 +234,7 @@ QList<Note> NoteList::replace(QList<Note> notes)
     for (const Note& note : std::as_const(notes))
         note.prepareSearch();
     change([&](QList<Note>& all) { old = std::exchange(all, std::move(notes)); }, sorted);
+    m_positionsValid = false;
     return old;
 }
 
@@ -228,12 +242,14 @@ void NoteList::add(const Note& note)
 {
     note.prepareSearch();
     change([&](QList<Note>& all) { all.append(note); }, false);
+    placed(m_notes.size() - 1, m_notes.size() - 1);
 }
 
 void NoteList::remove(const QString& url)
 {
     change([&](QList<Note>& all) { all.removeIf([&](const Note& n) { return n.url == url; }); },
            m_notesSorted);
+    m_positionsValid = false;
 }
 
 void NoteList::rename(const QString& from, const QString& to, const QString& title)
@@ -249,6 +265,8 @@ void NoteList::rename(const QString& from, const QString& to, const QString& tit
             all[index].prepareSearch();
         },
         m_notesSorted);
+    m_positions.remove(from);
+    placed(index, index);
 }
 
 Note NoteList::putSaved(const QString& oldUrl, Note saved)
@@ -259,6 +277,8 @@ Note NoteList::putSaved(const QString& oldUrl, Note saved)
     if (index >= 0)
         saved.id = m_notes.at(index).id;
     saved.prepareSearch();
+    const QString before = index >= 0 ? m_notes.at(index).url : QString();
+    qsizetype movedTo = -1;
     change(
         [&](QList<Note>& all) {
             if (index < 0)
@@ -266,10 +286,16 @@ Note NoteList::putSaved(const QString& oldUrl, Note saved)
             else
                 all[index] = saved;
             if (m_notesSorted)
-                moveToDateOrder(all, qMax<qsizetype>(index, 0));
+                movedTo = moveToDateOrder(all, qMax<qsizetype>(index, 0));
             else
                 all = newestFirst(std::move(all));
         },
         true);
+    if (index < 0 || movedTo < 0) {
+        m_positionsValid = false;
+    } else {
+        m_positions.remove(before);
+        placed(index, movedTo);
+    }
     return saved;
 }

@@ -3,6 +3,7 @@
 #include "store/note.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <optional>
 #include <vector>
@@ -56,8 +57,13 @@ public:
 
 private:
     template <typename Change> void change(Change&& apply, bool sortedAfter);
+    void placed(qsizetype from, qsizetype to) const;
 
     QList<Note> m_notes;
+    // Where each file's record is in m_notes: made at the first look after a load, then kept
+    // by every save, so that finding a note costs the same with ten notes or a hundred thousand.
+    mutable QHash<QString, qsizetype> m_positions;
+    mutable bool m_positionsValid = false;
     // m_notes itself is newest first (true after any save), so a save need not sort again.
     bool m_notesSorted = true;
     mutable QList<Note> m_sorted;

@@ -24,6 +24,7 @@ private slots:
     void search();
     void searchOverManyNotes();
     void typingOnFindsWhatAFreshSearchFinds();
+    void everyRecordIsFoundWhereverChangesMoveIt();
 };
 
 void LoadingTest::listsNoteFilesNewestFirst()
@@ -239,6 +240,41 @@ void LoadingTest::typingOnFindsWhatAFreshSearchFinds()
             QCOMPARE(list.matching(query), fresh.matching(query));
         }
     }
+}
+
+void LoadingTest::everyRecordIsFoundWhereverChangesMoveIt()
+{
+    const auto note = [](const QString& name, const QDateTime& modified) {
+        Note n;
+        n.url = "/Notes/" + name + ".md";
+        n.lastModified = modified;
+        return n;
+    };
+    NoteList list;
+    QList<Note> notes;
+    for (int i = 0; i < 6; ++i)
+        notes.append(note(QString::number(i), monday.addSecs(-i)));
+    list.replace(notes);
+    const auto urls = [&] {
+        QStringList all;
+        for (const Note& n : list.notes()) {
+            if (list.indexOf(n.url) != all.size())
+                return QStringList{n.url + " is not found where it is"};
+            all.append(n.url.mid(7).chopped(3));
+        }
+        return all;
+    };
+    QCOMPARE(urls(), QStringList({"0", "1", "2", "3", "4", "5"}));
+    // Saved and renamed: first by its new date; an older one's save moves it past others.
+    list.putSaved("/Notes/3.md", note("three", tuesday));
+    list.putSaved("/Notes/0.md", note("0", monday.addSecs(-30)));
+    QCOMPARE(urls(), QStringList({"three", "1", "2", "4", "5", "0"}));
+    QCOMPARE(list.indexOf("/Notes/3.md"), -1);
+    list.rename("/Notes/2.md", "/Notes/two.md", {});
+    list.add(note("new", wednesday));
+    list.remove("/Notes/1.md");
+    QCOMPARE(urls(), QStringList({"three", "two", "4", "5", "0", "new"}));
+    QCOMPARE(list.indexOf("/Notes/1.md") + list.indexOf("/Notes/2.md"), -2);
 }
 
 QUILLBOX_TEST_MAIN(LoadingTest)
