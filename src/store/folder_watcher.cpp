@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <sys/inotify.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 #include <utility>
 
@@ -22,6 +23,31 @@ constexpr uint32_t lossEvents = IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT | IN_
 bool isNoteName(const char* name)
 {
     return name[0] != '\0' && name[0] != '.' && Naming::isNoteFileName(QFile::decodeName(name));
+}
+
+// File systems whose files other machines change too: their changes raise no inotify event here.
+bool isLocal(const QString& folder)
+{
+    struct statfs fs;
+    if (::statfs(QFile::encodeName(folder).constData(), &fs) != 0)
+        return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0x6969:     // NFS
+    case 0x517B:     // SMB
+    case 0xFE534D42: // SMB2
+    case 0xFF534D42: // CIFS
+    case 0x65735546: // FUSE (sshfs, rclone, and the like)
+    case 0x01021997: // 9P
+    case 0x00C36400: // Ceph
+    case 0x5346414F: // AFS
+    case 0x73757245: // Coda
+    case 0x564C:     // NCP
+    case 0x01161970: // GFS2
+    case 0x7461636F: // OCFS2
+        return false;
+    default:
+        return true;
+    }
 }
 
 QString reason(int error)
@@ -67,6 +93,7 @@ bool FolderWatcher::watch(const QString& folder)
         release();
         return false;
     }
+    m_local = isLocal(folder);
     m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &FolderWatcher::readEvents);
     return true;

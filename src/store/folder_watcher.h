@@ -32,6 +32,9 @@ public:
     bool watch(const QString& folder);
     void stop();
     bool isWatching() const { return m_wd >= 0; }
+    // The watch reports every change of the folder: it runs, and the folder is on a local
+    // file system. On a network or FUSE file system inotify sees only this machine's changes.
+    bool seesEveryChange() const { return isWatching() && m_local; }
     QString errorString() const { return m_error; }
 
     void setQuietInterval(int milliseconds) { m_quietMs = milliseconds; }
@@ -62,6 +65,7 @@ private:
 
     int m_fd = -1;
     int m_wd = -1;
+    bool m_local = false;
     QSocketNotifier* m_notifier = nullptr;
     QString m_error;
     int m_quietMs = defaultQuietMs;

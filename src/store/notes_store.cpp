@@ -219,6 +219,15 @@ void NotesStore::loadNotes()
     m_loadQueuedLast = true;
 }
 
+void NotesStore::refreshOnActivation()
+{
+    // Checking a hundred thousand files for nothing, each time the user clicks the window,
+    // would cost half a second.
+    if (m_watching && m_watcher.seesEveryChange())
+        return;
+    loadNotes();
+}
+
 void NotesStore::refreshFiles(const QByteArrayList& names)
 {
     // A whole load waiting to run sees these files too.

@@ -57,6 +57,9 @@ public:
 
     // Deferred operations.
     void loadNotes();
+    // The window came back to the front: whatever changed meanwhile is listed. A watch that
+    // sees every change has reported it already; otherwise the folder is read again.
+    void refreshOnActivation();
     void commitDraft(const QString& url);
     void commitText(const QString& text, const Note& note);
     void flushPendingSave();

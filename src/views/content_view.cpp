@@ -324,7 +324,7 @@ void ContentView::highlightSelection()
 void ContentView::applicationStateChanged(Qt::ApplicationState state)
 {
     if (state == Qt::ApplicationActive) {
-        m_store.loadNotes();
+        m_store.refreshOnActivation();
         return;
     }
     m_store.commitDraft(m_store.selectedNote() ? m_store.selectedNote()->url : QString());

@@ -161,6 +161,12 @@ void LoadingTest::reloadsKeepTheNoteAndItsSelection()
     QFile::remove(f.path("draft.md"));
     f.reload();
     QCOMPARE(store.selectedNote()->title, QStringLiteral("B"));
+
+    // Coming back to the window reads the folder again only when no watch sees every change.
+    QSignalSpy loads(&store, &NotesStore::loadFinished);
+    store.refreshOnActivation();
+    settle();
+    QCOMPARE(loads.size(), watched ? 0 : 1);
 }
 
 void LoadingTest::search_data()
