@@ -1,32 +1,30 @@
 #include "app/window_memory.h"
 
-#include "folder/folder_access.h"
+#include "folder/app_settings.h"
 
 #include <QGuiApplication>
 #include <QMainWindow>
 #include <QScreen>
-#include <QSettings>
 #include <QSplitter>
 
 void WindowMemory::restoreMain(QMainWindow& window, QSplitter& splitter)
 {
-    const QSettings stored(FolderAccess::settingsFilePath(), QSettings::IniFormat);
     // restoreGeometry brings a window from a screen that is gone back onto one that is there.
-    window.restoreGeometry(stored.value(mainGeometryKey).toByteArray());
-    splitter.restoreState(stored.value(splitterKey).toByteArray());
+    window.restoreGeometry(AppSettings::value(mainGeometryKey).toByteArray());
+    splitter.restoreState(AppSettings::value(splitterKey).toByteArray());
 }
 
 void WindowMemory::saveMain(const QMainWindow& window, const QSplitter& splitter)
 {
-    QSettings stored(FolderAccess::settingsFilePath(), QSettings::IniFormat);
-    stored.setValue(mainGeometryKey, window.saveGeometry());
-    stored.setValue(splitterKey, splitter.saveState());
+    // A place that cannot be stored is not worth a word: the window opens where the desktop
+    // puts it.
+    AppSettings::setValue(mainGeometryKey, window.saveGeometry());
+    AppSettings::setValue(splitterKey, splitter.saveState());
 }
 
 bool WindowMemory::restorePosition(QWidget& window, const QString& key)
 {
-    const QVariant stored =
-        QSettings(FolderAccess::settingsFilePath(), QSettings::IniFormat).value(key);
+    const QVariant stored = AppSettings::value(key);
     if (!stored.canConvert<QPoint>())
         return false;
     const QPoint position = stored.toPoint();
@@ -39,5 +37,5 @@ bool WindowMemory::restorePosition(QWidget& window, const QString& key)
 
 void WindowMemory::savePosition(const QWidget& window, const QString& key)
 {
-    QSettings(FolderAccess::settingsFilePath(), QSettings::IniFormat).setValue(key, window.pos());
+    AppSettings::setValue(key, window.pos());
 }

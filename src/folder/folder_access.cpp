@@ -1,23 +1,15 @@
 #include "folder/folder_access.h"
 
+#include "folder/app_settings.h"
 #include "store/note_file.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSettings>
 #include <QStandardPaths>
 
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
-
-// The settings file is named explicitly rather than through QSettings' per-process cache of
-// locations, so the configuration home is read afresh each time.
-QString FolderAccess::settingsFilePath()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/quillbox/quillbox.conf");
-}
 
 bool FolderAccess::isSandboxed(const QString& marker)
 {
@@ -41,37 +33,22 @@ std::optional<FileError> FolderAccess::saveBookmark(const QString& folder)
     const QFileInfo info(folder);
     if (!info.isAbsolute() || !info.isDir())
         return FileError::folderNotOpened(folder, info.exists() ? ENOTDIR : ENOENT);
-    QSettings store(settingsFilePath(), QSettings::IniFormat);
-    const QVariant previous = store.value(bookmarkKey);
-    store.setValue(bookmarkKey, QFile::encodeName(info.canonicalFilePath()));
-    // QSettings says only that the write failed; the call that failed (mkdir, the lock file,
-    // the write or the rename of the new file) left its errno, which nothing after it in
-    // QSettings changes. A test with a real failure keeps that so.
-    errno = 0;
-    store.sync();
-    if (store.status() == QSettings::NoError)
+    const int code =
+        AppSettings::setValue(bookmarkKey, QFile::encodeName(info.canonicalFilePath()));
+    if (code == 0)
         return std::nullopt;
-    const int code = errno != 0 ? errno : EIO;
-    // The refused value stays pending in Qt's copy of the file, shared by the whole process:
-    // the next setting written (the window's size on quit) would store it after all.
-    if (previous.isValid())
-        store.setValue(bookmarkKey, previous);
-    else
-        store.remove(bookmarkKey);
     return FileError{QStringLiteral("The notes folder couldn’t be remembered."),
                      FileError::reasonFor(code), code};
 }
 
 void FolderAccess::clearBookmark()
 {
-    QSettings store(settingsFilePath(), QSettings::IniFormat);
-    store.remove(bookmarkKey);
+    AppSettings::remove(bookmarkKey);
 }
 
 QString FolderAccess::restoreFolder()
 {
-    QSettings store(settingsFilePath(), QSettings::IniFormat);
-    const QVariant value = store.value(bookmarkKey);
+    const QVariant value = AppSettings::value(bookmarkKey);
     if (value.typeId() != QMetaType::QByteArray)
         return {};
     const QString path = QFile::decodeName(value.toByteArray());

@@ -36,5 +36,4 @@ public:
     static QString chooserStartFolder(const QString& current = QString());
     // Makes folder and its parents: 0, or the errno of the step that failed.
     static int makeFolder(const QString& folder);
-    static QString settingsFilePath();
 };

@@ -21,13 +21,7 @@ public:
     // Disables the three buttons that need a folder.
     void setFolderActionsDisabled(bool disabled);
     int singleLineWidth() const;
-    bool isSingleLine() const { return m_singleLine; }
-
-    QPushButton* revealButton() const { return m_reveal; }
     QPushButton* copyButton() const { return m_copy; }
-    QPushButton* refreshButton() const { return m_refresh; }
-    QPushButton* clearButton() const { return m_clear; }
-    QPushButton* useDefaultButton() const { return m_useDefault; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -28,7 +28,6 @@ public:
     QPushButton* chooseButton() const { return m_choose; }
     AdaptiveActions* actions() const { return m_actions; }
     QLabel* messageLabel() const { return m_message; }
-    QScrollArea* scrollArea() const { return m_scroll; }
 
 protected:
     void showEvent(QShowEvent* event) override;

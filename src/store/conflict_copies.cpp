@@ -1,5 +1,7 @@
 #include "store/conflict_copies.h"
 
+#include "store/naming.h"
+
 #include <QRegularExpression>
 
 namespace {
@@ -39,8 +41,11 @@ QString ConflictCopies::originalOf(QStringView baseName)
     return {};
 }
 
-QString ConflictCopies::ourCopyName(const QString& original, const QDateTime& when)
+QString ConflictCopies::ourCopyName(const QString& original, const QDateTime& when,
+                                    qsizetype maxBytes)
 {
-    return QStringLiteral("%1 (conflict %2)")
-        .arg(original, when.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HHmmss")));
+    const QString suffix =
+        QStringLiteral(" (conflict %1)")
+            .arg(when.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HHmmss")));
+    return Naming::fittedBase(original, maxBytes - suffix.toUtf8().size()) + suffix;
 }

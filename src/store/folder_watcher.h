@@ -38,7 +38,6 @@ public:
     QString errorString() const { return m_error; }
 
     void setQuietInterval(int milliseconds) { m_quietMs = milliseconds; }
-    int quietInterval() const { return m_quietMs; }
     void setWritingQuietInterval(int milliseconds) { m_writingQuietMs = milliseconds; }
 
     // Another program is still writing the note file (bytes as on disk): what it holds now is

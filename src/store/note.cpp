@@ -2,14 +2,6 @@
 
 #include "store/search_key.h"
 
-#include <QTimeZone>
-
-QDateTime Note::distantPast()
-{
-    static const QDateTime past(QDate(1, 1, 1), QTime(0, 0), QTimeZone::utc());
-    return past;
-}
-
 void Note::prepareSearch() const
 {
     bool refolded = false;

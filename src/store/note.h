@@ -40,20 +40,11 @@ struct Note
     // The bytes the file holds for content.
     QByteArray fileBytes() const { return NoteText::withBom(m_content, hasBom); }
 
-    // Earlier than every real date; stands for a modification date that could not be read.
-    static QDateTime distantPast();
-
-    // Case-insensitive, diacritic-sensitive substring test against title and content.
-    // foldedQuery must come from SearchKey::fold() and be non-empty.
-    bool matches(const QByteArray& foldedQuery) const
-    {
-        prepareSearch();
-        return firstMatch(foldedQuery) != noMatch;
-    }
-    // The same for a record whose search keys are prepared (those of a NoteList are), and
-    // where in the text's search key the query first occurs at or after contentFrom (the
-    // key's size when only the title holds it, 0 when its place was not needed). A scan reads
-    // the keys alone, not the strings they were made from.
+    // Case-insensitive, diacritic-sensitive substring test against title and content, for a
+    // record whose search keys are prepared (those of a NoteList are; foldedQuery comes from
+    // SearchKey::fold() and is not empty): where in the text's search key the query first
+    // occurs at or after contentFrom (the key's size when only the title holds it, 0 when its
+    // place was not needed). A scan reads the keys alone, not the strings they were made from.
     static constexpr qsizetype noMatch = -1;
     qsizetype firstMatch(const QByteArray& foldedQuery, qsizetype contentFrom = 0) const;
     // Asks the processor to fetch what firstMatch() will read first: a scan over thousands of

@@ -307,8 +307,3 @@ int NoteFile::remove(const QString& path)
         return errno;
     return syncFolderBytes(folderOf(target));
 }
-
-int NoteFile::syncFolder(const QString& folder)
-{
-    return syncFolderBytes(encoded(folder));
-}

@@ -62,5 +62,4 @@ public:
     // Renames without ever replacing an existing entry at `to` (EEXIST).
     static int moveNoReplace(const QString& from, const QString& to);
     static int remove(const QString& path);
-    static int syncFolder(const QString& folder);
 };

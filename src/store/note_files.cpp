@@ -191,14 +191,10 @@ NoteFiles::Saved NoteFiles::save(const QString& url, const Draft& draft) const
 NoteFiles::Saved NoteFiles::keepAsConflictCopy(const QString& url, const Draft& draft) const
 {
     const QString folder = Naming::folderOf(url);
-    const QString suffix = QStringLiteral(" (conflict %1)")
-                               .arg(m_clock.now().toString(QStringLiteral("yyyy-MM-dd HHmmss")));
     const QString title = Naming::derivedTitle(draft.text, draft.base.fallbackTitle);
-    const QString base =
-        Naming::fittedBase(Naming::sanitizedFileName(title),
-                           Naming::maxFileNameBytes - Naming::numberSuffixReserveBytes - 1 -
-                               Naming::extension.size() - suffix.toUtf8().size()) +
-        suffix;
+    const QString base = ConflictCopies::ourCopyName(
+        Naming::sanitizedFileName(title), m_clock.now(),
+        Naming::maxFileNameBytes - Naming::numberSuffixReserveBytes - 1 - Naming::extension.size());
     const QByteArray utf8 = draft.text.toUtf8();
     const auto [path, written] =
         createUnique(folder, base, NoteText::withBom(utf8, draft.base.hasBom));

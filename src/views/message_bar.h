@@ -18,7 +18,6 @@ public:
     void showMessage(const QString& text, const QString& actionText = {},
                      std::function<void()> action = {});
     QString text() const;
-    QPushButton* actionButton() const { return m_action; }
     QPushButton* dismissButton() const { return m_dismiss; }
 
 private:

@@ -1,6 +1,6 @@
 #include "views/note_editor.h"
 
-#include "folder/folder_access.h"
+#include "folder/app_settings.h"
 #include "store/notes_store.h"
 #include "views/editor_font.h"
 #include "views/text_key_guard.h"
@@ -10,7 +10,6 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScrollBar>
-#include <QSettings>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -30,8 +29,7 @@ NoteEditor::NoteEditor(NotesStore& store, QWidget* parent)
     layout->addWidget(m_notice);
     layout->addWidget(m_edit);
 
-    m_zoom =
-        QSettings(FolderAccess::settingsFilePath(), QSettings::IniFormat).value(zoomKey, 0).toInt();
+    m_zoom = AppSettings::value(zoomKey, 0).toInt();
     applyFont();
     m_edit->setFrameShape(QFrame::NoFrame);
     m_edit->document()->setDocumentMargin(8);
@@ -158,7 +156,7 @@ void NoteEditor::zoom(int step)
     const int largest = int(base * 3);
     m_zoom = step == 0 ? 0 : qBound(smallest, m_zoom + step, largest);
     applyFont();
-    QSettings(FolderAccess::settingsFilePath(), QSettings::IniFormat).setValue(zoomKey, m_zoom);
+    AppSettings::setValue(zoomKey, m_zoom);
 }
 
 void NoteEditor::applyFont()

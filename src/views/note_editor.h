@@ -25,7 +25,6 @@ public:
     // Stops showing the note and commits its text.
     void clear();
     const Note& note() const { return m_note; }
-    bool hasNote() const { return m_hasNote; }
     QPlainTextEdit* textEdit() const { return m_edit; }
     // What the editor holds, as the note's file would hold it.
     QString text() const;
@@ -33,7 +32,6 @@ public:
     // Editor text size, in 1 pt steps from the desktop's: +1, -1, or 0 to go back. Remembered
     // across launches.
     void zoom(int step);
-    int zoomSteps() const { return m_zoom; }
     static inline const QString zoomKey = QStringLiteral("EditorZoom");
 
 private:

@@ -61,9 +61,9 @@ void FolderAccessTest::bookmark()
 {
     TestHome home;
     const QString folder = home.notesFolder(), key = FolderAccess::bookmarkKey;
-    QSettings settings(FolderAccess::settingsFilePath(), QSettings::IniFormat); // sees every write
+    QSettings settings(TestFiles::settingsFile(), QSettings::IniFormat); // sees every write
     QVERIFY(!FolderAccess::saveBookmark(folder));
-    const QByteArray file = TestFiles::read(FolderAccess::settingsFilePath());
+    const QByteArray file = TestFiles::read(TestFiles::settingsFile());
     QVERIFY(file.contains("NotesFolderBookmark=@ByteArray(" + folder.toUtf8() + ")"));
     QCOMPARE(FolderAccess::restoreFolder(), folder);
     FolderAccess::clearBookmark();
@@ -97,7 +97,7 @@ void FolderAccessTest::bookmark()
         const std::optional<FileError> error = FolderAccess::saveBookmark(other);
         QCOMPARE(error.value_or(FileError()).reason, QStringLiteral("File too large"));
         QCOMPARE(FolderAccess::restoreFolder(), folder);
-        QVERIFY(TestFiles::read(FolderAccess::settingsFilePath()).contains("/Shortcut)"));
+        QVERIFY(TestFiles::read(TestFiles::settingsFile()).contains("/Shortcut)"));
     }
     settings.setValue("Window", 1);
     settings.sync();

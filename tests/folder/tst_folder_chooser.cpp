@@ -35,7 +35,7 @@ void FolderChooserTest::chosenFolder()
     if (!readOnly.isEmpty())
         TestFiles::setReadOnly(f.home.path() + '/' + readOnly, true);
     if (readOnly.startsWith("config"))
-        TestFiles::setReadOnly(FolderAccess::settingsFilePath(), true);
+        TestFiles::setReadOnly(TestFiles::settingsFile(), true);
     f.chooser().chooseFolder();
     f.panel.answer(chosen);
     settle();

@@ -18,6 +18,7 @@ private slots:
     void fileNamesKeepTheirBytes();
     void conflictCopies_data();
     void conflictCopies();
+    void conflictCopyKeepsItsDate();
 };
 
 void NamingTest::derivedTitle_data()
@@ -166,12 +167,19 @@ void NamingTest::conflictCopies()
     QFETCH(QString, baseName);
     QFETCH(QString, original);
     QCOMPARE(ConflictCopies::originalOf(baseName), original);
-    QCOMPARE(ConflictCopies::isConflictCopy(baseName), !original.isEmpty());
     // The copies we make are recognised as what they are.
-    const QString ours =
-        ConflictCopies::ourCopyName(baseName, QDateTime(QDate(2026, 12, 6), QTime(7, 5, 9)));
+    const QString ours = ConflictCopies::ourCopyName(
+        baseName, QDateTime(QDate(2026, 12, 6), QTime(7, 5, 9)), Naming::maxFileNameBytes);
     QCOMPARE(ConflictCopies::originalOf(ours), baseName);
     QVERIFY(ours.endsWith(QStringLiteral(" (conflict 2026-12-06 070509)")));
+}
+
+// A long name is cut to make room, whole characters only: the date marks the copy.
+void NamingTest::conflictCopyKeepsItsDate()
+{
+    const QString ours = ConflictCopies::ourCopyName(
+        QString(60, u'é'), QDateTime(QDate(2026, 12, 6), QTime(7, 5, 9)), 100);
+    QCOMPARE(ours, QString(35, u'é') + " (conflict 2026-12-06 070509)");
 }
 
 QUILLBOX_TEST_MAIN(NamingTest)

@@ -6,7 +6,6 @@
 #include <QSettings>
 #include <QThreadPool>
 
-#include "folder/folder_access.h"
 #include <csignal>
 #include <grp.h>
 #include <unistd.h>
@@ -101,9 +100,14 @@ void setMode(const QString& path, mode_t mode)
     QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode), 0);
 }
 
+QString settingsFile()
+{
+    return qEnvironmentVariable("XDG_CONFIG_HOME") + "/quillbox/quillbox.conf";
+}
+
 bool settingsHold(const QString& key)
 {
-    return QSettings(FolderAccess::settingsFilePath(), QSettings::IniFormat).contains(key);
+    return QSettings(settingsFile(), QSettings::IniFormat).contains(key);
 }
 
 } // namespace TestFiles

@@ -124,7 +124,9 @@ QByteArray read(const QString& path);
 QStringList entries(const QString& folder); // visible and hidden, sorted
 void setReadOnly(const QString& path, bool readOnly);
 void setMode(const QString& path, mode_t mode);
-bool settingsHold(const QString& key); // in the application's settings file
+// The application's settings file, where users and scripts find it.
+QString settingsFile();
+bool settingsHold(const QString& key);
 } // namespace TestFiles
 
 // One row of a data-driven test: row("what it shows", column, column, ...).
