@@ -7,6 +7,7 @@
 #include "store/freedesktop_trash.h"
 #include "store/notes_store.h"
 #include "test_support.h"
+#include "views/file_error_text.h"
 
 #include "app_bench.h"
 
@@ -191,8 +192,10 @@ int runOne(int argc, char** argv, int count)
     settle();
     AppBench::run(folder, count, folderMB, {alerts, trash, clock, folders}, printer, out);
     for (const ScriptedAlerts::Shown& alert : std::as_const(alerts.shown))
-        std::fprintf(stderr, "alert: %s %s\n", qPrintable(alert.message),
-                     qPrintable(alert.informativeText));
+        std::fprintf(
+            stderr, "alert: %s %s\n",
+            qPrintable(alert.isError ? FileErrorText::message(alert.error) : alert.message),
+            qPrintable(alert.isError ? FileErrorText::reason(alert.error) : alert.informativeText));
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "app/quillbox_app.h"
 
+#include "app/note_flows.h"
 #include "app/notes_app_commands.h"
 #include "app/unix_signal_watcher.h"
 #include "app/window_memory.h"
@@ -28,7 +29,8 @@ QuillboxApp::QuillboxApp()
     m_alerts.setParent(m_window.get());
     m_folderPanel.setWindow(m_window.get());
     m_printer.setWindow(m_window.get());
-    m_commands = new NotesAppCommands(*m_store, *m_window);
+    m_flows = new NoteFlows(*m_store, m_alerts, this);
+    m_commands = new NotesAppCommands(*m_store, *m_flows, *m_window);
     m_signals = new UnixSignalWatcher(this);
     connect(m_window.get(), &ContentView::folderNeeded, m_chooser.get(),
             &FolderChooser::chooseFolderIfNeeded);
@@ -36,7 +38,7 @@ QuillboxApp::QuillboxApp()
     connect(m_commands, &NotesAppCommands::quitRequested, this, &QuillboxApp::quit);
     connect(m_commands, &NotesAppCommands::preferencesRequested, this,
             &QuillboxApp::showPreferences);
-    connect(m_store.get(), &NotesStore::preferencesRequested, this, &QuillboxApp::showPreferences);
+    connect(m_flows, &NoteFlows::preferencesRequested, this, &QuillboxApp::showPreferences);
     connect(m_signals, &UnixSignalWatcher::terminationRequested, this, &QuillboxApp::terminate);
     connect(qApp, &QGuiApplication::applicationStateChanged, m_window.get(),
             &ContentView::applicationStateChanged);
@@ -143,7 +145,7 @@ void QuillboxApp::quit()
 {
     // A save that failed was reported; staying open keeps the text on screen, where the user
     // can still fix the cause or copy it, unless they choose to quit anyway.
-    if (m_store->prepareToQuit())
+    if (m_flows->prepareToQuit())
         QCoreApplication::quit();
 }
 
@@ -159,7 +161,7 @@ bool QuillboxApp::eventFilter(QObject* watched, QEvent* event)
 {
     // Closing the main window ends the application, even with the preferences still open.
     if (watched == m_window.get() && event->type() == QEvent::Close) {
-        if (!m_store->prepareToQuit()) {
+        if (!m_flows->prepareToQuit()) {
             event->ignore();
             return true;
         }

@@ -58,8 +58,7 @@ std::optional<FileError> FolderAccess::saveBookmark(const QString& folder)
         store.setValue(bookmarkKey, previous);
     else
         store.remove(bookmarkKey);
-    return FileError{QStringLiteral("The notes folder couldn’t be remembered."),
-                     FileError::reasonFor(code), code};
+    return FileError::folderNotRemembered(folder, code);
 }
 
 void FolderAccess::clearBookmark()

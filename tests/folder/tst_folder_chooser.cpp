@@ -17,8 +17,7 @@ void FolderChooserTest::chosenFolder_data()
     QTest::addColumn<QString>("alert");    // empty: the folder is taken
     row("usable", QString(), QString());
     row("a folder we may not write", "Chosen", "Cannot use this folder");
-    row("a folder that cannot be remembered", "config/quillbox",
-        "The notes folder couldn’t be remembered.");
+    row("a folder that cannot be remembered", "config/quillbox", "error");
 }
 
 // Taken, remembered and loaded; or refused with why, and offered again.
@@ -47,7 +46,9 @@ void FolderChooserTest::chosenFolder()
         return;
     }
     QCOMPARE(f.alerts.shown.size(), 1);
-    QCOMPARE(f.alerts.shown[0].message, alert);
+    const ScriptedAlerts::Shown& shown = f.alerts.shown[0];
+    QCOMPARE(shown.isError ? QStringLiteral("error") : shown.message, alert);
+    QVERIFY(!shown.isError || shown.error.kind == FileError::Kind::FolderNotRemembered);
     // Offered again after the alert; cancelling it changes nothing.
     QCOMPARE(f.panel.presented, 2);
     f.panel.answer(QString());

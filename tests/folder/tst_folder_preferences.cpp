@@ -91,8 +91,7 @@ void FolderPreferencesTest::actions()
     QTRY_VERIFY(!prefs.message());
     QVERIFY(QDir(p.f.folder).removeRecursively());
     prefs.refreshPermissions();
-    QCOMPARE(p.f.alerts.shown.value(0).message,
-             QStringLiteral("The folder “Notes” couldn’t be opened."));
+    QCOMPARE(p.f.alerts.shown.value(0).error, FileError::folderNotOpened(p.f.folder, ENOENT));
     QVERIFY(!prefs.message());
 
     // Cleared: the bookmark goes and the chooser opens.
@@ -112,9 +111,8 @@ void FolderPreferencesTest::useDefaultFolder()
     TestFiles::setReadOnly(p.f.home.path(), true);
     prefs.useDefaultFolder();
     TestFiles::setReadOnly(p.f.home.path(), false);
-    QCOMPARE(p.f.alerts.shown.value(0).message,
-             QStringLiteral("The folder “Notes” couldn’t be created."));
-    QCOMPARE(p.f.alerts.shown.value(0).informativeText, QStringLiteral("Permission denied"));
+    QCOMPARE(p.f.alerts.shown.value(0).error,
+             FileError::folderNotCreated(p.f.home.path() + "/Documents/Notes", EACCES));
     QCOMPARE(p.f.store().folderURL(), p.f.folder);
     QVERIFY(!prefs.message());
     const QString documentsNotes = p.f.home.path() + "/Documents/Notes";

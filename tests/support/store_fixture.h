@@ -49,6 +49,8 @@ public:
     ScriptedFolderPanel panel;
     RecordingPrinter printer;
     QString folder;
+    QList<FileError> problems; // the store's folderProblem signals
+    QList<FileError> failures; // its saveFailed signals
 
 private:
     std::unique_ptr<NotesStore> m_store;
