@@ -1,5 +1,7 @@
 #include "app/note_flows.h"
 
+#include "folder/folder_chooser.h"
+#include "folder/folder_preferences.h"
 #include "store/naming.h"
 #include "store/notes_store.h"
 #include "store/recovery_folder.h"
@@ -91,4 +93,21 @@ bool NoteFlows::prepareToQuit()
     if (error)
         showError(*error);
     return !error;
+}
+
+void NoteFlows::speakFor(FolderChooser& chooser)
+{
+    connect(&chooser, &FolderChooser::folderRefused, this, [this](const QString& folder) {
+        ask(tr("Cannot use this folder"),
+            tr("The app does not have permission to write to:\n%1\n\nChoose a different "
+               "location (e.g., a folder under Documents).")
+                .arg(folder),
+            AlertService::Style::Warning, {tr("OK")});
+    });
+    connect(&chooser, &FolderChooser::folderNotRemembered, this, &NoteFlows::showError);
+}
+
+void NoteFlows::speakFor(FolderPreferences& preferences)
+{
+    connect(&preferences, &FolderPreferences::failed, this, &NoteFlows::showError);
 }

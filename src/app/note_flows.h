@@ -1,9 +1,11 @@
 #pragma once
 
-#include "store/alert_service.h"
+#include "views/alert_service.h"
 
 #include <QObject>
 
+class FolderChooser;
+class FolderPreferences;
 class NotesStore;
 struct FileError;
 
@@ -26,6 +28,10 @@ public:
     // Saves everything; when something cannot be saved, asks whether to quit anyway and then
     // keeps that text in the recovery folder. True when the application may end.
     bool prepareToQuit();
+    // Tells the user why a folder was refused or an action failed.
+    void speakFor(FolderChooser& chooser);
+    void speakFor(FolderPreferences& preferences);
+    void showError(const FileError& error);
 
 signals:
     // The user asked, from an alert, to open the preferences.
@@ -33,7 +39,6 @@ signals:
 
 private:
     void reportFolderProblem(const FileError& error);
-    void showError(const FileError& error);
     bool ask(const QString& message, const QString& informativeText, AlertService::Style style,
              const QStringList& buttons);
 

@@ -21,8 +21,7 @@
 #include <QSessionManager>
 
 QuillboxApp::QuillboxApp()
-    : m_store(
-          std::make_unique<NotesStore>(StoreServices{m_alerts, m_trash, m_clock, m_folderAccess})),
+    : m_store(std::make_unique<NotesStore>(StoreServices{m_trash, m_clock, m_folderAccess})),
       m_chooser(std::make_unique<FolderChooser>(*m_store, m_folderPanel))
 {
     m_window = std::make_unique<ContentView>(*m_store, m_printer);
@@ -30,6 +29,7 @@ QuillboxApp::QuillboxApp()
     m_folderPanel.setWindow(m_window.get());
     m_printer.setWindow(m_window.get());
     m_flows = new NoteFlows(*m_store, m_alerts, this);
+    m_flows->speakFor(*m_chooser);
     m_commands = new NotesAppCommands(*m_store, *m_flows, *m_window);
     m_signals = new UnixSignalWatcher(this);
     connect(m_window.get(), &ContentView::folderNeeded, m_chooser.get(),
@@ -112,6 +112,7 @@ void QuillboxApp::showPreferences()
     if (!m_preferencesView) {
         m_folderPreferences = std::make_unique<FolderPreferences>(
             *m_store, FolderPreferences::Services{m_clipboard, m_fileManager, *m_chooser});
+        m_flows->speakFor(*m_folderPreferences);
         m_preferencesView = std::make_unique<PreferencesView>(*m_folderPreferences);
         m_preferencesView->setObjectName(QStringLiteral("preferences"));
         m_preferencesDialog = new PreferencesDialog(*m_preferencesView, m_window.get());

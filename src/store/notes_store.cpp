@@ -82,22 +82,6 @@ void NotesStore::releaseQueue()
     scheduleDeferred();
 }
 
-void NotesStore::showError(const FileError& error)
-{
-    holdQueue();
-    m_services.alerts.showError(error);
-    releaseQueue();
-}
-
-bool NotesStore::ask(const QString& message, const QString& informativeText,
-                     AlertService::Style style, const QStringList& buttons)
-{
-    holdQueue();
-    const bool answer = m_services.alerts.showText(message, informativeText, style, buttons);
-    releaseQueue();
-    return answer;
-}
-
 void NotesStore::setSelectedNote(const std::optional<Note>& note)
 {
     m_selectedNote = note;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "store/alert_service.h"
 #include "store/drafts.h"
 #include "store/file_error.h"
 #include "store/folder_watcher.h"
@@ -107,11 +106,6 @@ public:
     // the question (a load, a save that renames). Calls come in pairs.
     void holdQueue() { ++m_queueHolds; }
     void releaseQueue();
-    // Reports a failure, or asks, with the queue held. Only the folder chooser and the
-    // preferences still speak through the store.
-    void showError(const FileError& error);
-    bool ask(const QString& message, const QString& informativeText, AlertService::Style style,
-             const QStringList& buttons);
 
     void setSaveDelay(int milliseconds) { m_drafts.setDelay(milliseconds); }
     int saveDelay() const { return m_drafts.delay(); }

@@ -36,6 +36,7 @@ private slots:
     void createWithoutAFolderOffersThePreferences();
     void deleteAsksBeforeEachStep();
     void quittingWithUnsavedTextAsks();
+    void refusedFolderIsExplained();
 };
 
 void NoteFlowsTest::folderProblemOffersThePreferences()
@@ -148,6 +149,22 @@ void NoteFlowsTest::quittingWithUnsavedTextAsks()
     QVERIFY(p.flows.prepareToQuit()); // Quit Anyway
     QCOMPARE(TestFiles::read(RecoveryFolder::path() + "/Plan.md"), QByteArray("Plan\nkept"));
     QVERIFY(p.store().drafts().isEmpty());
+}
+
+void NoteFlowsTest::refusedFolderIsExplained()
+{
+    FlowsFixture p;
+    p.flows.speakFor(p.f.chooser());
+    const QString chosen = p.f.home.makeFolder("Chosen");
+    TestFiles::setReadOnly(chosen, true);
+    p.f.chooser().chooseFolder();
+    p.f.panel.answer(chosen);
+    TestFiles::setReadOnly(chosen, false);
+    QCOMPARE(p.f.alerts.shown.size(), 1);
+    p.f.alerts.expect(0, "Cannot use this folder",
+                      "The app does not have permission to write to:\n" + chosen +
+                          "\n\nChoose a different location (e.g., a folder under Documents).",
+                      AlertService::Style::Warning, {"OK"});
 }
 
 QUILLBOX_TEST_MAIN(NoteFlowsTest)

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "folder/folder_panel.h"
-#include "store/alert_service.h"
 #include "store/clock.h"
+#include "views/alert_service.h"
 #include "views/print_service.h"
 
 #include <QDateTime>
