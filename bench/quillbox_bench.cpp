@@ -7,6 +7,7 @@
 #include "store/freedesktop_trash.h"
 #include "store/notes_store.h"
 #include "test_support.h"
+#include "views/file_error_text.h"
 
 #include "app_bench.h"
 
@@ -104,7 +105,7 @@ int runOne(int argc, char** argv, int count)
     SystemClock clock;
     BookmarkedFolderAccess folders;
     RecordingPrinter printer;
-    auto owned = std::make_unique<NotesStore>(StoreServices{alerts, trash, clock, folders});
+    auto owned = std::make_unique<NotesStore>(StoreServices{trash, clock, folders});
     NotesStore& store = *owned;
     settle();
     const double rssAfter = AppBench::residentMB();
@@ -189,10 +190,12 @@ int runOne(int argc, char** argv, int count)
     // The window's figures are its own: one store in the process, as in the application.
     owned.reset();
     settle();
-    AppBench::run(folder, count, folderMB, {alerts, trash, clock, folders}, printer, out);
+    AppBench::run(folder, count, folderMB, {trash, clock, folders}, printer, out);
     for (const ScriptedAlerts::Shown& alert : std::as_const(alerts.shown))
-        std::fprintf(stderr, "alert: %s %s\n", qPrintable(alert.message),
-                     qPrintable(alert.informativeText));
+        std::fprintf(
+            stderr, "alert: %s %s\n",
+            qPrintable(alert.isError ? FileErrorText::message(alert.error) : alert.message),
+            qPrintable(alert.isError ? FileErrorText::reason(alert.error) : alert.informativeText));
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "app/notes_app_commands.h"
 
+#include "app/note_flows.h"
 #include "store/notes_store.h"
 #include "views/content_view.h"
 
@@ -23,7 +24,8 @@ QString shortcutText(const QAction* action)
 
 } // namespace
 
-NotesAppCommands::NotesAppCommands(NotesStore& store, ContentView& window) : QObject(&window)
+NotesAppCommands::NotesAppCommands(NotesStore& store, NoteFlows& flows, ContentView& window)
+    : QObject(&window)
 {
     QMenu* file = window.menuBar()->addMenu(tr("&File"));
     m_preferences = addCommand(file, tr("&Preferences…"), QKeySequence(Qt::CTRL | Qt::Key_Comma));
@@ -34,11 +36,11 @@ NotesAppCommands::NotesAppCommands(NotesStore& store, ContentView& window) : QOb
     connect(m_preferences, &QAction::triggered, this, &NotesAppCommands::preferencesRequested);
     connect(m_quit, &QAction::triggered, this, &NotesAppCommands::quitRequested);
 
-    addNotesMenu(store, window);
+    addNotesMenu(store, flows, window);
     addViewAndHelp(window);
 }
 
-void NotesAppCommands::addNotesMenu(NotesStore& store, ContentView& window)
+void NotesAppCommands::addNotesMenu(NotesStore& store, NoteFlows& flows, ContentView& window)
 {
     QMenu* notes = window.menuBar()->addMenu(tr("&Notes"));
     m_newNote = addCommand(notes, tr("&New Note"), QKeySequence(Qt::CTRL | Qt::Key_N));
@@ -58,9 +60,9 @@ void NotesAppCommands::addNotesMenu(NotesStore& store, ContentView& window)
     // Ctrl+F is where most desktop programs find things.
     m_search->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence::Find});
 
-    // The store commits the note being left before it creates or deletes.
-    connect(m_newNote, &QAction::triggered, &store, &NotesStore::createNote);
-    connect(m_deleteNote, &QAction::triggered, &store, &NotesStore::deleteSelectedNote);
+    // The note being left is saved before another is created or this one deleted.
+    connect(m_newNote, &QAction::triggered, &flows, &NoteFlows::createNote);
+    connect(m_deleteNote, &QAction::triggered, &flows, &NoteFlows::deleteSelectedNote);
     connect(m_deleteButton, &QAction::triggered, m_deleteNote, &QAction::trigger);
     connect(m_print, &QAction::triggered, &window, &ContentView::printSelectedNote);
     connect(m_search, &QAction::triggered, &window, &ContentView::focusSearch);

@@ -3,6 +3,7 @@
 #include <QObject>
 
 class ContentView;
+class NoteFlows;
 class NotesStore;
 class QAction;
 class QMenu;
@@ -17,7 +18,7 @@ class NotesAppCommands : public QObject
     Q_OBJECT
 
 public:
-    NotesAppCommands(NotesStore& store, ContentView& window);
+    NotesAppCommands(NotesStore& store, NoteFlows& flows, ContentView& window);
 
     QAction* preferences() const { return m_preferences; }
     QAction* quit() const { return m_quit; }
@@ -39,7 +40,7 @@ signals:
     void aboutRequested();
 
 private:
-    void addNotesMenu(NotesStore& store, ContentView& window);
+    void addNotesMenu(NotesStore& store, NoteFlows& flows, ContentView& window);
     void addViewAndHelp(ContentView& window);
 
     QAction* m_preferences = nullptr;

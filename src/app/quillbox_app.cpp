@@ -1,5 +1,6 @@
 #include "app/quillbox_app.h"
 
+#include "app/note_flows.h"
 #include "app/notes_app_commands.h"
 #include "app/unix_signal_watcher.h"
 #include "app/window_memory.h"
@@ -20,15 +21,16 @@
 #include <QSessionManager>
 
 QuillboxApp::QuillboxApp()
-    : m_store(
-          std::make_unique<NotesStore>(StoreServices{m_alerts, m_trash, m_clock, m_folderAccess})),
+    : m_store(std::make_unique<NotesStore>(StoreServices{m_trash, m_clock, m_folderAccess})),
       m_chooser(std::make_unique<FolderChooser>(*m_store, m_folderPanel))
 {
     m_window = std::make_unique<ContentView>(*m_store, m_printer);
     m_alerts.setParent(m_window.get());
     m_folderPanel.setWindow(m_window.get());
     m_printer.setWindow(m_window.get());
-    m_commands = new NotesAppCommands(*m_store, *m_window);
+    m_flows = new NoteFlows(*m_store, m_alerts, this);
+    m_flows->speakFor(*m_chooser);
+    m_commands = new NotesAppCommands(*m_store, *m_flows, *m_window);
     m_signals = new UnixSignalWatcher(this);
     connect(m_window.get(), &ContentView::folderNeeded, m_chooser.get(),
             &FolderChooser::chooseFolderIfNeeded);
@@ -36,7 +38,7 @@ QuillboxApp::QuillboxApp()
     connect(m_commands, &NotesAppCommands::quitRequested, this, &QuillboxApp::quit);
     connect(m_commands, &NotesAppCommands::preferencesRequested, this,
             &QuillboxApp::showPreferences);
-    connect(m_store.get(), &NotesStore::preferencesRequested, this, &QuillboxApp::showPreferences);
+    connect(m_flows, &NoteFlows::preferencesRequested, this, &QuillboxApp::showPreferences);
     connect(m_signals, &UnixSignalWatcher::terminationRequested, this, &QuillboxApp::terminate);
     connect(qApp, &QGuiApplication::applicationStateChanged, m_window.get(),
             &ContentView::applicationStateChanged);
@@ -110,6 +112,7 @@ void QuillboxApp::showPreferences()
     if (!m_preferencesView) {
         m_folderPreferences = std::make_unique<FolderPreferences>(
             *m_store, FolderPreferences::Services{m_clipboard, m_fileManager, *m_chooser});
+        m_flows->speakFor(*m_folderPreferences);
         m_preferencesView = std::make_unique<PreferencesView>(*m_folderPreferences);
         m_preferencesView->setObjectName(QStringLiteral("preferences"));
         m_preferencesDialog = new PreferencesDialog(*m_preferencesView, m_window.get());
@@ -143,7 +146,7 @@ void QuillboxApp::quit()
 {
     // A save that failed was reported; staying open keeps the text on screen, where the user
     // can still fix the cause or copy it, unless they choose to quit anyway.
-    if (m_store->prepareToQuit())
+    if (m_flows->prepareToQuit())
         QCoreApplication::quit();
 }
 
@@ -159,7 +162,7 @@ bool QuillboxApp::eventFilter(QObject* watched, QEvent* event)
 {
     // Closing the main window ends the application, even with the preferences still open.
     if (watched == m_window.get() && event->type() == QEvent::Close) {
-        if (!m_store->prepareToQuit()) {
+        if (!m_flows->prepareToQuit()) {
             event->ignore();
             return true;
         }

@@ -17,6 +17,7 @@ class FolderChooser;
 class FolderPreferences;
 class PreferencesDialog;
 class PreferencesView;
+class NoteFlows;
 class NotesAppCommands;
 class NotesStore;
 class UnixSignalWatcher;
@@ -34,6 +35,7 @@ public:
     NotesStore& store() { return *m_store; }
     ContentView& window() { return *m_window; }
     NotesAppCommands& commands() { return *m_commands; }
+    NoteFlows& flows() { return *m_flows; }
     void show();
     // Another launch asked for us: the main window comes to the front, restored if minimised.
     void raiseWindow(const QString& activationToken = QString());
@@ -66,6 +68,7 @@ private:
     QtClipboard m_clipboard;
     DbusFileManager m_fileManager;
     std::unique_ptr<NotesStore> m_store;
+    NoteFlows* m_flows = nullptr;
     std::unique_ptr<FolderChooser> m_chooser;
     std::unique_ptr<ContentView> m_window;
     std::unique_ptr<FolderPreferences> m_folderPreferences;

@@ -37,8 +37,7 @@ std::optional<FileError> FolderAccess::saveBookmark(const QString& folder)
         AppSettings::setValue(bookmarkKey, QFile::encodeName(info.canonicalFilePath()));
     if (code == 0)
         return std::nullopt;
-    return FileError{QStringLiteral("The notes folder couldn’t be remembered."),
-                     FileError::reasonFor(code), code};
+    return FileError::folderNotRemembered(folder, code);
 }
 
 void FolderAccess::clearBookmark()

@@ -27,17 +27,13 @@ void FolderChooser::chooseFolder()
 void FolderChooser::folderChosen(const QString& folder)
 {
     if (!FolderAccess::canWrite(folder)) {
-        m_store.ask(
-            QStringLiteral("Cannot use this folder"),
-            QStringLiteral("The app does not have permission to write to:\n") + folder +
-                QStringLiteral("\n\nChoose a different location (e.g., a folder under Documents)."),
-            AlertService::Style::Warning, {QStringLiteral("OK")});
+        emit folderRefused(folder);
         QMetaObject::invokeMethod(this, &FolderChooser::chooseFolder, Qt::QueuedConnection);
         return;
     }
     if (const std::optional<FileError> error = FolderAccess::saveBookmark(folder)) {
         FolderAccess::clearBookmark();
-        m_store.showError(*error);
+        emit folderNotRemembered(*error);
         QMetaObject::invokeMethod(this, &FolderChooser::chooseFolder, Qt::QueuedConnection);
         return;
     }

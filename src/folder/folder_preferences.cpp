@@ -105,7 +105,7 @@ void FolderPreferences::refreshPermissions()
     if (!hasFolder())
         return;
     if (const std::optional<FileError> error = FolderAccess::saveBookmark(m_store.folderURL())) {
-        m_store.showError(*error);
+        emit failed(*error);
         return;
     }
     m_store.loadNotes();
@@ -130,7 +130,7 @@ void FolderPreferences::useDefaultFolder()
     else
         error = FolderAccess::saveBookmark(folder);
     if (error) {
-        m_store.showError(*error);
+        emit failed(*error);
     } else {
         m_store.setFolderURL(folder);
         showMessage(QStringLiteral("Using ") + displayPath(folder, QDir::homePath()));

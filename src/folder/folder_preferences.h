@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/file_error.h"
+
 #include <QObject>
 #include <QString>
 #include <optional>
@@ -56,6 +58,8 @@ public:
 signals:
     // Status, path or message changed: redraw.
     void changed();
+    // An action failed; nothing changed.
+    void failed(const FileError& error);
 
 private:
     void showMessage(const QString& text);

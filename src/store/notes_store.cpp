@@ -56,7 +56,7 @@ void NotesStore::defer(std::function<void()> work)
 
 void NotesStore::scheduleDeferred()
 {
-    if (m_deferredScheduled || m_alertsOpen > 0 || m_deferred.isEmpty())
+    if (m_deferredScheduled || m_queueHolds > 0 || m_deferred.isEmpty())
         return;
     m_deferredScheduled = true;
     // One task per turn of the event loop, so each starts after the event that queued it.
@@ -64,7 +64,7 @@ void NotesStore::scheduleDeferred()
         this,
         [this] {
             m_deferredScheduled = false;
-            if (m_alertsOpen > 0 || m_deferred.isEmpty())
+            if (m_queueHolds > 0 || m_deferred.isEmpty())
                 return;
             const std::function<void()> work = m_deferred.takeFirst();
             if (m_deferred.isEmpty())
@@ -75,32 +75,11 @@ void NotesStore::scheduleDeferred()
         Qt::QueuedConnection);
 }
 
-// A modal alert turns the event loop while it waits; the store's own queued work must not run
-// inside it, or the notes could change under the operation that is asking.
-template <typename Show> auto NotesStore::whileAlertOpen(Show&& show)
+// A modal alert turns the event loop while it waits; the queued work must not run inside it.
+void NotesStore::releaseQueue()
 {
-    ++m_alertsOpen;
-    const auto answer = show();
-    --m_alertsOpen;
+    --m_queueHolds;
     scheduleDeferred();
-    return answer;
-}
-
-void NotesStore::showError(const FileError& error)
-{
-    if (m_quiet)
-        return;
-    whileAlertOpen([&] {
-        m_services.alerts.showError(error);
-        return true;
-    });
-}
-
-bool NotesStore::ask(const QString& message, const QString& informativeText,
-                     AlertService::Style style, const QStringList& buttons)
-{
-    return whileAlertOpen(
-        [&] { return m_services.alerts.showText(message, informativeText, style, buttons); });
 }
 
 void NotesStore::setSelectedNote(const std::optional<Note>& note)
@@ -164,7 +143,7 @@ void NotesStore::setFolderURL(const QString& folder)
     m_folderURL = cleaned;
     // Choosing the path again is choosing whatever folder it leads to now.
     m_folderIdentity = FileIdentity::ofPath(Naming::pathBytes(m_folderURL));
-    m_lastLoadError.clear();
+    m_lastFolderProblem.reset();
     watchFolder();
     emit folderURLChanged();
     loadNotes();
@@ -301,15 +280,11 @@ void NotesStore::applyLoaded(NoteLoader::Result loaded)
 void NotesStore::reportFolderProblem(const FileError& error)
 {
     // Every activation reloads, and every pause in typing saves: a folder that is gone would
-    // otherwise raise the same alert each time.
-    const QString failure = error.message + error.reason;
-    if (failure == m_lastLoadError || m_quiet)
+    // otherwise be reported each time.
+    if (error == m_lastFolderProblem || m_quiet)
         return;
-    m_lastLoadError = failure;
-    // The way out is another folder, which the preferences choose.
-    if (ask(error.message, error.reason, AlertService::Style::Warning,
-            {tr("Open Preferences…"), tr("Cancel")}))
-        emit preferencesRequested();
+    m_lastFolderProblem = error;
+    emit folderProblem(error);
 }
 
 bool NotesStore::folderReplaced() const
@@ -334,7 +309,7 @@ void NotesStore::applyLoadedRecords(NoteLoader::Result loaded)
         reportFolderProblem(*loaded.error);
         return;
     }
-    m_lastLoadError.clear();
+    m_lastFolderProblem.reset();
     if (m_watching && !m_watcher.isWatching())
         watchFolder();
     // Most refreshes (every activation, our own saves seen by the watch) find nothing new:
@@ -455,8 +430,9 @@ NotesStore::SaveOutcome NotesStore::saveDraft(const QString& url, Waiting waitin
     }
     switch (saved.kind) {
     case Kind::Failed:
-        if (saved.error)
-            showError(*saved.error);
+        // Ending on a signal, no one is told: the text goes to the recovery folder.
+        if (saved.error && !m_quiet)
+            emit saveFailed(*saved.error);
         break;
     case Kind::AsConflictCopy:
         conflictCopySavedFor(now, saved.note);
@@ -606,7 +582,7 @@ bool NotesStore::saveAllDrafts()
     return allSaved;
 }
 
-bool NotesStore::recoverUnsaved()
+std::optional<FileError> NotesStore::recoverUnsaved()
 {
     int firstError = 0;
     const QStringList urls = m_drafts.urls();
@@ -630,111 +606,71 @@ bool NotesStore::recoverUnsaved()
         clearPendingIfFor(url);
     }
     if (firstError)
-        showError(FileError::textNotRecovered(RecoveryFolder::path(), firstError));
-    return firstError == 0;
-}
-
-bool NotesStore::prepareToQuit()
-{
-    if (saveAllDrafts())
-        return true;
-    const bool stay =
-        ask(QStringLiteral("Some notes couldn’t be saved"),
-            QStringLiteral("Their text is still here. If you quit anyway, it is kept in “%1”.")
-                .arg(RecoveryFolder::path()),
-            AlertService::Style::Warning,
-            {QStringLiteral("Don’t Quit"), QStringLiteral("Quit Anyway")});
-    return !stay && recoverUnsaved();
+        return FileError::textNotRecovered(RecoveryFolder::path(), firstError);
+    return std::nullopt;
 }
 
 void NotesStore::saveBeforeExit()
 {
     m_quiet = true;
     saveAllDrafts();
-    recoverUnsaved();
+    (void)recoverUnsaved(); // the process's last words said where the text went
     m_quiet = false;
 }
 
 // ---- Creating and deleting ----
 
-void NotesStore::presentSelectFolderAlert()
-{
-    const bool openPreferences =
-        ask(QStringLiteral("Select a notes folder"),
-            QStringLiteral("Open Preferences (Ctrl+,) and choose a writable folder, such as one in "
-                           "your Documents."),
-            AlertService::Style::Informational,
-            {QStringLiteral("Open Preferences…"), QStringLiteral("Cancel")});
-    if (openPreferences)
-        emit preferencesRequested();
-}
-
-void NotesStore::createNote()
+NotesStore::NewNote NotesStore::createDatedNote()
 {
     // The note being left reaches its file before the new one takes the editor.
     if (m_selectedNote)
         commitDraftNow(m_selectedNote->url);
     const QString folder = m_folderURL;
-    if (folder.isEmpty()) {
-        presentSelectFolderAlert();
-        return;
-    }
     // The folder stays remembered: it may be writable again the next time.
-    if (!m_services.folders.canWrite(folder)) {
-        presentSelectFolderAlert();
-        return;
-    }
+    if (folder.isEmpty() || !m_services.folders.canWrite(folder))
+        return {NewNote::Outcome::NeedsFolder, std::nullopt};
     const NoteFiles::Created created = m_files.createDated(folder);
-    if (created.error) {
-        showError(*created.error);
-        return;
-    }
+    if (created.error)
+        return {NewNote::Outcome::Failed, created.error};
     m_touchedDuringLoad.insert(created.note.url);
     m_list.add(created.note);
     listChanged();
     setSelectedNote(created.note);
     emit noteCreated();
+    return {NewNote::Outcome::Created, std::nullopt};
 }
 
-void NotesStore::deleteSelectedNote()
+std::optional<QString> NotesStore::saveBeforeDelete(const QString& url)
 {
-    if (!m_selectedNote)
-        return;
-    const Note note = *m_selectedNote;
-    const bool confirmed = ask(
-        QStringLiteral("Delete “%1”?").arg(note.title),
-        QStringLiteral("This will move the file to the Trash. You can restore it until the Trash "
-                       "is emptied."),
-        AlertService::Style::Warning, {QStringLiteral("Move to Trash"), QStringLiteral("Cancel")});
-    if (!confirmed)
-        return;
-    // The Trash keeps what the user last typed. When that cannot be written, or went to a
-    // conflict copy because another program changed the file, nothing is deleted. The save
-    // may have renamed the file after a new title: from here on it is the file the save left.
-    QString url = note.url;
-    if (m_drafts.contains(url)) {
-        const SaveOutcome saved = saveDraft(url, Waiting::Forbidden);
-        if (saved.kind != NoteFiles::Saved::Kind::InPlace)
-            return;
-        url = saved.url;
-        clearPendingIfFor(url);
-    }
+    // The Trash keeps what the user last typed; a conflict copy means another program changed
+    // the file, which is then not ours to delete.
+    if (!m_drafts.contains(url))
+        return url;
+    const SaveOutcome saved = saveDraft(url, Waiting::Forbidden);
+    if (saved.kind != NoteFiles::Saved::Kind::InPlace)
+        return std::nullopt;
+    clearPendingIfFor(saved.url);
+    return saved.url;
+}
 
-    if (m_files.moveToTrash(url) != 0) {
-        const bool permanently =
-            ask(QStringLiteral("Can’t move to Trash"),
-                QStringLiteral("“%1” couldn’t be moved to the Trash. You can delete it permanently "
-                               "instead.")
-                    .arg(Naming::readableName(Naming::fileName(url))),
-                AlertService::Style::Warning,
-                {QStringLiteral("Delete Permanently"), QStringLiteral("Cancel")});
-        if (!permanently)
-            return;
-        if (const int err = NoteFile::remove(url)) {
-            showError(FileError::fileNotRemoved(url, err));
-            return;
-        }
-    }
+bool NotesStore::moveToTrash(const QString& url)
+{
+    if (m_files.moveToTrash(url) != 0)
+        return false;
+    forgetDeleted(url);
+    return true;
+}
+
+std::optional<FileError> NotesStore::removePermanently(const QString& url)
+{
+    if (const int err = NoteFile::remove(url))
+        return FileError::fileNotRemoved(url, err);
+    forgetDeleted(url);
+    return std::nullopt;
+}
+
+void NotesStore::forgetDeleted(const QString& url)
+{
     m_touchedDuringLoad.insert(url);
     m_list.remove(url);
     listChanged();

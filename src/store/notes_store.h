@@ -1,7 +1,7 @@
 #pragma once
 
-#include "store/alert_service.h"
 #include "store/drafts.h"
+#include "store/file_error.h"
 #include "store/folder_watcher.h"
 #include "store/note.h"
 #include "store/note_files.h"
@@ -17,12 +17,11 @@
 #include <optional>
 #include <vector>
 
-struct FileError;
-
 // The window's model: the notes of the folder, the selection, the search text and the folder
-// itself, and the flows that change them (loading, saving, creating, deleting, quitting) with
-// the alerts they show. Deferred work runs on the event loop after the current event, in the
-// order it was started, and waits while an alert is open.
+// itself, and the steps that change them (loading, saving, creating, deleting, recovering).
+// It asks no one: steps return their outcome, and failures of deferred work are signalled.
+// Deferred work runs on the event loop after the current event, in the order it was started,
+// and waits while the queue is held.
 class NotesStore : public QObject
 {
     Q_OBJECT
@@ -78,21 +77,38 @@ public:
     // Writes every draft, synchronously, going on past failures: the path for quitting,
     // when the event loop will not run again. True when every text is on disk.
     bool saveAllDrafts();
-    // Puts each text that could not be saved into the recovery folder; true when all went.
-    bool recoverUnsaved();
-    // Saves everything; when something cannot be saved, asks whether to quit anyway and
-    // then keeps that text in the recovery folder. True when the application may end.
-    bool prepareToQuit();
+    // Puts each text that could not be saved into the recovery folder; the first failure,
+    // when some text is still only here.
+    std::optional<FileError> recoverUnsaved();
     // For a signal or the end of the session: saves what it can and keeps the rest in the
-    // recovery folder, without showing anything or waiting for anyone.
+    // recovery folder, signalling nothing.
     void saveBeforeExit();
-    void createNote();
-    void deleteSelectedNote();
 
-    // Reports a failure, or asks; the store's queued work waits while the alert is open.
-    void showError(const FileError& error);
-    bool ask(const QString& message, const QString& informativeText, AlertService::Style style,
-             const QStringList& buttons);
+    // A new dated note in the folder, selected, after the note being left is saved.
+    struct NewNote
+    {
+        enum class Outcome
+        {
+            Created,
+            NeedsFolder, // none chosen, or not writable now (it stays remembered)
+            Failed,
+        };
+        Outcome outcome;
+        std::optional<FileError> error; // when Failed
+    };
+    NewNote createDatedNote();
+    // Deleting, step by step. First the note's last text is saved: nothing is deleted when it
+    // cannot be, or went to a conflict copy; the path the save left (a new title renames) is
+    // the one the next steps take. Then the Trash; then, when the Trash refused, removal for
+    // good. Each deletion drops the note and selects the newest remaining one.
+    std::optional<QString> saveBeforeDelete(const QString& url);
+    bool moveToTrash(const QString& url);
+    std::optional<FileError> removePermanently(const QString& url);
+
+    // While a person is being asked, the queued work waits: it could change the notes under
+    // the question (a load, a save that renames). Calls come in pairs.
+    void holdQueue() { ++m_queueHolds; }
+    void releaseQueue();
 
     void setSaveDelay(int milliseconds) { m_drafts.setDelay(milliseconds); }
     int saveDelay() const { return m_drafts.delay(); }
@@ -118,13 +134,15 @@ signals:
     // Another program changed the note while the user had unsaved text in it, on other
     // lines: the note's text now holds both (in its draft, or already in its file).
     void draftMerged(const QString& url);
-    // The user asked, from an alert, to open the preferences.
-    void preferencesRequested();
+    // A save (deferred, or a step of another operation) failed; the text stays unsaved.
+    void saveFailed(const FileError& error);
+    // The folder cannot be listed, or its path leads to another folder now: nothing is read
+    // from it or written to it until that changes. Said once until the folder is usable again.
+    void folderProblem(const FileError& error);
 
 private:
     void defer(std::function<void()> work);
     void scheduleDeferred();
-    template <typename Show> auto whileAlertOpen(Show&& show);
 
     void watchFolder();
     // Reads the folder again, or only the named files.
@@ -159,7 +177,7 @@ private:
     void listChanged();
     void selectNewest();
     void followRename(const QString& from, const QString& to, const QString& title);
-    void presentSelectFolderAlert();
+    void forgetDeleted(const QString& url);
     bool clearPendingIfFor(const QString& url);
 
     StoreServices m_services;
@@ -176,7 +194,7 @@ private:
     // Ending on a signal: nothing may wait for a person.
     bool m_quiet = false;
     // A folder that cannot be listed is reported once, not at every activation.
-    QString m_lastLoadError;
+    std::optional<FileError> m_lastFolderProblem;
     // Device and inode of the folder the user chose, once it has been seen.
     FileIdentity m_folderIdentity;
     bool m_loadRunning = false;
@@ -188,7 +206,7 @@ private:
     QList<std::function<void()>> m_deferred;
     bool m_deferredScheduled = false;
     bool m_loadQueuedLast = false; // the newest queued task is a load
-    int m_alertsOpen = 0;
+    int m_queueHolds = 0;
 
     // One scan at a time, off the UI thread; typing meanwhile queues only the newest text.
     bool m_searchRunning = false;

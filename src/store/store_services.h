@@ -1,6 +1,5 @@
 #pragma once
 
-class AlertService;
 class Clock;
 class FolderAccessService;
 class TrashService;
@@ -9,7 +8,6 @@ class TrashService;
 // scripted fakes.
 struct StoreServices
 {
-    AlertService& alerts;
     TrashService& trash;
     const Clock& clock;
     FolderAccessService& folders;

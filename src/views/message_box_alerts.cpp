@@ -1,5 +1,7 @@
 #include "views/message_box_alerts.h"
 
+#include "views/file_error_text.h"
+
 #include <QApplication>
 #include <QGridLayout>
 #include <QMessageBox>
@@ -26,9 +28,9 @@ void giveRoom(QMessageBox& box)
 void MessageBoxAlerts::showError(const FileError& error)
 {
     QMessageBox box(QMessageBox::Critical,
-                    QCoreApplication::translate("MessageBoxAlerts", "Quillbox"), error.message,
-                    QMessageBox::Ok, ownerFor(m_parent));
-    box.setInformativeText(error.reason);
+                    QCoreApplication::translate("MessageBoxAlerts", "Quillbox"),
+                    FileErrorText::message(error), QMessageBox::Ok, ownerFor(m_parent));
+    box.setInformativeText(FileErrorText::reason(error));
     giveRoom(box);
     box.exec();
 }

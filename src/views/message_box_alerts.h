@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/alert_service.h"
+#include "views/alert_service.h"
 
 class QWidget;
 

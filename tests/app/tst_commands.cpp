@@ -1,3 +1,4 @@
+#include "app/note_flows.h"
 #include "app/notes_app_commands.h"
 #include "app/quillbox_app.h"
 #include "app/single_instance.h"
@@ -121,7 +122,7 @@ void CommandsTest::startsAsItWasLeft()
         app->commands().preferences()->trigger();
         PreferencesView* first = app->preferencesView();
         QVERIFY(first && first->isVisible());
-        emit app->store().preferencesRequested();
+        emit app->flows().preferencesRequested();
         QCOMPARE(app->preferencesView(), first);
         app->rememberWindows();
     }

@@ -95,7 +95,7 @@ void FolderAccessTest::bookmark()
     {
         ResourceLimit full(RLIMIT_FSIZE, 4);
         const std::optional<FileError> error = FolderAccess::saveBookmark(other);
-        QCOMPARE(error.value_or(FileError()).reason, QStringLiteral("File too large"));
+        QCOMPARE(error.value_or(FileError()), FileError::folderNotRemembered(other, EFBIG));
         QCOMPARE(FolderAccess::restoreFolder(), folder);
         QVERIFY(TestFiles::read(TestFiles::settingsFile()).contains("/Shortcut)"));
     }
@@ -141,10 +141,9 @@ void FolderAccessTest::startUpKeepsTheFolder()
     QCOMPARE(store.folderURL(), f.folder);
     QVERIFY(TestFiles::settingsHold(FolderAccess::bookmarkKey));
     if (mounted) {
-        QVERIFY(f.alerts.shown.isEmpty());
+        QVERIFY(f.problems.isEmpty());
     } else {
-        f.alerts.expect(0, "The folder “Notes” couldn’t be opened.", "No such file or directory",
-                        AlertService::Style::Warning, {"Open Preferences…", "Cancel"});
+        QCOMPARE(f.problems, QList<FileError>({FileError::folderNotOpened(f.folder, ENOENT)}));
         QVERIFY(QDir().rename(away, f.folder));
         f.reload();
     }

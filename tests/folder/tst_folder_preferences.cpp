@@ -10,11 +10,17 @@ namespace {
 
 struct PreferencesFixture final : ClipboardService, FileManagerService
 {
-    PreferencesFixture() { prefs.messageDurationMs = 40; }
+    PreferencesFixture()
+    {
+        prefs.messageDurationMs = 40;
+        QObject::connect(&prefs, &FolderPreferences::failed,
+                         [this](const FileError& error) { failures.append(error); });
+    }
     void setText(const QString& text) override { copied.append(text); }
     void reveal(const QString& path) override { revealed.append(path); }
     StoreFixture f;
     QStringList copied, revealed;
+    QList<FileError> failures;
     FolderPreferences prefs{f.start(), {*this, *this, f.chooser()}};
 };
 
@@ -91,8 +97,7 @@ void FolderPreferencesTest::actions()
     QTRY_VERIFY(!prefs.message());
     QVERIFY(QDir(p.f.folder).removeRecursively());
     prefs.refreshPermissions();
-    QCOMPARE(p.f.alerts.shown.value(0).message,
-             QStringLiteral("The folder “Notes” couldn’t be opened."));
+    QCOMPARE(p.failures.value(0), FileError::folderNotOpened(p.f.folder, ENOENT));
     QVERIFY(!prefs.message());
 
     // Cleared: the bookmark goes and the chooser opens.
@@ -112,9 +117,8 @@ void FolderPreferencesTest::useDefaultFolder()
     TestFiles::setReadOnly(p.f.home.path(), true);
     prefs.useDefaultFolder();
     TestFiles::setReadOnly(p.f.home.path(), false);
-    QCOMPARE(p.f.alerts.shown.value(0).message,
-             QStringLiteral("The folder “Notes” couldn’t be created."));
-    QCOMPARE(p.f.alerts.shown.value(0).informativeText, QStringLiteral("Permission denied"));
+    QCOMPARE(p.failures.value(0),
+             FileError::folderNotCreated(p.f.home.path() + "/Documents/Notes", EACCES));
     QCOMPARE(p.f.store().folderURL(), p.f.folder);
     QVERIFY(!prefs.message());
     const QString documentsNotes = p.f.home.path() + "/Documents/Notes";
@@ -124,7 +128,7 @@ void FolderPreferencesTest::useDefaultFolder()
         QCOMPARE(FolderAccess::restoreFolder(), documentsNotes);
         QCOMPARE(prefs.message(), std::optional<QString>("Using ~/Documents/Notes"));
     }
-    QCOMPARE(p.f.alerts.shown.size(), 1);
+    QCOMPARE(p.failures.size(), 1);
 }
 
 QUILLBOX_TEST_MAIN(FolderPreferencesTest)

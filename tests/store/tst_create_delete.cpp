@@ -2,12 +2,11 @@
 #include "store/naming.h"
 #include "store_fixture.h"
 
-#include <QSignalSpy>
-
 #include <fcntl.h>
 #include <unistd.h>
 
 using namespace Day;
+using Outcome = NotesStore::NewNote::Outcome;
 
 static QString trashFiles()
 {
@@ -20,7 +19,7 @@ class CreateDeleteTest : public QObject
 
 private slots:
     void createWritesADatedNoteIntoAUsableFolder();
-    void deleteAsksThenTrashesTheExactFileWithItsLastText();
+    void deleteTrashesTheExactFileWithItsLastText();
 };
 
 void CreateDeleteTest::createWritesADatedNoteIntoAUsableFolder()
@@ -30,8 +29,8 @@ void CreateDeleteTest::createWritesADatedNoteIntoAUsableFolder()
     NotesStore& store = f.start();
     f.type("Draft.md", "Draft\nunsaved");
     // Twice in one second; the note being left is saved first.
-    store.createNote();
-    store.createNote();
+    QCOMPARE(store.createDatedNote().outcome, Outcome::Created);
+    QCOMPARE(store.createDatedNote().outcome, Outcome::Created);
     settle();
 
     const QString name = QStringLiteral("Daily Notes - 2026-03-14 092653");
@@ -46,80 +45,44 @@ void CreateDeleteTest::createWritesADatedNoteIntoAUsableFolder()
     // A note that cannot be written is not listed.
     {
         ResourceLimit full(RLIMIT_FSIZE, 4);
-        store.createNote();
+        const NotesStore::NewNote failed = store.createDatedNote();
+        QCOMPARE(failed.outcome, Outcome::Failed);
+        QCOMPARE(failed.error.value_or(FileError()),
+                 FileError::fileNotCreated(f.path(name + " (3).md"), EFBIG));
     }
-    QCOMPARE(f.alerts.shown.size(), 1);
-    QCOMPARE(f.alerts.shown[0].message,
-             "The file “" + name + " (3).md” couldn’t be created in the folder “Notes”.");
-    QCOMPARE(f.alerts.shown[0].informativeText, QStringLiteral("File too large"));
     QCOMPARE(store.notes().size() + f.files().size(), 6);
 
-    // Without a usable folder. First none at all, answered Cancel, then Open Preferences...
+    // Without a usable folder: none at all, then a read-only one, which stays remembered.
     store.setFolderURL(QString());
     settle();
-    QSignalSpy preferences(&store, &NotesStore::preferencesRequested);
-    QSignalSpy changes(&store, &NotesStore::notesChanged);
-    store.createNote();
-    f.alerts.answerNext(true);
-    store.createNote();
-    QVERIFY(TestFiles::settingsHold(FolderAccess::bookmarkKey));
-    // ...and a read-only folder, which stays remembered; a load waits until the alert is answered.
+    QCOMPARE(store.createDatedNote().outcome, Outcome::NeedsFolder);
     store.setFolderURL(f.folder);
     settle();
-    f.write("Queued.md", "Queued");
-    store.loadNotes();
-    qsizetype notesWhileAsking = -1;
-    f.alerts.whileShown = [&] {
-        settle();
-        notesWhileAsking = store.notes().size();
-    };
     TestFiles::setReadOnly(f.folder, true);
-    store.createNote();
+    QCOMPARE(store.createDatedNote().outcome, Outcome::NeedsFolder);
     TestFiles::setReadOnly(f.folder, false);
-    f.alerts.whileShown = nullptr;
-    QCOMPARE(notesWhileAsking, 3);
-    settle();
-    QCOMPARE(store.notes().size(), 4);
     QCOMPARE(FolderAccess::restoreFolder(), f.folder);
-
-    QCOMPARE(f.alerts.shown.size(), 4);
-    for (int i = 1; i < 4; ++i)
-        f.alerts.expect(i, "Select a notes folder",
-                        "Open Preferences (Ctrl+,) and choose a writable folder, such as one in "
-                        "your Documents.",
-                        AlertService::Style::Informational, {"Open Preferences…", "Cancel"});
-    QCOMPARE(preferences.size(), 1);
-    QCOMPARE(changes.size(), 2); // the folder and the queued load; nothing was created
+    QCOMPARE(store.notes().size(), 3);
     QCOMPARE(f.files().filter("Daily").size(), 2);
 }
 
-void CreateDeleteTest::deleteAsksThenTrashesTheExactFileWithItsLastText()
+void CreateDeleteTest::deleteTrashesTheExactFileWithItsLastText()
 {
     StoreFixture f;
     f.write("Old.md", "Old", monday);
     f.write("Middle.md", "Middle", tuesday);
     f.write("New.md", "New", wednesday);
     NotesStore& store = f.start();
-    Note old = f.note("Old.md");
-    old.title = QStringLiteral("He said \"hi\" “twice”");
-    store.setSelectedNote(old);
+    store.setSelectedNote(f.note("Old.md"));
     // Typed on the first line just before the delete: the save renames the file first.
     f.type("Old.md", "Retitled\ntyped");
-    store.deleteSelectedNote(); // Cancel
-    f.alerts.expect(0, "Delete “He said \"hi\" “twice””?",
-                    "This will move the file to the Trash. You can restore it until the Trash is "
-                    "emptied.",
-                    AlertService::Style::Warning, {"Move to Trash", "Cancel"});
-    QCOMPARE(f.read("Old.md"), QByteArray("Old"));
-    QCOMPARE(store.selectedNote()->url, old.url);
-
-    f.alerts.answerNext(true);
-    store.deleteSelectedNote();
+    const std::optional<QString> saved = store.saveBeforeDelete(f.path("Old.md"));
+    QCOMPARE(saved, std::optional<QString>(f.path("Retitled.md")));
+    QVERIFY(store.moveToTrash(*saved));
     // The last typing goes to the Trash with the file under its new name, and is not written
     // back after the pause.
     QTest::qWait(2 * store.saveDelay());
     settle();
-    QCOMPARE(f.alerts.shown.size(), 2);
     QCOMPARE(f.files(), QStringList({"Middle.md", "New.md"}));
     QCOMPARE(TestFiles::entries(trashFiles()), QStringList({"Retitled.md"}));
     QCOMPARE(TestFiles::read(trashFiles() + "/Retitled.md"), QByteArray("Retitled\ntyped"));
@@ -128,37 +91,26 @@ void CreateDeleteTest::deleteAsksThenTrashesTheExactFileWithItsLastText()
     // The newest remaining note is selected, not a neighbour.
     QCOMPARE(store.selectedNote()->title, QStringLiteral("New"));
 
-    // The Trash refuses: deleted permanently only when the user says so, the typing saved first.
+    // The Trash refuses: nothing changes until the file is removed for good, which a read-only
+    // folder refuses too.
     TestFiles::setReadOnly(trashFiles(), true);
+    const QString newer = f.path("New.md");
     f.type("New.md", "New\ntyped");
-    f.alerts.answerNext(true);
-    store.deleteSelectedNote();
+    QCOMPARE(store.saveBeforeDelete(newer), std::optional<QString>(newer));
     QCOMPARE(f.read("New.md"), QByteArray("New\ntyped"));
-    QCOMPARE(store.selectedNote()->title, QStringLiteral("New"));
-    // Deleting permanently, which a read-only folder refuses too.
-    f.alerts.answerNext(true);
-    f.alerts.answerNext(true);
+    QVERIFY(!store.moveToTrash(newer));
     TestFiles::setReadOnly(f.folder, true);
-    store.deleteSelectedNote();
+    QCOMPARE(store.removePermanently(newer).value_or(FileError()),
+             FileError::fileNotRemoved(newer, EACCES));
     TestFiles::setReadOnly(f.folder, false);
-    QCOMPARE(f.alerts.shown.size(), 7);
-    QCOMPARE(f.alerts.shown[6].message, QStringLiteral("The file “New.md” couldn’t be deleted."));
-    QCOMPARE(f.alerts.shown[6].informativeText, QStringLiteral("Permission denied"));
-    for (const QString name : {"New", "Middle"}) {
-        f.alerts.answerNext(true);
-        f.alerts.answerNext(true);
-        store.deleteSelectedNote();
-        f.alerts.expect(f.alerts.shown.size() - 1, "Can’t move to Trash",
-                        "“" + name +
-                            ".md” couldn’t be moved to the Trash. You can delete it "
-                            "permanently instead.",
-                        AlertService::Style::Warning, {"Delete Permanently", "Cancel"});
+    QCOMPARE(f.titles(), QStringList({"New", "Middle"}));
+    QCOMPARE(store.selectedNote()->title, QStringLiteral("New"));
+    for (const QString name : {"New.md", "Middle.md"}) {
+        QVERIFY(!store.moveToTrash(f.path(name)));
+        QVERIFY(!store.removePermanently(f.path(name)));
     }
     QVERIFY(f.files().isEmpty() && store.notes().isEmpty() && !store.selectedNote());
     QCOMPARE(TestFiles::entries(trashFiles()), QStringList({"Retitled.md"}));
-    // Nothing selected: nothing asked, nothing done.
-    store.deleteSelectedNote();
-    QCOMPARE(f.alerts.shown.size(), 11);
 
     // Unreadable notes go by their exact bytes, beside the name a lossy decoding would give.
     TestFiles::setReadOnly(trashFiles(), false);
@@ -172,9 +124,8 @@ void CreateDeleteTest::deleteAsksThenTrashesTheExactFileWithItsLastText()
     QVERIFY(f.note(raw).unreadable && !f.note("caf\uFFFD.md").unreadable);
     QCOMPARE(f.note(raw).title, QStringLiteral("caf\uFFFD"));
     for (const QString& name : {raw, QStringLiteral("Latin.md")}) {
-        store.setSelectedNote(f.note(name));
-        f.alerts.answerNext(true);
-        store.deleteSelectedNote();
+        const std::optional<QString> url = store.saveBeforeDelete(f.note(name).url);
+        QVERIFY(url && store.moveToTrash(*url));
     }
     QCOMPARE(f.titles(), QStringList({"caf\uFFFD"}));
     QCOMPARE(f.read("caf\uFFFD.md"), QByteArray("valid"));

@@ -171,7 +171,7 @@ void SavingTest::savesComeAfterThePauseOrWhenAsked()
     f.reload();
     QCOMPARE(f.read("Groceries.md"), QByteArray("Groceries\nbutter"));
     QCOMPARE(store.selectedNote()->url, f.path("Groceries.md"));
-    QVERIFY(f.alerts.shown.isEmpty());
+    QVERIFY(f.failures.isEmpty());
 
     // A note that is not valid UTF-8 is never written, whichever way a save comes.
     Note edited = f.note("Latin.md");
@@ -234,27 +234,24 @@ void SavingTest::failedSavesKeepTheText_data()
 {
     QTest::addColumn<QString>("failure");
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("renamedTo"); // the rename failed; else the write
+    QTest::addColumn<int>("code");
     QTest::addColumn<QString>("fileAfter");
-    const QString saved = "The file “%1” couldn’t be saved in the folder “Notes”.";
-    row("read-only folder refuses the rename", "read-only folder", "Shopping\nmilk",
-        "The file “Groceries.md” couldn’t be renamed to “Shopping.md”.", "Permission denied",
+    row("read-only folder refuses the rename", "read-only folder", "Shopping\nmilk", "Shopping.md",
+        EACCES, "Groceries.md");
+    row("read-only file, renamed first", "read-only file", "Shopping\nmilk", "", EACCES,
+        "Shopping.md");
+    row("full disk", "full", "Groceries\nwith a long entry that does not fit", "", EFBIG,
         "Groceries.md");
-    row("read-only file, renamed first", "read-only file", "Shopping\nmilk",
-        saved.arg("Shopping.md"), "Permission denied", "Shopping.md");
-    row("full disk", "full", "Groceries\nwith a long entry that does not fit",
-        saved.arg("Groceries.md"), "File too large", "Groceries.md");
-    row("folder vanished", "vanished", "Groceries\nmilk\neggs", saved.arg("Groceries.md"),
-        "No such file or directory", "Groceries.md");
+    row("folder vanished", "vanished", "Groceries\nmilk\neggs", "", ENOENT, "Groceries.md");
 }
 
 void SavingTest::failedSavesKeepTheText()
 {
     QFETCH(QString, failure);
     QFETCH(QString, typed);
-    QFETCH(QString, message);
-    QFETCH(QString, reason);
+    QFETCH(QString, renamedTo);
+    QFETCH(int, code);
     QFETCH(QString, fileAfter);
     StoreFixture f;
     f.write("Groceries.md", "Groceries");
@@ -273,9 +270,10 @@ void SavingTest::failedSavesKeepTheText()
     QVERIFY(failure != "vanished" || QDir().rename(moved, f.folder));
     TestFiles::setReadOnly(f.folder, false);
 
-    QCOMPARE(f.alerts.shown.size(), 1);
-    QCOMPARE(f.alerts.shown[0].message, message);
-    QCOMPARE(f.alerts.shown[0].informativeText, reason);
+    QCOMPARE(f.failures.size(), 1);
+    QCOMPARE(f.failures[0], renamedTo.isEmpty() ? FileError::fileNotSaved(f.path(fileAfter), code)
+                                                : FileError::fileNotRenamed(
+                                                      f.path(fileAfter), f.path(renamedTo), code));
     QCOMPARE(f.files(), QStringList({fileAfter}));
     QCOMPARE(f.read(fileAfter), QByteArray("Groceries"));
     // Everything follows the file to where it is now, so no later save looks for the old one.
@@ -287,7 +285,7 @@ void SavingTest::failedSavesKeepTheText()
     f.commit(fileAfter);
     QCOMPARE(f.files(), QStringList({Naming::derivedTitle(typed, {}) + ".md"}));
     QCOMPARE(f.read(f.files().value(0)), typed.toUtf8());
-    QCOMPARE(f.alerts.shown.size(), 1);
+    QCOMPARE(f.failures.size(), 1);
 }
 
 void SavingTest::foreignChangesAreNeverOverwritten_data()
@@ -336,7 +334,7 @@ void SavingTest::foreignChangesAreNeverOverwritten()
     else if (change != "watch")
         f.commit("Note.md");
 
-    QVERIFY(f.alerts.shown.isEmpty() && store.drafts().isEmpty());
+    QVERIFY(f.failures.isEmpty() && store.drafts().isEmpty());
     QCOMPARE(TestFiles::read(url), theirs);
     QCOMPARE(merges.size(), merge ? 1 : 0);
     const QString copy = f.path("Note (conflict 2026-03-14 092653).md");
@@ -365,7 +363,7 @@ void SavingTest::foreignChangesAreNeverOverwritten()
 void SavingTest::unsavedTextIsKeptUntilItIsOnDisk_data()
 {
     QTest::addColumn<QString>("ending");
-    for (const char* ending : {"quit anyway", "stay", "signal"})
+    for (const char* ending : {"quit anyway", "signal"})
         QTest::newRow(ending) << QString(ending);
 }
 
@@ -387,33 +385,24 @@ void SavingTest::unsavedTextIsKeptUntilItIsOnDisk()
 
     // Leaving the folder saves everything at once; a failure stops no other, and its text stays.
     store.setFolderURL(other);
-    QCOMPARE(f.alerts.shown.size(), 3);
+    QCOMPARE(f.failures.size(), 3);
     QCOMPARE(f.read("O1.md") + f.read("O2.md"), QByteArray("O1\nkeep meO2\nkeep me"));
     QCOMPARE(f.read("Renamed.md"), QByteArray("Renamed\ntoo"));
     settle();
     QVERIFY(store.notes().isEmpty() && TestFiles::entries(other).isEmpty());
     QCOMPARE(store.drafts().size(), 3);
-    f.alerts.shown.clear();
+    f.failures.clear();
 
     if (ending == "signal") {
         // One line each on standard error, the only voice left to a process the system ends.
         QCOMPARE(
             standardErrorOf(f.home.path() + "/stderr", [&] { store.saveBeforeExit(); }).count('\n'),
             3);
-        QVERIFY(f.alerts.shown.isEmpty());
+        QVERIFY(f.failures.isEmpty());
     } else {
-        f.alerts.answerNext(ending == "stay");
-        QCOMPARE(store.prepareToQuit(), ending != "stay");
-        QCOMPARE(f.alerts.shown.size(), 4);
-        f.alerts.expect(3, "Some notes couldn’t be saved",
-                        "Their text is still here. If you quit anyway, it is kept in “" +
-                            RecoveryFolder::path() + "”.",
-                        AlertService::Style::Warning, {"Don’t Quit", "Quit Anyway"});
+        QCOMPARE(store.recoverUnsaved(), std::optional<FileError>());
     }
-    QCOMPARE(store.drafts().size(), ending == "stay" ? 3 : 0);
-    QCOMPARE(RecoveryFolder::hasFiles(), ending != "stay");
-    if (ending == "stay")
-        return;
+    QVERIFY(store.drafts().isEmpty());
     const QString recovered = RecoveryFolder::path();
     QCOMPARE(recovered, f.home.path() + "/.local/state/quillbox/recovered");
     QCOMPARE(TestFiles::entries(recovered), QStringList({"L1.md", "L1.md.origin", "L2.md",
@@ -452,7 +441,7 @@ void SavingTest::aNoteBeingWrittenElsewhereWaitsForItsWriter()
     QCOMPARE(f.read("Note.md"), QByteArray("Note\nhalf"));
     QCOMPARE(f.read("Note (conflict 2026-03-14 092653).md"),
              QByteArray("Note\nv1 restored\nv2\nv3\nmy typing\nlast words\n"));
-    QVERIFY(f.alerts.shown.isEmpty());
+    QVERIFY(f.failures.isEmpty());
 }
 
 void SavingTest::aFolderSwappedForALinkIsNeverWrittenThrough()
@@ -470,9 +459,8 @@ void SavingTest::aFolderSwappedForALinkIsNeverWrittenThrough()
     f.commit("Note.md");
 
     // Said once; nothing written there, nothing of it listed, the text kept.
-    QCOMPARE(f.alerts.shown.size(), 1);
-    QCOMPARE(f.alerts.shown[0].message,
-             "The folder “" + f.folder + "” was replaced by another folder.");
+    QCOMPARE(f.problems, QList<FileError>({FileError::folderReplaced(f.folder)}));
+    QVERIFY(f.failures.isEmpty());
     QCOMPARE(TestFiles::entries(other), QStringList({"Theirs.md"}));
     QCOMPARE(f.titles(), QStringList({"Note"}));
     QCOMPARE(store.drafts().value(f.path("Note.md")), QStringLiteral("Note\ntyped"));
@@ -527,9 +515,8 @@ void SavingTest::textWithNowhereToGoIsNeverLost()
 
     if (place != "recovery folder") {
         // Asked first, the user can stay with the text on screen and is told the real cause.
-        f.alerts.answerNext(false);
-        QVERIFY(!store.prepareToQuit());
-        QCOMPARE(f.alerts.shown.last().informativeText, QStringLiteral("Not a directory"));
+        QCOMPARE(store.recoverUnsaved().value_or(FileError()).code, ENOTDIR);
+        QCOMPARE(store.drafts().size(), 1);
     }
     const QByteArray said = standardErrorOf(home + "/stderr", [&] {
         const mode_t mask = ::umask(0);

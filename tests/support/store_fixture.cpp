@@ -10,6 +10,10 @@ NotesStore& StoreFixture::start(const QString& chosen)
         folder = chosen;
     FolderAccess::saveBookmark(folder);
     m_store = std::make_unique<NotesStore>(services());
+    QObject::connect(m_store.get(), &NotesStore::folderProblem,
+                     [this](const FileError& error) { problems.append(error); });
+    QObject::connect(m_store.get(), &NotesStore::saveFailed,
+                     [this](const FileError& error) { failures.append(error); });
     m_store->setSaveDelay(20);
     // Tests change files step by step and reload when they mean to.
     m_store->setWatching(false);

@@ -16,7 +16,7 @@ public:
     // Remembers folder (the home's Notes unless given) and starts a store on it.
     NotesStore& start(const QString& folder = {});
     NotesStore& store() { return *m_store; }
-    StoreServices services() { return {alerts, trash, clock, folders}; }
+    StoreServices services() { return {trash, clock, folders}; }
     FolderChooser& chooser();
     QString path(const QString& fileName) const { return folder + QLatin1Char('/') + fileName; }
     Note note(const QString& fileName) const; // empty when not listed
@@ -49,6 +49,8 @@ public:
     ScriptedFolderPanel panel;
     RecordingPrinter printer;
     QString folder;
+    QList<FileError> problems; // the store's folderProblem signals
+    QList<FileError> failures; // its saveFailed signals
 
 private:
     std::unique_ptr<NotesStore> m_store;

@@ -28,7 +28,7 @@ QString TestHome::makeFolder(const QString& name) const
 
 void ScriptedAlerts::showError(const FileError& error)
 {
-    shown.append({true, error.message, error.reason, Style::Warning, {}});
+    shown.append({true, error, {}, {}, Style::Warning, {}});
     if (whileShown)
         whileShown();
 }
@@ -36,7 +36,7 @@ void ScriptedAlerts::showError(const FileError& error)
 bool ScriptedAlerts::showText(const QString& message, const QString& informativeText, Style style,
                               const QStringList& buttons)
 {
-    shown.append({false, message, informativeText, style, buttons});
+    shown.append({false, {}, message, informativeText, style, buttons});
     if (whileShown)
         whileShown();
     return m_answers.isEmpty() ? false : m_answers.takeFirst();

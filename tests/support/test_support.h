@@ -1,8 +1,8 @@
 #pragma once
 
 #include "folder/folder_panel.h"
-#include "store/alert_service.h"
 #include "store/clock.h"
+#include "views/alert_service.h"
 #include "views/print_service.h"
 
 #include <QDateTime>
@@ -36,6 +36,7 @@ public:
     struct Shown
     {
         bool isError = false;
+        FileError error; // of an error alert
         QString message, informativeText;
         Style style = Style::Warning;
         QStringList buttons;
@@ -55,6 +56,15 @@ public:
 private:
     QList<bool> m_answers;
 };
+
+// What failed, where and why, when a comparison fails.
+inline char* toString(const FileError& error)
+{
+    return QTest::toString(QStringLiteral("FileError(%1, %2, %3, %4)")
+                               .arg(int(error.kind))
+                               .arg(error.path, error.target)
+                               .arg(error.code));
+}
 
 // The chooser as a user answers it: the test says which folder was picked, or cancels.
 class ScriptedFolderPanel final : public FolderPanel

@@ -1,3 +1,4 @@
+#include "app/note_flows.h"
 #include "app/notes_app_commands.h"
 #include "store_fixture.h"
 #include "views/content_view.h"
@@ -38,7 +39,8 @@ public:
             settle();
         }
         window = std::make_unique<ContentView>(f.store(), f.printer);
-        commands = new NotesAppCommands(f.store(), *window);
+        flows = std::make_unique<NoteFlows>(f.store(), f.alerts);
+        commands = new NotesAppCommands(f.store(), *flows, *window);
         QObject::connect(window.get(), &ContentView::folderNeeded, &f.chooser(),
                          &FolderChooser::chooseFolderIfNeeded);
         window->show();
@@ -70,6 +72,7 @@ public:
 
     StoreFixture f;
     std::unique_ptr<ContentView> window;
+    std::unique_ptr<NoteFlows> flows;
     NotesAppCommands* commands = nullptr; // owned by the window
 };
 

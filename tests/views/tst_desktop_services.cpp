@@ -1,5 +1,7 @@
+#include "store/naming.h"
 #include "test_support.h"
 #include "views/dialog_folder_panel.h"
+#include "views/file_error_text.h"
 #include "views/message_box_alerts.h"
 #include "views/note_document.h"
 
@@ -16,11 +18,49 @@ class DesktopServicesTest : public QObject
     Q_OBJECT
 
 private slots:
+    void errorTexts_data();
+    void errorTexts();
     void alerts_data();
     void alerts();
     void printedDocument();
     void folderDialog();
 };
+
+void DesktopServicesTest::errorTexts_data()
+{
+    QTest::addColumn<FileError>("error");
+    QTest::addColumn<QString>("seen"); // message, then reason
+    const QString notes = "/home/ana/Notes";
+    row("listing", FileError::folderNotOpened(notes, EACCES),
+        "The folder “Notes” couldn’t be opened.\nPermission denied");
+    row("save", FileError::fileNotSaved(notes + "/Groceries.md", EFBIG),
+        "The file “Groceries.md” couldn’t be saved in the folder “Notes”.\nFile too large");
+    row("a name that is not UTF-8, shown readably",
+        FileError::fileNotCreated(Naming::pathFromBytes("/home/ana/Notes/caf\xE9.md"), ENOSPC),
+        "The file “caf\uFFFD.md” couldn’t be created in the folder “Notes”.\n"
+        "No space left on device");
+    row("rename", FileError::fileNotRenamed(notes + "/A.md", notes + "/B.md", EACCES),
+        "The file “A.md” couldn’t be renamed to “B.md”.\nPermission denied");
+    row("remove", FileError::fileNotRemoved(notes + "/A.md", EACCES),
+        "The file “A.md” couldn’t be deleted.\nPermission denied");
+    row("default folder", FileError::folderNotCreated(notes, EACCES),
+        "The folder “Notes” couldn’t be created.\nPermission denied");
+    row("bookmark", FileError::folderNotRemembered(notes, EROFS),
+        "The notes folder couldn’t be remembered.\nRead-only file system");
+    row("recovery", FileError::textNotRecovered("/home/ana/.local/state/r", ENOTDIR),
+        "The unsaved text couldn’t be kept in the folder “/home/ana/.local/state/r”.\n"
+        "Not a directory");
+    row("replaced folder", FileError::folderReplaced(notes),
+        "The folder “/home/ana/Notes” was replaced by another folder.\nNothing is read from it "
+        "or saved into it until you choose it again in Preferences. Unsaved text is kept.");
+}
+
+void DesktopServicesTest::errorTexts()
+{
+    QFETCH(FileError, error);
+    QFETCH(QString, seen);
+    QCOMPARE(FileErrorText::message(error) + '\n' + FileErrorText::reason(error), seen);
+}
 
 void DesktopServicesTest::alerts_data()
 {

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-// Every message the core gives the user goes through here. Both kinds block until answered.
+// Every alert the application shows goes through here. Both kinds block until answered.
 class AlertService
 {
 public:
