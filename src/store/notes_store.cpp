@@ -49,37 +49,7 @@ void NotesStore::watchFolder()
 
 void NotesStore::defer(std::function<void()> work)
 {
-    m_loadQueuedLast = false;
-    m_deferred.append(std::move(work));
-    scheduleDeferred();
-}
-
-void NotesStore::scheduleDeferred()
-{
-    if (m_deferredScheduled || m_queueHolds > 0 || m_deferred.isEmpty())
-        return;
-    m_deferredScheduled = true;
-    // One task per turn of the event loop, so each starts after the event that queued it.
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_deferredScheduled = false;
-            if (m_queueHolds > 0 || m_deferred.isEmpty())
-                return;
-            const std::function<void()> work = m_deferred.takeFirst();
-            if (m_deferred.isEmpty())
-                m_loadQueuedLast = false;
-            work();
-            scheduleDeferred();
-        },
-        Qt::QueuedConnection);
-}
-
-// A modal alert turns the event loop while it waits; the queued work must not run inside it.
-void NotesStore::releaseQueue()
-{
-    --m_queueHolds;
-    scheduleDeferred();
+    m_queue.add(std::move(work));
 }
 
 void NotesStore::setSelectedNote(const std::optional<Note>& note)
@@ -191,11 +161,10 @@ void NotesStore::loadNotes()
 {
     // A load reads the folder as it is when it runs, so a second one queued right behind
     // the first would read the same files again: at start-up that doubled the wait.
-    if (m_loadQueuedLast)
+    if (m_queue.lastIsLoad())
         return;
     m_changedFiles.reset();
-    defer([this] { loadNow(std::nullopt); });
-    m_loadQueuedLast = true;
+    m_queue.addLoad([this] { loadNow(std::nullopt); });
 }
 
 void NotesStore::refreshOnActivation()
@@ -210,7 +179,7 @@ void NotesStore::refreshOnActivation()
 void NotesStore::refreshFiles(const QByteArrayList& names)
 {
     // A whole load waiting to run sees these files too.
-    if (m_loadQueuedLast)
+    if (m_queue.lastIsLoad())
         return;
     if (m_changedFiles) {
         for (const QByteArray& name : names)

@@ -8,6 +8,7 @@
 #include "store/note_list.h"
 #include "store/note_loader.h"
 #include "store/store_services.h"
+#include "store/work_queue.h"
 
 #include <QHash>
 #include <QList>
@@ -107,8 +108,8 @@ public:
 
     // While a person is being asked, the queued work waits: it could change the notes under
     // the question (a load, a save that renames). Calls come in pairs.
-    void holdQueue() { ++m_queueHolds; }
-    void releaseQueue();
+    void holdQueue() { m_queue.hold(); }
+    void releaseQueue() { m_queue.release(); }
 
     void setSaveDelay(int milliseconds) { m_drafts.setDelay(milliseconds); }
     int saveDelay() const { return m_drafts.delay(); }
@@ -142,7 +143,6 @@ signals:
 
 private:
     void defer(std::function<void()> work);
-    void scheduleDeferred();
 
     void watchFolder();
     // Reads the folder again, or only the named files.
@@ -203,10 +203,7 @@ private:
     // Files the watch reported, waiting for their refresh.
     std::optional<QSet<QByteArray>> m_changedFiles;
 
-    QList<std::function<void()>> m_deferred;
-    bool m_deferredScheduled = false;
-    bool m_loadQueuedLast = false; // the newest queued task is a load
-    int m_queueHolds = 0;
+    WorkQueue m_queue;
 
     // One scan at a time, off the UI thread; typing meanwhile queues only the newest text.
     bool m_searchRunning = false;
