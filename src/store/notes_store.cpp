@@ -13,8 +13,10 @@
 #include <cerrno>
 
 NotesStore::NotesStore(const StoreServices& services, QObject* parent)
-    : QObject(parent), m_services(services), m_files(services.clock, services.trash)
+    : QObject(parent), m_services(services), m_files(services.clock, services.trash),
+      m_search(m_list, [this] { return SearchKey::fold(Naming::trimmed(m_searchText)); })
 {
+    connect(&m_search, &BackgroundSearch::finished, this, &NotesStore::searchFinished);
     connect(&m_drafts, &Drafts::due, this,
             [this](const QString& url) { defer([this, url] { commitDraftNow(url); }); });
 
@@ -64,43 +66,7 @@ void NotesStore::setSearchText(const QString& text)
         return;
     m_searchText = text;
     emit searchTextChanged();
-    startSearch();
-}
-
-// A keystroke never waits for a scan: the scan runs on another thread and the list follows
-// when it ends. A query typed meanwhile is scanned next, the ones in between never.
-void NotesStore::startSearch()
-{
-    if (m_searchRunning) {
-        m_searchAgain = true;
-        return;
-    }
-    const QByteArray query = SearchKey::fold(Naming::trimmed(m_searchText));
-    // A few thousand notes are scanned faster than a thread starts.
-    if (query.isEmpty() || m_list.remembered(query) ||
-        m_list.sorted().size() < NoteList::parallelSearchThreshold) {
-        emit searchFinished();
-        return;
-    }
-    m_searchRunning = true;
-    const QList<Note> sorted = m_list.sorted();
-    auto* watcher = new QFutureWatcher<NoteList::Rows>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, sorted, query] {
-        watcher->deleteLater();
-        m_searchRunning = false;
-        // A result is kept only for the list it was made from.
-        if (sorted.isSharedWith(m_list.sorted()))
-            m_list.remember(query, watcher->result());
-        if (m_searchAgain) {
-            m_searchAgain = false;
-            startSearch();
-        } else {
-            emit searchFinished();
-        }
-    });
-    watcher->setFuture(QtConcurrent::run([sorted, candidates = m_list.candidates(query), query] {
-        return NoteList::scan(sorted, candidates, query);
-    }));
+    m_search.start();
 }
 
 void NotesStore::setFolderURL(const QString& folder)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/background_search.h"
 #include "store/drafts.h"
 #include "store/file_error.h"
 #include "store/folder_watcher.h"
@@ -149,7 +150,6 @@ private:
     void loadNow(const std::optional<QByteArrayList>& only);
     void refreshFiles(const QByteArrayList& names);
     void dropOffThread(QList<Note> records);
-    void startSearch();
     void applyLoaded(NoteLoader::Result loaded);
     void applyLoadedRecords(NoteLoader::Result loaded);
     // What became of a save, and where the note's file is afterwards: a save may rename it.
@@ -204,8 +204,5 @@ private:
     std::optional<QSet<QByteArray>> m_changedFiles;
 
     WorkQueue m_queue;
-
-    // One scan at a time, off the UI thread; typing meanwhile queues only the newest text.
-    bool m_searchRunning = false;
-    bool m_searchAgain = false;
+    BackgroundSearch m_search;
 };
