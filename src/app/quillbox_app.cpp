@@ -48,10 +48,11 @@ QuillboxApp::QuillboxApp()
     connect(qApp, &QGuiApplication::commitDataRequest, m_store.get(),
             [this](QSessionManager&) { m_store->saveBeforeExit(); });
     m_window->installEventFilter(this);
-    if (RecoveryFolder::hasFiles()) {
+    // Also where the last resorts put it, when the usual folder could not be made.
+    if (const QString recovered = RecoveryFolder::placeWithFiles(); !recovered.isEmpty()) {
         m_window->messageBar()->showMessage(
-            tr("Text that could not be saved earlier is kept in “%1”.").arg(RecoveryFolder::path()),
-            tr("Show in File Manager"), [this] { m_fileManager.reveal(RecoveryFolder::path()); });
+            tr("Text that could not be saved earlier is kept in “%1”.").arg(recovered),
+            tr("Show in File Manager"), [this, recovered] { m_fileManager.reveal(recovered); });
     }
     connectDesktop();
 }

@@ -143,9 +143,13 @@ QStringList RecoveryFolder::fallbackPaths()
     return paths;
 }
 
-bool RecoveryFolder::hasFiles()
+QString RecoveryFolder::placeWithFiles()
 {
-    return !QDir(path()).entryList(QDir::Files | QDir::NoDotAndDotDot).isEmpty();
+    for (const QString& place : QStringList{path()} + fallbackPaths()) {
+        if (!QDir(place).entryList(QDir::Files | QDir::NoDotAndDotDot).isEmpty())
+            return place;
+    }
+    return {};
 }
 
 RecoveryFolder::Kept RecoveryFolder::keep(const QString& notePath, const QString& text, bool hasBom,

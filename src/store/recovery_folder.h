@@ -14,7 +14,8 @@ public:
     // Last resorts when path() cannot take the text, in order: the session's runtime folder,
     // then a folder of our own in the temporary folder.
     static QStringList fallbackPaths();
-    static bool hasFiles();
+    // The first of path() and fallbackPaths() that holds recovered text; empty when none does.
+    static QString placeWithFiles();
 
     enum class Reach
     {

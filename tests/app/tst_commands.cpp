@@ -191,7 +191,7 @@ void CommandsTest::quitting()
     }
     QVERIFY(app->window().isVisible());
     QCOMPARE(edit->toPlainText(), QStringLiteral("Plan\nkept"));
-    QVERIFY(!RecoveryFolder::hasFiles());
+    QVERIFY(TestFiles::entries(RecoveryFolder::path()).isEmpty());
 }
 
 QUILLBOX_GUI_TEST_MAIN(CommandsTest)

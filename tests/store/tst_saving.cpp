@@ -541,6 +541,8 @@ void SavingTest::textWithNowhereToGoIsNeverLost()
     QCOMPARE(modeOf(keptIn + "/Plan.md"), mode_t(0600));
     QCOMPARE(modeOf(keptIn + "/Plan.md.origin"), mode_t(0600));
     QVERIFY(place != "recovery folder" || modeOf(state) == 0700);
+    // The next start offers it wherever it went.
+    QCOMPARE(RecoveryFolder::placeWithFiles(), keptIn);
 }
 
 QUILLBOX_TEST_MAIN(SavingTest)
