@@ -13,7 +13,7 @@ Drafts::Drafts(QObject* parent) : QObject(parent)
     });
 }
 
-void Drafts::takeLiveText() const
+void Drafts::takeLiveText()
 {
     if (!m_live)
         return;
@@ -26,7 +26,7 @@ void Drafts::takeLiveText() const
         draft->text = *text;
 }
 
-std::optional<Draft> Drafts::value(const QString& url) const
+std::optional<Draft> Drafts::value(const QString& url)
 {
     takeLiveText();
     const auto draft = m_drafts.constFind(url);
@@ -35,7 +35,7 @@ std::optional<Draft> Drafts::value(const QString& url) const
     return *draft;
 }
 
-QHash<QString, QString> Drafts::texts() const
+QHash<QString, QString> Drafts::texts()
 {
     takeLiveText();
     QHash<QString, QString> texts;

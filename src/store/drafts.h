@@ -23,9 +23,9 @@ public:
 
     bool contains(const QString& url) const { return m_drafts.contains(url); }
     // The draft with the editor's latest text, if the note has one.
-    std::optional<Draft> value(const QString& url) const;
+    std::optional<Draft> value(const QString& url);
     QStringList urls() const { return m_drafts.keys(); }
-    QHash<QString, QString> texts() const;
+    QHash<QString, QString> texts();
 
     // Sets the text; a note without a draft yet starts one over base.
     void setText(const QString& url, const QString& text, const Note& base);
@@ -34,7 +34,7 @@ public:
     // gives nothing once the editor is gone.
     void edit(const QString& url, const Note& base, LiveRead read);
     // Takes the editor's text in now: before the editor shows something else.
-    void takeLiveText() const;
+    void takeLiveText();
     void move(const QString& from, const QString& to);
     void remove(const QString& url);
 
@@ -56,14 +56,13 @@ signals:
     void due(const QString& url);
 
 private:
-    // Mutable: reading the drafts first takes in the editor's text.
-    mutable QHash<QString, Draft> m_drafts;
+    QHash<QString, Draft> m_drafts;
     struct LiveText
     {
         QString url;
         LiveRead read;
     };
-    mutable std::optional<LiveText> m_live;
+    std::optional<LiveText> m_live;
     QTimer m_pause;
     QString m_lastEdited;
 };

@@ -105,7 +105,7 @@ QList<Note> NotesStore::filteredNotes() const
     return found;
 }
 
-QString NotesStore::textFor(const Note& note) const
+QString NotesStore::textFor(const Note& note)
 {
     const std::optional<Draft> draft = m_drafts.value(note.url);
     return draft ? draft->text : note.content();

@@ -50,11 +50,11 @@ public:
     std::optional<std::vector<qsizetype>> filteredRows() const;
 
     bool contains(const QString& url) const { return m_list.find(url) != nullptr; }
-    QHash<QString, QString> drafts() const { return m_drafts.texts(); }
+    QHash<QString, QString> drafts() { return m_drafts.texts(); }
     bool hasDraft(const QString& url) const { return m_drafts.contains(url); }
     const std::optional<Note>& pendingNote() const { return m_pendingNote; }
     // The text a view should show for a note: its draft, else its saved content.
-    QString textFor(const Note& note) const;
+    QString textFor(const Note& note);
 
     // Deferred operations.
     void loadNotes();
@@ -70,7 +70,7 @@ public:
     // The same for an editor that holds the text, read only when something needs it.
     void editDraft(const Note& note, Drafts::LiveRead read);
     // Takes the editor's text into the drafts now: before the editor shows something else.
-    void takeLiveText() const { m_drafts.takeLiveText(); }
+    void takeLiveText() { m_drafts.takeLiveText(); }
     // True when the note's text is on disk afterwards: in its file, or in a conflict copy
     // beside it when another program changed the file since we last read it.
     bool saveNote(const Note& note);
