@@ -50,18 +50,6 @@ bool isLocal(const QString& folder)
     }
 }
 
-QString reason(int error)
-{
-    if (error == EMFILE)
-        return QStringLiteral("Too many inotify instances are open for this user "
-                              "(fs.inotify.max_user_instances), or too many files in this "
-                              "process.");
-    if (error == ENOSPC)
-        return QStringLiteral("The inotify watch limit for this user is reached "
-                              "(fs.inotify.max_user_watches).");
-    return qt_error_string(error);
-}
-
 } // namespace
 
 FolderWatcher::FolderWatcher(QObject* parent) : QObject(parent)
@@ -80,16 +68,16 @@ FolderWatcher::~FolderWatcher()
 bool FolderWatcher::watch(const QString& folder)
 {
     stop();
-    m_error.clear();
+    m_error = 0;
     m_fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (m_fd < 0) {
-        m_error = reason(errno);
+        m_error = errno;
         return false;
     }
     m_wd = ::inotify_add_watch(m_fd, QFile::encodeName(folder).constData(),
                                entryEvents | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR);
     if (m_wd < 0) {
-        m_error = reason(errno);
+        m_error = errno;
         release();
         return false;
     }

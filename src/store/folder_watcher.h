@@ -27,7 +27,7 @@ public:
     explicit FolderWatcher(QObject* parent = nullptr);
     ~FolderWatcher() override;
 
-    // Replaces any earlier watch. False when inotify is unavailable (errorString() says why,
+    // Replaces any earlier watch. False when inotify is unavailable (error() says why,
     // typically a per-user limit); the caller then refreshes on activation only.
     bool watch(const QString& folder);
     void stop();
@@ -35,7 +35,8 @@ public:
     // The watch reports every change of the folder: it runs, and the folder is on a local
     // file system. On a network or FUSE file system inotify sees only this machine's changes.
     bool seesEveryChange() const { return isWatching() && m_local; }
-    QString errorString() const { return m_error; }
+    // The errno of the refusal: EMFILE or ENOSPC when a per-user inotify limit is reached.
+    int error() const { return m_error; }
 
     void setQuietInterval(int milliseconds) { m_quietMs = milliseconds; }
     void setWritingQuietInterval(int milliseconds) { m_writingQuietMs = milliseconds; }
@@ -66,7 +67,7 @@ private:
     int m_wd = -1;
     bool m_local = false;
     QSocketNotifier* m_notifier = nullptr;
-    QString m_error;
+    int m_error = 0;
     int m_quietMs = defaultQuietMs;
     QTimer m_quiet;
     // Started by the first pending event: a folder that never goes quiet is still reported.
