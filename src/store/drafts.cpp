@@ -44,16 +44,6 @@ QHash<QString, QString> Drafts::texts()
     return texts;
 }
 
-void Drafts::setText(const QString& url, const QString& text, const Note& base)
-{
-    takeLiveText();
-    const auto draft = m_drafts.find(url);
-    if (draft != m_drafts.end())
-        draft->text = text;
-    else
-        m_drafts.insert(url, Draft{text, base});
-}
-
 void Drafts::edit(const QString& url, const Note& base, LiveRead read)
 {
     if (m_live && m_live->url != url)

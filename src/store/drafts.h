@@ -27,8 +27,6 @@ public:
     QStringList urls() const { return m_drafts.keys(); }
     QHash<QString, QString> texts();
 
-    // Sets the text; a note without a draft yet starts one over base.
-    void setText(const QString& url, const QString& text, const Note& base);
     // The same for an editor that holds the text: it is read only when something needs it (a
     // save, a commit, quitting), so a keystroke in a long note does not copy the note. read
     // gives nothing once the editor is gone.
@@ -49,6 +47,7 @@ public:
     // The pause: restarted by every edit; when it runs out, due() names the note last edited.
     void restartPause(const QString& url);
     void stopPause() { m_pause.stop(); }
+    const QString& lastEdited() const { return m_lastEdited; }
     void setDelay(int milliseconds) { m_pause.setInterval(milliseconds); }
     int delay() const { return m_pause.interval(); }
 

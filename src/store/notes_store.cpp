@@ -18,7 +18,7 @@ NotesStore::NotesStore(const StoreServices& services, QObject* parent)
 {
     connect(&m_search, &BackgroundSearch::finished, this, &NotesStore::searchFinished);
     connect(&m_drafts, &Drafts::due, this,
-            [this](const QString& url) { defer([this, url] { commitDraftNow(url); }); });
+            [this](const QString& url) { defer([this, url] { saveDraftNow(url); }); });
 
     // Other programs' changes come in by themselves; the refresh they start reads only what
     // changed, so our own saves (whose identity the records already hold) cost a stat scan.
@@ -283,7 +283,7 @@ void NotesStore::applyLoadedRecords(NoteLoader::Result loaded)
         emit draftMerged(url);
     // Saving at once writes beside another program's version of the file instead of over it.
     for (const QString& url : toSave)
-        commitDraft(url);
+        saveDraft(url);
 
     const Note* note = selected.isEmpty() ? nullptr : m_list.find(selected);
     if (note)
@@ -294,31 +294,11 @@ void NotesStore::applyLoadedRecords(NoteLoader::Result loaded)
 
 // ---- Editing and saving ----
 
-void NotesStore::updateDraft(const Note& note, const QString& text)
-{
-    const Note* known = m_list.find(note.url);
-    m_drafts.setText(note.url, text, known ? *known : note);
-    Note edited = note;
-    edited.setContent(text);
-    m_pendingNote = std::move(edited);
-    m_drafts.restartPause(note.url);
-}
-
 void NotesStore::editDraft(const Note& note, Drafts::LiveRead read)
 {
     const Note* known = m_list.find(note.url);
     m_drafts.edit(note.url, known ? *known : note, std::move(read));
-    m_pendingNote = note;
     m_drafts.restartPause(note.url);
-}
-
-bool NotesStore::saveNote(const Note& note)
-{
-    const Note* known = m_list.find(note.url);
-    if (!m_drafts.contains(note.url) && !known)
-        return true;
-    m_drafts.setText(note.url, note.content(), known ? *known : note);
-    return saveDraft(note.url).kind != NoteFiles::Saved::Kind::Failed;
 }
 
 bool NotesStore::isBeingWritten(const QString& url)
@@ -327,7 +307,7 @@ bool NotesStore::isBeingWritten(const QString& url)
            m_watcher.isBeingWritten(Naming::pathBytes(Naming::fileName(url)));
 }
 
-NotesStore::SaveOutcome NotesStore::saveDraft(const QString& url, Waiting waiting)
+NotesStore::SaveOutcome NotesStore::writeDraft(const QString& url, Waiting waiting)
 {
     using Kind = NoteFiles::Saved::Kind;
     const std::optional<Draft> draft = m_drafts.value(url);
@@ -412,7 +392,6 @@ void NotesStore::recordSaved(const QString& oldUrl, const Note& saved)
 void NotesStore::conflictCopySavedFor(const QString& url, const Note& copy)
 {
     m_drafts.remove(url);
-    clearPendingIfFor(url);
     const bool wasSelected = m_selectedNote && m_selectedNote->url == url;
     recordSaved(copy.url, copy);
     if (wasSelected) {
@@ -429,8 +408,6 @@ void NotesStore::followRename(const QString& from, const QString& to, const QStr
     m_touchedDuringLoad.insert(from);
     m_touchedDuringLoad.insert(to);
     m_drafts.move(from, to);
-    if (m_pendingNote && m_pendingNote->url == from)
-        m_pendingNote->url = to;
     if (!m_list.find(from))
         return;
     const bool selected = m_selectedNote && m_selectedNote->url == from;
@@ -441,66 +418,31 @@ void NotesStore::followRename(const QString& from, const QString& to, const QStr
         setSelectedNote(*m_list.find(to));
 }
 
-bool NotesStore::clearPendingIfFor(const QString& url)
+void NotesStore::saveDraft(const QString& url)
 {
-    if (!m_pendingNote || m_pendingNote->url != url)
-        return false;
-    m_pendingNote.reset();
-    return true;
+    defer([this, url] { saveDraftNow(url); });
 }
 
-void NotesStore::commitDraft(const QString& url)
+bool NotesStore::saveDraftNow(const QString& url)
 {
-    defer([this, url] { commitDraftNow(url); });
+    return saveDraftWithin(url, Waiting::Allowed);
 }
 
-bool NotesStore::commitDraftNow(const QString& url)
-{
-    return commitDraftWithin(url, Waiting::Allowed);
-}
-
-bool NotesStore::commitDraftWithin(const QString& url, Waiting waiting)
+bool NotesStore::saveDraftWithin(const QString& url, Waiting waiting)
 {
     if (url.isEmpty() || !m_drafts.contains(url))
         return true;
-    // Only a save that reached the disk may mark the text saved; a failed or postponed one
-    // keeps the pending edit, so the next flush tries again.
-    const SaveOutcome outcome = saveDraft(url, waiting);
-    if (outcome.kind == NoteFiles::Saved::Kind::Failed)
-        return false;
-    if (outcome.kind != NoteFiles::Saved::Kind::Postponed)
-        clearPendingIfFor(outcome.url);
-    return true;
+    // A failed or postponed save keeps the draft, so the next one tries again.
+    return writeDraft(url, waiting).kind != NoteFiles::Saved::Kind::Failed;
 }
 
-void NotesStore::commitText(const QString& text, const Note& note)
+void NotesStore::saveTyping()
 {
-    defer([this, text, url = note.url] { commitTextNow(text, url); });
-}
-
-void NotesStore::commitTextNow(const QString& text, const QString& url)
-{
-    const Note* known = m_list.find(url);
-    if (!m_drafts.contains(url)) {
-        if (!known || !Draft{text, *known}.isUnsaved())
-            return;
-    }
-    m_drafts.setText(url, text, known ? *known : Note{});
-    commitDraftNow(url);
-}
-
-void NotesStore::flushPendingSave()
-{
-    defer([this] { flushPendingSaveNow(); });
-}
-
-void NotesStore::flushPendingSaveNow()
-{
-    if (!m_pendingNote)
-        return;
-    const QString url = m_pendingNote->url;
-    commitDraftNow(url);
-    m_pendingNote.reset();
+    const QString selected = m_selectedNote ? m_selectedNote->url : QString();
+    defer([this, selected] {
+        saveDraftNow(selected);
+        saveDraftNow(m_drafts.lastEdited());
+    });
 }
 
 bool NotesStore::saveAllDrafts()
@@ -510,7 +452,7 @@ bool NotesStore::saveAllDrafts()
     const QStringList urls = m_drafts.urls();
     for (const QString& url : urls) {
         if (m_drafts.contains(url))
-            allSaved = commitDraftWithin(url, Waiting::Forbidden) && allSaved;
+            allSaved = saveDraftWithin(url, Waiting::Forbidden) && allSaved;
     }
     if (allSaved)
         m_drafts.stopPause();
@@ -538,7 +480,6 @@ std::optional<FileError> NotesStore::recoverUnsaved()
             }
         }
         m_drafts.remove(url);
-        clearPendingIfFor(url);
     }
     if (firstError)
         return FileError::textNotRecovered(RecoveryFolder::path(), firstError);
@@ -559,7 +500,7 @@ NotesStore::NewNote NotesStore::createDatedNote()
 {
     // The note being left reaches its file before the new one takes the editor.
     if (m_selectedNote)
-        commitDraftNow(m_selectedNote->url);
+        saveDraftNow(m_selectedNote->url);
     const QString folder = m_folderURL;
     // The folder stays remembered: it may be writable again the next time.
     if (folder.isEmpty() || !m_services.folders.canWrite(folder))
@@ -581,10 +522,9 @@ std::optional<QString> NotesStore::saveBeforeDelete(const QString& url)
     // the file, which is then not ours to delete.
     if (!m_drafts.contains(url))
         return url;
-    const SaveOutcome saved = saveDraft(url, Waiting::Forbidden);
+    const SaveOutcome saved = writeDraft(url, Waiting::Forbidden);
     if (saved.kind != NoteFiles::Saved::Kind::InPlace)
         return std::nullopt;
-    clearPendingIfFor(saved.url);
     return saved.url;
 }
 
@@ -610,6 +550,5 @@ void NotesStore::forgetDeleted(const QString& url)
     m_list.remove(url);
     listChanged();
     m_drafts.remove(url);
-    clearPendingIfFor(url);
     selectNewest();
 }

@@ -50,9 +50,9 @@ public:
     std::optional<std::vector<qsizetype>> filteredRows() const;
 
     bool contains(const QString& url) const { return m_list.find(url) != nullptr; }
-    QHash<QString, QString> drafts() { return m_drafts.texts(); }
     bool hasDraft(const QString& url) const { return m_drafts.contains(url); }
-    const std::optional<Note>& pendingNote() const { return m_pendingNote; }
+    // Every note's unsaved text, by file.
+    QHash<QString, QString> unsavedTexts() { return m_drafts.texts(); }
     // The text a view should show for a note: its draft, else its saved content.
     QString textFor(const Note& note);
 
@@ -61,21 +61,23 @@ public:
     // The window came back to the front: whatever changed meanwhile is listed. A watch that
     // sees every change has reported it already; otherwise the folder is read again.
     void refreshOnActivation();
-    void commitDraft(const QString& url);
-    void commitText(const QString& text, const Note& note);
-    void flushPendingSave();
+    // Writes the note's unsaved text after the current event: the typing pause ended.
+    void saveDraft(const QString& url);
+    // The user left the window: the selected note and the one last typed in are written now
+    // instead of after the pause.
+    void saveTyping();
 
     // Immediate operations.
-    void updateDraft(const Note& note, const QString& text);
-    // The same for an editor that holds the text, read only when something needs it.
+    // The editor's text changed. The editor holds the text: it is read through read only when
+    // something needs it (a save, leaving the note, quitting), so a keystroke in a long note
+    // copies nothing. read gives nothing once the editor is gone.
     void editDraft(const Note& note, Drafts::LiveRead read);
     // Takes the editor's text into the drafts now: before the editor shows something else.
     void takeLiveText() { m_drafts.takeLiveText(); }
-    // True when the note's text is on disk afterwards: in its file, or in a conflict copy
-    // beside it when another program changed the file since we last read it.
-    bool saveNote(const Note& note);
-    // The same for the note's draft; leaving a note calls it before the next one is shown.
-    bool commitDraftNow(const QString& url);
+    // True when the note's unsaved text is on disk afterwards: in its file, or in a conflict
+    // copy beside it when another program changed the file since we last read it. Leaving a
+    // note calls it before the next one is shown.
+    bool saveDraftNow(const QString& url);
     // Writes every draft, synchronously, going on past failures: the path for quitting,
     // when the event loop will not run again. True when every text is on disk.
     bool saveAllDrafts();
@@ -163,8 +165,8 @@ private:
         Allowed,   // the text may wait for a file another program is still writing
         Forbidden, // the process is ending: the text goes beside that file instead
     };
-    SaveOutcome saveDraft(const QString& url, Waiting waiting = Waiting::Allowed);
-    bool commitDraftWithin(const QString& url, Waiting waiting);
+    SaveOutcome writeDraft(const QString& url, Waiting waiting = Waiting::Allowed);
+    bool saveDraftWithin(const QString& url, Waiting waiting);
     bool isBeingWritten(const QString& url);
     // The path may lead to another folder than the one the user chose: a folder moved away
     // and a link put in its place. Nothing is read from or written to it then.
@@ -172,13 +174,10 @@ private:
     void reportFolderProblem(const FileError& error);
     void conflictCopySavedFor(const QString& url, const Note& copy);
     void recordSaved(const QString& oldUrl, const Note& saved);
-    void commitTextNow(const QString& text, const QString& url);
-    void flushPendingSaveNow();
     void listChanged();
     void selectNewest();
     void followRename(const QString& from, const QString& to, const QString& title);
     void forgetDeleted(const QString& url);
-    bool clearPendingIfFor(const QString& url);
 
     StoreServices m_services;
     NoteFiles m_files;
@@ -190,7 +189,6 @@ private:
     std::optional<Note> m_selectedNote;
     QString m_searchText;
     QString m_folderURL;
-    std::optional<Note> m_pendingNote;
     // Ending on a signal: nothing may wait for a person.
     bool m_quiet = false;
     // A folder that cannot be listed is reported once, not at every activation.

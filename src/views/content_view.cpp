@@ -279,7 +279,7 @@ void ContentView::listSelectionChanged()
     // Taken first: committing can rename the note being left, and its row moves.
     const QUuid id = row < 0 ? QUuid() : m_model->idAt(row);
     const std::optional<Note>& leaving = m_store.selectedNote();
-    m_store.commitDraftNow(leaving ? leaving->url : QString());
+    m_store.saveDraftNow(leaving ? leaving->url : QString());
     for (const Note& note : m_store.notes()) {
         if (!id.isNull() && note.id == id) {
             m_store.setSelectedNote(note);
@@ -327,8 +327,7 @@ void ContentView::applicationStateChanged(Qt::ApplicationState state)
         m_store.refreshOnActivation();
         return;
     }
-    m_store.commitDraft(m_store.selectedNote() ? m_store.selectedNote()->url : QString());
-    m_store.flushPendingSave();
+    m_store.saveTyping();
 }
 
 void ContentView::printSelectedNote()

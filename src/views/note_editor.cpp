@@ -71,7 +71,7 @@ void NoteEditor::clear()
         return;
     m_store.takeLiveText();
     if (m_store.hasDraft(m_note.url))
-        m_store.commitDraft(m_note.url);
+        m_store.saveDraft(m_note.url);
     m_hasNote = false;
     m_loading = true;
     m_edit->clear();

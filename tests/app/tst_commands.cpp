@@ -186,7 +186,7 @@ void CommandsTest::quitting()
         if (!writable)
             QCOMPARE(TestFiles::read(RecoveryFolder::path() + "/Plan.md"),
                      QByteArray("Plan\nkept"));
-        QVERIFY(app->store().drafts().isEmpty());
+        QVERIFY(app->store().unsavedTexts().isEmpty());
         return;
     }
     QVERIFY(app->window().isVisible());

@@ -145,10 +145,10 @@ void NoteFlowsTest::quittingWithUnsavedTextAsks()
                       "Their text is still here. If you quit anyway, it is kept in “" +
                           RecoveryFolder::path() + "”.",
                       AlertService::Style::Warning, {"Don’t Quit", "Quit Anyway"});
-    QCOMPARE(p.store().drafts().size(), 1);
+    QCOMPARE(p.store().unsavedTexts().size(), 1);
     QVERIFY(p.flows.prepareToQuit()); // Quit Anyway
     QCOMPARE(TestFiles::read(RecoveryFolder::path() + "/Plan.md"), QByteArray("Plan\nkept"));
-    QVERIFY(p.store().drafts().isEmpty());
+    QVERIFY(p.store().unsavedTexts().isEmpty());
 }
 
 void NoteFlowsTest::refusedFolderIsExplained()

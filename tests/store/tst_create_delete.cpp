@@ -86,7 +86,7 @@ void CreateDeleteTest::deleteTrashesTheExactFileWithItsLastText()
     QCOMPARE(f.files(), QStringList({"Middle.md", "New.md"}));
     QCOMPARE(TestFiles::entries(trashFiles()), QStringList({"Retitled.md"}));
     QCOMPARE(TestFiles::read(trashFiles() + "/Retitled.md"), QByteArray("Retitled\ntyped"));
-    QVERIFY(store.drafts().isEmpty());
+    QVERIFY(store.unsavedTexts().isEmpty());
     QCOMPARE(f.titles(), QStringList({"New", "Middle"}));
     // The newest remaining note is selected, not a neighbour.
     QCOMPARE(store.selectedNote()->title, QStringLiteral("New"));

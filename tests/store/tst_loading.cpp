@@ -147,7 +147,8 @@ void LoadingTest::reloadsKeepTheNoteAndItsSelection()
     QTRY_COMPARE(store.selectedNote()->url, f.path("Renamed.md"));
     QCOMPARE(f.note("Kept.md").content(), QStringLiteral("kept"));
     QCOMPARE(store.selectedNote()->id, draftId);
-    QCOMPARE(store.drafts(), (QHash<QString, QString>{{f.path("Renamed.md"), "draft\ntyped"}}));
+    QCOMPARE(store.unsavedTexts(),
+             (QHash<QString, QString>{{f.path("Renamed.md"), "draft\ntyped"}}));
     QVERIFY(store.saveAllDrafts());
     QCOMPARE(f.files(), QStringList({"B.md", "Kept.md", "draft.md"}));
     QCOMPARE(f.read("draft.md"), QByteArray("draft\ntyped"));
@@ -211,7 +212,8 @@ void LoadingTest::searchOverManyNotes()
     QTRY_COMPARE(finished.size(), 1);
     QCOMPARE(f.titles(), expected);
     // A saved note is a new list: remembered results are not reused for it.
-    store.commitText("a needle too", f.note("Note 1.md"));
+    f.type("Note 1.md", "a needle too");
+    f.commit("Note 1.md");
     QTRY_COMPARE(f.titles(), QStringList({"a needle too"}) + expected);
 }
 

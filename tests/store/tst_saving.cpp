@@ -128,15 +128,14 @@ void SavingTest::savesComeAfterThePauseOrWhenAsked()
     }
     f.type("Groceries.md", "Groceries\nmilk\neggs");
     QCOMPARE(f.read("Groceries.md"), QByteArray("Groceries\nmilk"));
-    QCOMPARE(store.pendingNote()->content(), QStringLiteral("Groceries\nmilk\neggs"));
+    QCOMPARE(store.unsavedTexts().value(f.path("Groceries.md")), "Groceries\nmilk\neggs");
     QTRY_COMPARE(f.read("Groceries.md"), QByteArray("Groceries\nmilk\neggs"));
     QCOMPARE(changes.size(), 1);
     // A saved note moves up without taking the selection; saving the selected one refreshes it.
     QCOMPARE(f.titles(), QStringList({"Groceries", "Other", "Latin"}));
     QCOMPARE(store.selectedNote()->url, f.path("Other.md"));
-    Note other = f.note("Other.md");
-    other.setContent("Other\nedited");
-    QVERIFY(store.saveNote(other));
+    f.type("Other.md", "Other\nedited");
+    QVERIFY(store.saveDraftNow(f.path("Other.md")));
     QCOMPARE(store.selectedNote()->content(), QStringLiteral("Other\nedited"));
     QCOMPARE(store.selectedNote()->lastModified, f.clock.current);
 
@@ -146,15 +145,14 @@ void SavingTest::savesComeAfterThePauseOrWhenAsked()
     f.type("Other.md", "Other\nfrom b");
     QTRY_COMPARE(f.read("Other.md"), QByteArray("Other\nfrom b"));
     QCOMPARE(f.read("Groceries.md"), QByteArray("Groceries\nmilk\neggs"));
-    QCOMPARE(store.drafts().value(f.path("Groceries.md")), QStringLiteral("Groceries\nbread"));
-    // A flush saves the pending note and clears it, even when there was nothing to write.
-    for (int round = 0; round < 2; ++round) {
-        f.type("Groceries.md", "Groceries\npending");
-        store.flushPendingSave();
-        settle();
-        QCOMPARE(f.read("Groceries.md"), QByteArray("Groceries\npending"));
-        QVERIFY(!store.pendingNote());
-    }
+    QCOMPARE(store.unsavedTexts().value(f.path("Groceries.md")),
+             QStringLiteral("Groceries\nbread"));
+    // Leaving the window saves the note last typed in, though another is selected.
+    f.type("Groceries.md", "Groceries\npending");
+    store.saveTyping();
+    settle();
+    QCOMPARE(f.read("Groceries.md"), QByteArray("Groceries\npending"));
+    QVERIFY(!store.hasDraft(f.path("Groceries.md")));
 
     // A sync tool removes both files: the next save makes the note with unsaved text again...
     store.setSelectedNote(f.note("Groceries.md"));
@@ -174,11 +172,9 @@ void SavingTest::savesComeAfterThePauseOrWhenAsked()
     QVERIFY(f.failures.isEmpty());
 
     // A note that is not valid UTF-8 is never written, whichever way a save comes.
-    Note edited = f.note("Latin.md");
-    QVERIFY(edited.unreadable);
-    edited.setContent("Replaced\ntext");
-    QVERIFY(!store.saveNote(edited));
+    QVERIFY(f.note("Latin.md").unreadable);
     f.type("Latin.md", "Replaced\ntext");
+    QVERIFY(!store.saveDraftNow(f.path("Latin.md")));
     QVERIFY(!store.saveAllDrafts());
     QTest::qWait(2 * store.saveDelay());
     settle();
@@ -227,7 +223,7 @@ void SavingTest::savesFollowTheTitle()
     // Unsaved, the title is the file's name; saved, the first line of the text.
     QCOMPARE(f.note(savedAs).title,
              same ? Naming::baseName(file) : Naming::derivedTitle(after, Naming::baseName(file)));
-    QVERIFY(store.drafts().isEmpty());
+    QVERIFY(store.unsavedTexts().isEmpty());
 }
 
 void SavingTest::failedSavesKeepTheText_data()
@@ -279,7 +275,7 @@ void SavingTest::failedSavesKeepTheText()
     // Everything follows the file to where it is now, so no later save looks for the old one.
     QCOMPARE(f.note(fileAfter).content(), QStringLiteral("Groceries"));
     QCOMPARE(store.selectedNote()->url, f.path(fileAfter));
-    QCOMPARE(store.drafts(), (QHash<QString, QString>{{f.path(fileAfter), typed}}));
+    QCOMPARE(store.unsavedTexts(), (QHash<QString, QString>{{f.path(fileAfter), typed}}));
     // The failed save never marked the text saved: once the cause is gone, it is written.
     TestFiles::setReadOnly(f.path(fileAfter), false);
     f.commit(fileAfter);
@@ -334,7 +330,7 @@ void SavingTest::foreignChangesAreNeverOverwritten()
     else if (change != "watch")
         f.commit("Note.md");
 
-    QVERIFY(f.failures.isEmpty() && store.drafts().isEmpty());
+    QVERIFY(f.failures.isEmpty() && store.unsavedTexts().isEmpty());
     QCOMPARE(TestFiles::read(url), theirs);
     QCOMPARE(merges.size(), merge ? 1 : 0);
     const QString copy = f.path("Note (conflict 2026-03-14 092653).md");
@@ -390,7 +386,7 @@ void SavingTest::unsavedTextIsKeptUntilItIsOnDisk()
     QCOMPARE(f.read("Renamed.md"), QByteArray("Renamed\ntoo"));
     settle();
     QVERIFY(store.notes().isEmpty() && TestFiles::entries(other).isEmpty());
-    QCOMPARE(store.drafts().size(), 3);
+    QCOMPARE(store.unsavedTexts().size(), 3);
     f.failures.clear();
 
     if (ending == "signal") {
@@ -402,7 +398,7 @@ void SavingTest::unsavedTextIsKeptUntilItIsOnDisk()
     } else {
         QCOMPARE(store.recoverUnsaved(), std::optional<FileError>());
     }
-    QVERIFY(store.drafts().isEmpty());
+    QVERIFY(store.unsavedTexts().isEmpty());
     const QString recovered = RecoveryFolder::path();
     QCOMPARE(recovered, f.home.path() + "/.local/state/quillbox/recovered");
     QCOMPARE(TestFiles::entries(recovered), QStringList({"L1.md", "L1.md.origin", "L2.md",
@@ -463,7 +459,7 @@ void SavingTest::aFolderSwappedForALinkIsNeverWrittenThrough()
     QVERIFY(f.failures.isEmpty());
     QCOMPARE(TestFiles::entries(other), QStringList({"Theirs.md"}));
     QCOMPARE(f.titles(), QStringList({"Note"}));
-    QCOMPARE(store.drafts().value(f.path("Note.md")), QStringLiteral("Note\ntyped"));
+    QCOMPARE(store.unsavedTexts().value(f.path("Note.md")), QStringLiteral("Note\ntyped"));
     // Chosen again, the path is the folder it leads to now.
     store.setFolderURL(f.folder);
     settle();
@@ -516,7 +512,7 @@ void SavingTest::textWithNowhereToGoIsNeverLost()
     if (place != "recovery folder") {
         // Asked first, the user can stay with the text on screen and is told the real cause.
         QCOMPARE(store.recoverUnsaved().value_or(FileError()).code, ENOTDIR);
-        QCOMPARE(store.drafts().size(), 1);
+        QCOMPARE(store.unsavedTexts().size(), 1);
     }
     const QByteArray said = standardErrorOf(home + "/stderr", [&] {
         const mode_t mask = ::umask(0);
@@ -526,7 +522,7 @@ void SavingTest::textWithNowhereToGoIsNeverLost()
 
     QCOMPARE(said.count('\n'), 1);
     QVERIFY2(place == "recovery folder" || said.contains("Not a directory"), said);
-    QCOMPARE(store.drafts().size(), keptIn.isEmpty() ? 1 : 0);
+    QCOMPARE(store.unsavedTexts().size(), keptIn.isEmpty() ? 1 : 0);
     if (keptIn.isEmpty()) {
         QVERIFY2(said.contains("Plan\\nmy words \\\\ here"), said);
         QVERIFY(TestFiles::entries(home + "/theirs").isEmpty());

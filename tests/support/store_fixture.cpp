@@ -21,6 +21,17 @@ NotesStore& StoreFixture::start(const QString& chosen)
     return *m_store;
 }
 
+void StoreFixture::type(const QString& name, const QString& text)
+{
+    const Note shown = note(name);
+    if (shown.url != m_editorNote) {
+        m_store->takeLiveText();
+        m_editorNote = shown.url;
+    }
+    m_editorText = text;
+    m_store->editDraft(shown, [this]() -> std::optional<QString> { return m_editorText; });
+}
+
 FolderChooser& StoreFixture::chooser()
 {
     if (!m_chooser)

@@ -29,10 +29,12 @@ public:
     }
     QByteArray read(const QString& name) const { return TestFiles::read(path(name)); }
     QStringList files() const { return TestFiles::entries(folder); }
-    void type(const QString& name, const QString& text) { store().updateDraft(note(name), text); }
+    // The editor: it shows one note's text, and tells the store of each change as the
+    // window's editor does. Showing another note takes the text it held first.
+    void type(const QString& name, const QString& text);
     void commit(const QString& name)
     {
-        m_store->commitDraft(path(name));
+        m_store->saveDraft(path(name));
         settle();
     }
     void reload()
@@ -55,4 +57,6 @@ public:
 private:
     std::unique_ptr<NotesStore> m_store;
     std::unique_ptr<FolderChooser> m_chooser;
+    QString m_editorNote;
+    QString m_editorText;
 };

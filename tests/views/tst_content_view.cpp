@@ -126,7 +126,8 @@ void ContentViewTest::notesList()
     window.searchField()->clear();
     QCOMPARE(told(), "i");
     w.f.clock.current = thursday.addDays(2);
-    w.f.store().commitText("Inbox\nsorted", w.f.note("Inbox.md"));
+    w.f.type("Inbox.md", "Inbox\nsorted");
+    w.f.store().saveDraftNow(w.f.path("Inbox.md"));
     QCOMPARE(told(), "mc");
     QCOMPARE(model->rowCount(), w.f.titles().size());
     for (int row = 0; row < model->rowCount(); ++row)
@@ -300,7 +301,7 @@ void ContentViewTest::viewingNeverWrites()
     window.applicationStateChanged(Qt::ApplicationInactive);
     QTest::qWait(3 * w.f.store().saveDelay());
     settle();
-    QVERIFY(w.f.store().drafts().isEmpty());
+    QVERIFY(w.f.store().unsavedTexts().isEmpty());
     QCOMPARE(w.f.files(), files);
     for (const auto& note : notes)
         QCOMPARE(w.f.read(QString::fromUtf8(note[0])), note[1]);
