@@ -19,18 +19,21 @@ void BackgroundSearch::start()
     const QByteArray query = m_query();
     // A few thousand notes are scanned faster than a thread starts.
     if (query.isEmpty() || m_list.remembered(query) ||
-        m_list.sorted().size() < NoteList::parallelSearchThreshold) {
+        m_list.notes().size() < NoteList::parallelSearchThreshold) {
         emit finished();
         return;
     }
     m_running = true;
-    const QList<Note> sorted = m_list.sorted();
+    // The scan reads its own share of the records: a change meanwhile copies the list for
+    // itself instead of changing records under the scan.
+    const QList<Note> notes = m_list.notes();
+    const quint64 generation = m_list.generation();
     auto* watcher = new QFutureWatcher<NoteList::Rows>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, sorted, query] {
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation, query] {
         watcher->deleteLater();
         m_running = false;
         // A result is kept only for the list it was made from.
-        if (sorted.isSharedWith(m_list.sorted()))
+        if (generation == m_list.generation())
             m_list.remember(query, watcher->result());
         if (m_again) {
             m_again = false;
@@ -39,7 +42,7 @@ void BackgroundSearch::start()
             emit finished();
         }
     });
-    watcher->setFuture(QtConcurrent::run([sorted, candidates = m_list.candidates(query), query] {
-        return NoteList::scan(sorted, candidates, query);
+    watcher->setFuture(QtConcurrent::run([notes, candidates = m_list.candidates(query), query] {
+        return NoteList::scan(notes, candidates, query);
     }));
 }

@@ -1,5 +1,6 @@
 #include "store/note_list.h"
 
+#include "store/list_diff.h"
 #include "store/search_key.h"
 
 #include <QThread>
@@ -8,44 +9,6 @@
 
 #include <algorithm>
 #include <numeric>
-
-namespace {
-
-// In a list sorted newest first, puts the record at `at`, whose date alone changed, where a
-// stable sort would put it: after every record with a later date, and among records with the
-// same date in its old relative position.
-qsizetype moveToDateOrder(QList<Note>& notes, qsizetype at)
-{
-    // Binary searches over the list as if the record were already taken out of it.
-    const qint64 date = notes.at(at).lastModified.toMSecsSinceEpoch();
-    const auto dateAt = [&](qsizetype k) {
-        return notes.at(k < at ? k : k + 1).lastModified.toMSecsSinceEpoch();
-    };
-    const auto firstWhere = [&](auto&& test) {
-        qsizetype low = 0;
-        qsizetype high = notes.size() - 1;
-        while (low < high) {
-            const qsizetype mid = low + (high - low) / 2;
-            if (test(dateAt(mid)))
-                high = mid;
-            else
-                low = mid + 1;
-        }
-        return low;
-    };
-    const qsizetype sameFrom = firstWhere([&](qint64 d) { return d <= date; });
-    const qsizetype sameTo = firstWhere([&](qint64 d) { return d < date; });
-    const qsizetype to = sameFrom + qMax<qsizetype>(0, qMin(sameTo, at) - sameFrom);
-    // Rotating moves only the records between the old and the new place, usually none.
-    const auto begin = notes.begin();
-    if (to <= at)
-        std::rotate(begin + to, begin + at, begin + at + 1);
-    else
-        std::rotate(begin + at, begin + at + 1, begin + to + 1);
-    return to;
-}
-
-} // namespace
 
 // Sorts by plain numbers and places each record once: with tens of thousands of notes,
 // comparing dates and shuffling records inside the sort cost tens of milliseconds. Records
@@ -108,24 +71,11 @@ std::optional<Note> NoteList::newest() const
 {
     if (m_notes.isEmpty())
         return std::nullopt;
-    return *std::min_element(m_notes.cbegin(), m_notes.cend(), [](const Note& a, const Note& b) {
-        return a.lastModified > b.lastModified;
-    });
-}
-
-const QList<Note>& NoteList::sorted() const
-{
-    if (!m_sortedValid) {
-        m_sorted = m_notesSorted ? m_notes : newestFirst(m_notes);
-        m_sortedValid = true;
-        m_searches.clear();
-    }
-    return m_sorted;
+    return m_notes.first();
 }
 
 const std::vector<qsizetype>* NoteList::remembered(const QByteArray& query) const
 {
-    sorted();
     for (const Search& earlier : m_searches) {
         if (earlier.query == query)
             return &earlier.found.rows;
@@ -138,7 +88,6 @@ const std::vector<qsizetype>* NoteList::remembered(const QByteArray& query) cons
 // the whole can: typing "garden" reads each note's text about once, not once per letter.
 NoteList::Rows NoteList::candidates(const QByteArray& query) const
 {
-    sorted();
     const Search* narrowest = nullptr;
     for (const Search& earlier : m_searches) {
         if (query.contains(earlier.query) &&
@@ -146,8 +95,8 @@ NoteList::Rows NoteList::candidates(const QByteArray& query) const
             narrowest = &earlier;
     }
     if (!narrowest) {
-        Rows all{std::vector<qsizetype>(size_t(m_sorted.size())),
-                 std::vector<qsizetype>(size_t(m_sorted.size()), 0)};
+        Rows all{std::vector<qsizetype>(size_t(m_notes.size())),
+                 std::vector<qsizetype>(size_t(m_notes.size()), 0)};
         std::iota(all.rows.begin(), all.rows.end(), qsizetype(0));
         return all;
     }
@@ -158,7 +107,7 @@ NoteList::Rows NoteList::candidates(const QByteArray& query) const
     return rows;
 }
 
-NoteList::Rows NoteList::scan(const QList<Note>& sorted, const Rows& candidates,
+NoteList::Rows NoteList::scan(const QList<Note>& notes, const Rows& candidates,
                               const QByteArray& query)
 {
     // With thousands of candidates the scan is shared with a second core; each thread
@@ -170,8 +119,8 @@ NoteList::Rows NoteList::scan(const QList<Note>& sorted, const Rows& candidates,
     const auto part = [&](size_t from, size_t to) {
         for (size_t k = from; k < to; ++k) {
             if (readsText && k + ahead < to)
-                sorted.at(candidates.rows[k + ahead]).prefetchSearch(candidates.from[k + ahead]);
-            at[k] = sorted.at(candidates.rows[k]).firstMatch(query, candidates.from[k]);
+                notes.at(candidates.rows[k + ahead]).prefetchSearch(candidates.from[k + ahead]);
+            at[k] = notes.at(candidates.rows[k]).firstMatch(query, candidates.from[k]);
         }
     };
     const size_t count = candidates.rows.size();
@@ -206,49 +155,120 @@ const std::vector<qsizetype>& NoteList::matching(const QByteArray& query) const
 {
     if (const std::vector<qsizetype>* rows = remembered(query))
         return *rows;
-    return remember(query, scan(m_sorted, candidates(query), query));
-}
-
-template <typename Change> void NoteList::change(Change&& apply, bool sortedAfter)
-{
-    // Dropping the sorted view first releases its share of the list, so the change happens in
-    // place instead of copying every record.
-    m_sorted.clear();
-    m_sortedValid = false;
-    m_searches.clear();
-    apply(m_notes);
-    m_notesSorted = sortedAfter;
-    if (sortedAfter) {
-        m_sorted = m_notes;
-        m_sortedValid = true;
-    }
+    return remember(query, scan(m_notes, candidates(query), query));
 }
 
 QList<Note> NoteList::replace(QList<Note> notes)
 {
-    QList<Note> old;
-    // A load hands its records over sorted, made on its own thread: checking is all that is
-    // left for the window's.
-    const bool sorted = isNewestFirst(notes);
-    // A load's records come prepared; a draft's record put back in may not.
+    // A load hands its records over sorted and prepared, made on its own thread; a draft's
+    // record put back in may not be either.
+    if (!isNewestFirst(notes))
+        notes = newestFirst(std::move(notes));
     for (const Note& note : std::as_const(notes))
         note.prepareSearch();
-    change([&](QList<Note>& all) { old = std::exchange(all, std::move(notes)); }, sorted);
+    changed();
     m_positionsValid = false;
+    const ListDiff diff = ListDiff::between(m_notes, notes);
+    if (diff.reset) {
+        emit aboutToBeReset();
+        QList<Note> old = std::exchange(m_notes, std::move(notes));
+        emit reset();
+        return old;
+    }
+    QList<Note> old = m_notes;
+    for (const ListDiff::Step& step : diff.steps) {
+        switch (step.kind) {
+        case ListDiff::Step::Kind::Remove:
+            emit rowsAboutToBeRemoved(step.first, step.last);
+            m_notes.remove(step.first, step.last - step.first + 1);
+            emit rowsRemoved(step.first, step.last);
+            break;
+        case ListDiff::Step::Kind::Move:
+            emit rowAboutToBeMoved(step.first, step.last);
+            m_notes.move(step.first, step.last);
+            emit rowMoved(step.first, step.last);
+            break;
+        case ListDiff::Step::Kind::Insert:
+            emit rowsAboutToBeInserted(step.first, step.last);
+            m_notes.insert(step.first, step.last - step.first + 1, Note());
+            for (qsizetype j = step.first; j <= step.last; ++j)
+                m_notes[j] = notes.at(j);
+            emit rowsInserted(step.first, step.last);
+            break;
+        }
+    }
+    // The same files in the same places: their records are the fresh ones from here on.
+    m_notes = std::move(notes);
+    for (const qsizetype row : diff.changed)
+        emit rowsChanged(row, row);
     return old;
+}
+
+// A new record goes after every later date and before the records of its own date.
+void NoteList::insertByDate(const Note& note)
+{
+    const qint64 date = note.lastModified.toMSecsSinceEpoch();
+    const qsizetype at = std::find_if(m_notes.cbegin(), m_notes.cend(),
+                                      [&](const Note& other) {
+                                          return other.lastModified.toMSecsSinceEpoch() <= date;
+                                      }) -
+                         m_notes.cbegin();
+    emit rowsAboutToBeInserted(at, at);
+    m_notes.insert(at, note);
+    emit rowsInserted(at, at);
+    m_positionsValid = false;
+}
+
+// Puts the record at `at`, whose date alone changed, where a stable sort would put it: after
+// every record with a later date, and among records with the same date in its old relative
+// position. Binary searches over the list as if the record were already taken out of it.
+qsizetype NoteList::moveToDateOrder(qsizetype at)
+{
+    const qint64 date = m_notes.at(at).lastModified.toMSecsSinceEpoch();
+    const auto dateAt = [&](qsizetype k) {
+        return m_notes.at(k < at ? k : k + 1).lastModified.toMSecsSinceEpoch();
+    };
+    const auto firstWhere = [&](auto&& test) {
+        qsizetype low = 0;
+        qsizetype high = m_notes.size() - 1;
+        while (low < high) {
+            const qsizetype mid = low + (high - low) / 2;
+            if (test(dateAt(mid)))
+                high = mid;
+            else
+                low = mid + 1;
+        }
+        return low;
+    };
+    const qsizetype sameFrom = firstWhere([&](qint64 d) { return d <= date; });
+    const qsizetype sameTo = firstWhere([&](qint64 d) { return d < date; });
+    const qsizetype to = sameFrom + qMax<qsizetype>(0, qMin(sameTo, at) - sameFrom);
+    if (to != at) {
+        emit rowAboutToBeMoved(at, to);
+        // Moves only the records between the old and the new place.
+        m_notes.move(at, to);
+        emit rowMoved(at, to);
+        placed(at, to);
+    }
+    return to;
 }
 
 void NoteList::add(const Note& note)
 {
     note.prepareSearch();
-    change([&](QList<Note>& all) { all.append(note); }, false);
-    placed(m_notes.size() - 1, m_notes.size() - 1);
+    changed();
+    insertByDate(note);
 }
 
 void NoteList::remove(const QString& url)
 {
-    change([&](QList<Note>& all) { all.removeIf([&](const Note& n) { return n.url == url; }); },
-           m_notesSorted);
+    const qsizetype index = indexOf(url);
+    if (index < 0)
+        return;
+    changed();
+    emit rowsAboutToBeRemoved(index, index);
+    m_notes.remove(index);
+    emit rowsRemoved(index, index);
     m_positionsValid = false;
 }
 
@@ -257,16 +277,15 @@ void NoteList::rename(const QString& from, const QString& to, const QString& tit
     const qsizetype index = indexOf(from);
     if (index < 0)
         return;
-    change(
-        [&](QList<Note>& all) {
-            all[index].url = to;
-            if (!title.isEmpty())
-                all[index].title = title;
-            all[index].prepareSearch();
-        },
-        m_notesSorted);
+    changed();
+    Note& note = m_notes[index];
+    note.url = to;
+    if (!title.isEmpty())
+        note.title = title;
+    note.prepareSearch();
     m_positions.remove(from);
     placed(index, index);
+    emit rowsChanged(index, index);
 }
 
 Note NoteList::putSaved(const QString& oldUrl, Note saved)
@@ -274,28 +293,17 @@ Note NoteList::putSaved(const QString& oldUrl, Note saved)
     qsizetype index = indexOf(saved.url);
     if (index < 0)
         index = indexOf(oldUrl);
-    if (index >= 0)
-        saved.id = m_notes.at(index).id;
     saved.prepareSearch();
-    const QString before = index >= 0 ? m_notes.at(index).url : QString();
-    qsizetype movedTo = -1;
-    change(
-        [&](QList<Note>& all) {
-            if (index < 0)
-                all.prepend(saved);
-            else
-                all[index] = saved;
-            if (m_notesSorted)
-                movedTo = moveToDateOrder(all, qMax<qsizetype>(index, 0));
-            else
-                all = newestFirst(std::move(all));
-        },
-        true);
-    if (index < 0 || movedTo < 0) {
-        m_positionsValid = false;
-    } else {
-        m_positions.remove(before);
-        placed(index, movedTo);
+    changed();
+    if (index < 0) {
+        insertByDate(saved);
+        return saved;
     }
+    saved.id = m_notes.at(index).id;
+    m_positions.remove(m_notes.at(index).url);
+    m_notes[index] = saved;
+    placed(index, index);
+    const qsizetype to = moveToDateOrder(index);
+    emit rowsChanged(to, to);
     return saved;
 }

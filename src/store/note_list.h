@@ -5,29 +5,33 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QObject>
 #include <optional>
 #include <vector>
 
-// The records of the folder's notes, their newest-first order and the search over them. It
-// knows nothing of files: the store tells it what changed.
-class NoteList
+// The records of the folder's notes, newest first, and the search over them. It knows nothing
+// of files: the store tells it what changed, and it tells its views, row by row, as a list
+// model would (each change announced before it happens and reported after).
+class NoteList : public QObject
 {
+    Q_OBJECT
+
 public:
     // Below this many notes a second thread costs more than it saves.
     static constexpr qsizetype parallelSearchThreshold = 4000;
 
+    // Every note newest first; among equal dates in the order the folder was read.
     const QList<Note>& notes() const { return m_notes; }
     qsizetype indexOf(const QString& url) const;
     const Note* find(const QString& url) const;
-    // The first of a stable newest-first order: among equal dates, the earlier in the list.
     std::optional<Note> newest() const;
+    // Counts the changes: a result computed for one generation is stale at the next.
+    quint64 generation() const { return m_generation; }
 
-    // Every note newest first; positions in it stay valid until the next change.
-    const QList<Note>& sorted() const;
-    // The positions in sorted() of the notes whose title or text contains the query, which
+    // The positions in notes() of the notes whose title or text contains the query, which
     // must come from SearchKey::fold() and be non-empty.
     const std::vector<qsizetype>& matching(const QByteArray& query) const;
-    // Positions in sorted(), each with where in its text's search key the query can first
+    // Positions in notes(), each with where in its text's search key the query can first
     // occur: a lower bound, 0 when nothing is known.
     struct Rows
     {
@@ -36,13 +40,14 @@ public:
     };
     // The same in steps, so that the scan can run on another thread: an earlier result for
     // the query, else the positions worth scanning, the scan (safe on any thread: records
-    // in the list have their search keys), and keeping its result while sorted() stays.
+    // in the list have their search keys), and keeping its result while the list stays.
     const std::vector<qsizetype>* remembered(const QByteArray& query) const;
     Rows candidates(const QByteArray& query) const;
-    static Rows scan(const QList<Note>& sorted, const Rows& candidates, const QByteArray& query);
+    static Rows scan(const QList<Note>& notes, const Rows& candidates, const QByteArray& query);
     const std::vector<qsizetype>& remember(const QByteArray& query, Rows found) const;
 
-    // Returns the records it held.
+    // A reload: the views follow the few steps from the old list to the new one, or start over
+    // when there are many. Returns the records it held.
     QList<Note> replace(QList<Note> notes);
     // Newest first, a stable sort: records are moved when the list is the only owner of them.
     static QList<Note> newestFirst(QList<Note> notes);
@@ -55,20 +60,34 @@ public:
     // place by date; adds it when there is none. Returns the record as kept, with its id.
     Note putSaved(const QString& oldUrl, Note saved);
 
+signals:
+    void rowsAboutToBeInserted(qsizetype first, qsizetype last);
+    void rowsInserted(qsizetype first, qsizetype last);
+    void rowsAboutToBeRemoved(qsizetype first, qsizetype last);
+    void rowsRemoved(qsizetype first, qsizetype last);
+    // The row at from goes to to, as QList::move() counts.
+    void rowAboutToBeMoved(qsizetype from, qsizetype to);
+    void rowMoved(qsizetype from, qsizetype to);
+    void rowsChanged(qsizetype first, qsizetype last);
+    void aboutToBeReset();
+    void reset();
+
 private:
-    template <typename Change> void change(Change&& apply, bool sortedAfter);
+    void changed()
+    {
+        m_searches.clear();
+        ++m_generation;
+    }
     void placed(qsizetype from, qsizetype to) const;
+    void insertByDate(const Note& note);
+    qsizetype moveToDateOrder(qsizetype at);
 
     QList<Note> m_notes;
     // Where each file's record is in m_notes: made at the first look after a load, then kept
     // by every save, so that finding a note costs the same with ten notes or a hundred thousand.
     mutable QHash<QString, qsizetype> m_positions;
     mutable bool m_positionsValid = false;
-    // m_notes itself is newest first (true after any save), so a save need not sort again.
-    bool m_notesSorted = true;
-    mutable QList<Note> m_sorted;
-    mutable bool m_sortedValid = false;
-    // Rows of m_sorted that matched recent queries, while that list stays the same.
+    // Rows that matched recent queries, while the list stays the same.
     struct Search
     {
         QByteArray query;
@@ -76,4 +95,5 @@ private:
     };
     static constexpr qsizetype maxRememberedSearches = 16;
     mutable QList<Search> m_searches;
+    quint64 m_generation = 0;
 };

@@ -95,13 +95,12 @@ std::optional<std::vector<qsizetype>> NotesStore::filteredRows() const
 
 QList<Note> NotesStore::filteredNotes() const
 {
-    const QList<Note>& sorted = m_list.sorted();
     const std::optional<std::vector<qsizetype>> rows = filteredRows();
     if (!rows)
-        return sorted;
+        return m_list.notes();
     QList<Note> found;
     for (const qsizetype i : *rows)
-        found.append(sorted.at(i));
+        found.append(m_list.notes().at(i));
     return found;
 }
 

@@ -44,9 +44,10 @@ public:
     void setFolderURL(const QString& folder);
     // Newest first, filtered by the trimmed search text against title and saved content.
     QList<Note> filteredNotes() const;
-    // The same without copying records: every note newest first, and the positions in it of
-    // those the search keeps (nothing when there is no search: all of them).
-    const QList<Note>& sortedNotes() const { return m_list.sorted(); }
+    // The same without copying records: the list, whose signals tell each row that changed,
+    // and the positions in it of the notes the search keeps (nothing when there is no
+    // search: all of them).
+    const NoteList& noteList() const { return m_list; }
     std::optional<std::vector<qsizetype>> filteredRows() const;
 
     bool contains(const QString& url) const { return m_list.find(url) != nullptr; }
@@ -121,6 +122,7 @@ public:
     void setWatching(bool watching);
 
 signals:
+    // After the list changed, row by row as noteList() told.
     void notesChanged();
     void selectedNoteChanged();
     void searchTextChanged();

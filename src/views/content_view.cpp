@@ -306,7 +306,7 @@ void ContentView::storeSelectionChanged()
 int ContentView::selectedRow() const
 {
     const std::optional<Note>& selected = m_store.selectedNote();
-    return selected ? m_model->rowOf(selected->id) : -1;
+    return selected ? m_model->rowOf(selected->url) : -1;
 }
 
 void ContentView::highlightSelection()

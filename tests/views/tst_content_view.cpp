@@ -129,6 +129,18 @@ void ContentViewTest::notesList()
     w.f.type("Inbox.md", "Inbox\nsorted");
     w.f.store().saveDraftNow(w.f.path("Inbox.md"));
     QCOMPARE(told(), "mc");
+    // Under a search, a note that starts to match comes in, and a save moves a row among the
+    // rows shown.
+    window.searchField()->setText("train");
+    QCOMPARE(told(), "r");
+    for (const auto& [name, text] : {std::pair("Groceries.md", "Groceries\ntrain"),
+                                     std::pair("Trip.md", "Trip\ntrain at 7:45")}) {
+        w.f.clock.current = w.f.clock.current.addSecs(60);
+        w.f.type(name, text);
+        w.f.store().saveDraftNow(w.f.path(name));
+        QCOMPARE(told(), name == QLatin1String("Trip.md") ? "mc" : "i");
+    }
+    QCOMPARE(w.f.titles(), QStringList({"Trip", "Groceries"}));
     QCOMPARE(model->rowCount(), w.f.titles().size());
     for (int row = 0; row < model->rowCount(); ++row)
         QCOMPARE(model->index(row).data().toString(), w.f.titles()[row]);

@@ -1,0 +1,166 @@
+#include "store/list_diff.h"
+
+#include <QHash>
+
+#include <algorithm>
+
+namespace {
+
+template <typename Text> bool same(const Text& a, const Text& b)
+{
+    return a.isSharedWith(b) || a == b;
+}
+
+bool showsTheSame(const Note& a, const Note& b)
+{
+    return a.lastModified == b.lastModified && a.unreadable == b.unreadable &&
+           same(a.title, b.title) && same(a.contentUtf8(), b.contentUtf8());
+}
+
+// Each old row's place in the new list, -1 when it went. Most reloads leave long runs in
+// place at both ends; only the rows between them are hashed.
+std::vector<qsizetype> newPlaces(const QList<Note>& before, const QList<Note>& next)
+{
+    const qsizetype oldCount = before.size();
+    const qsizetype newCount = next.size();
+    std::vector<qsizetype> newOf(size_t(oldCount), -1);
+    qsizetype head = 0;
+    while (head < oldCount && head < newCount && same(before.at(head).url, next.at(head).url)) {
+        newOf[size_t(head)] = head;
+        ++head;
+    }
+    qsizetype tail = 0;
+    while (tail < oldCount - head && tail < newCount - head &&
+           same(before.at(oldCount - 1 - tail).url, next.at(newCount - 1 - tail).url)) {
+        newOf[size_t(oldCount - 1 - tail)] = newCount - 1 - tail;
+        ++tail;
+    }
+    QHash<QStringView, qsizetype> placeOf;
+    placeOf.reserve(newCount - head - tail);
+    for (qsizetype j = head; j < newCount - tail; ++j)
+        placeOf.insert(next.at(j).url, j);
+    for (qsizetype i = head; i < oldCount - tail; ++i)
+        newOf[size_t(i)] = placeOf.value(before.at(i).url, -1);
+    return newOf;
+}
+
+// Positions (into values) of one longest strictly increasing subsequence: the rows that keep
+// their order, so every other kept row is moved once.
+std::vector<char> longestIncreasing(const std::vector<qsizetype>& values)
+{
+    std::vector<qsizetype> tails; // index of the smallest tail of each length
+    std::vector<qsizetype> previous(values.size(), -1);
+    for (qsizetype i = 0; i < qsizetype(values.size()); ++i) {
+        const auto at = std::lower_bound(
+            tails.begin(), tails.end(), values[size_t(i)],
+            [&](qsizetype index, qsizetype value) { return values[size_t(index)] < value; });
+        if (at != tails.begin())
+            previous[size_t(i)] = *(at - 1);
+        if (at == tails.end())
+            tails.push_back(i);
+        else
+            *at = i;
+    }
+    std::vector<char> kept(values.size(), 0);
+    for (qsizetype i = tails.empty() ? -1 : tails.back(); i >= 0; i = previous[size_t(i)])
+        kept[size_t(i)] = 1;
+    return kept;
+}
+
+// Ranges of consecutive positions where wanted(position) holds, in the order given.
+template <typename Wanted, typename Add>
+void ranges(qsizetype count, bool fromEnd, Wanted wanted, Add add)
+{
+    for (qsizetype k = 0; k < count; ++k) {
+        const qsizetype at = fromEnd ? count - 1 - k : k;
+        if (!wanted(at))
+            continue;
+        qsizetype first = at;
+        qsizetype last = at;
+        while (k + 1 < count && wanted(fromEnd ? first - 1 : last + 1)) {
+            fromEnd ? --first : ++last;
+            ++k;
+        }
+        add(first, last);
+    }
+}
+
+} // namespace
+
+ListDiff ListDiff::between(const QList<Note>& before, const QList<Note>& next)
+{
+    using Kind = Step::Kind;
+    ListDiff diff;
+    const std::vector<qsizetype> newOf = newPlaces(before, next);
+    std::vector<qsizetype> oldOf(size_t(next.size()), -1);
+    std::vector<qsizetype> keptOrder; // new place of each kept row, in old order
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        if (newOf[size_t(i)] >= 0) {
+            oldOf[size_t(newOf[size_t(i)])] = i;
+            keptOrder.push_back(newOf[size_t(i)]);
+        }
+    }
+    if (keptOrder.empty() && !before.isEmpty() && !next.isEmpty()) {
+        diff.reset = true;
+        return diff;
+    }
+
+    // Removed from the end, so every range keeps its position.
+    ranges(
+        before.size(), true, [&](qsizetype i) { return newOf[size_t(i)] < 0; },
+        [&](qsizetype first, qsizetype last) {
+            diff.steps.push_back({Kind::Remove, first, last});
+        });
+    // Kept rows into their new order: each one out of order goes right after the row that
+    // precedes it there; the others keep their place.
+    const bool ordered = std::is_sorted(keptOrder.begin(), keptOrder.end());
+    if (!ordered) {
+        const std::vector<char> inOrder = longestIncreasing(keptOrder);
+        std::vector<char> stays(size_t(before.size()), 0);
+        std::vector<qsizetype> rows; // the old row at each place, as the steps leave them
+        for (qsizetype i = 0, k = 0; i < before.size(); ++i) {
+            if (newOf[size_t(i)] >= 0) {
+                stays[size_t(i)] = inOrder[size_t(k++)];
+                rows.push_back(i);
+            }
+        }
+        const auto placeOf = [&](qsizetype old, qsizetype from) {
+            return qsizetype(std::find(rows.begin() + from, rows.end(), old) - rows.begin());
+        };
+        qsizetype previous = -1; // place of the last row put in order
+        for (const qsizetype old : oldOf) {
+            if (old < 0)
+                continue;
+            if (stays[size_t(old)]) {
+                previous = placeOf(old, previous + 1);
+                continue;
+            }
+            const qsizetype from = placeOf(old, 0);
+            const qsizetype to = from <= previous ? previous : previous + 1;
+            if (from != to) {
+                diff.steps.push_back({Kind::Move, from, to});
+                const auto at = rows.begin();
+                from < to ? std::rotate(at + from, at + from + 1, at + to + 1)
+                          : std::rotate(at + to, at + from, at + from + 1);
+            }
+            previous = to;
+        }
+    }
+    // Inserted in ascending order: every row before a new one is in place by then.
+    ranges(
+        next.size(), false, [&](qsizetype j) { return oldOf[size_t(j)] < 0; },
+        [&](qsizetype first, qsizetype last) {
+            diff.steps.push_back({Kind::Insert, first, last});
+        });
+    if (qsizetype(diff.steps.size()) > maxSteps) {
+        diff.steps.clear();
+        diff.reset = true;
+        return diff;
+    }
+    for (qsizetype j = 0; j < next.size(); ++j) {
+        const qsizetype old = oldOf[size_t(j)];
+        if (old >= 0 && !showsTheSame(before.at(old), next.at(j)))
+            diff.changed.push_back(j);
+    }
+    return diff;
+}

@@ -1,0 +1,212 @@
+#include "store/list_diff.h"
+#include "store/note_list.h"
+#include "test_support.h"
+
+#include <QTest>
+
+using namespace Day;
+
+// What a view of the list sees: the list's signals, followed on a copy of its rows.
+class Follower
+{
+public:
+    explicit Follower(const NoteList& list) : m_list(list)
+    {
+        QObject::connect(&list, &NoteList::rowsAboutToBeInserted, [this](qsizetype f, qsizetype l) {
+            m_pending = f;
+            steps += QStringLiteral("i%1-%2 ").arg(f).arg(l);
+        });
+        QObject::connect(&list, &NoteList::rowsInserted, [this](qsizetype f, qsizetype l) {
+            QVERIFY(m_pending == f);
+            for (qsizetype row = f; row <= l; ++row)
+                rows.insert(row, name(m_list.notes().at(row)));
+        });
+        QObject::connect(&list, &NoteList::rowsAboutToBeRemoved, [this](qsizetype f, qsizetype l) {
+            steps += QStringLiteral("r%1-%2 ").arg(f).arg(l);
+            rows.remove(f, l - f + 1);
+        });
+        QObject::connect(&list, &NoteList::rowAboutToBeMoved, [this](qsizetype from, qsizetype to) {
+            steps += QStringLiteral("m%1>%2 ").arg(from).arg(to);
+            rows.move(from, to);
+        });
+        QObject::connect(&list, &NoteList::rowsChanged, [this](qsizetype f, qsizetype l) {
+            steps += QStringLiteral("c%1-%2 ").arg(f).arg(l);
+            for (qsizetype row = f; row <= l; ++row)
+                rows[row] = name(m_list.notes().at(row));
+        });
+        QObject::connect(&list, &NoteList::reset, [this] {
+            steps += QStringLiteral("reset ");
+            rows.clear();
+            for (const Note& note : m_list.notes())
+                rows.append(name(note));
+        });
+    }
+    static QString name(const Note& note) { return note.url.mid(7).chopped(3) + note.title; }
+    QStringList listed() const
+    {
+        QStringList all;
+        for (const Note& note : m_list.notes())
+            all.append(name(note));
+        return all;
+    }
+    QString takeSteps() { return std::exchange(steps, {}).trimmed(); }
+
+    QStringList rows;
+    QString steps;
+
+private:
+    const NoteList& m_list;
+    qsizetype m_pending = -1;
+};
+
+class NoteListTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void aViewFollowsEveryChange();
+    void reloadsAreTheFewStepsBetween_data();
+    void reloadsAreTheFewStepsBetween();
+};
+
+namespace {
+
+Note note(const QString& name, const QDateTime& modified, const QString& title = {})
+{
+    Note n;
+    n.url = "/Notes/" + name + ".md";
+    n.title = title;
+    n.lastModified = modified;
+    n.setContent(name);
+    return n;
+}
+
+// Names newest first, a minute apart.
+QList<Note> notes(const QString& names)
+{
+    QList<Note> all;
+    const QStringList list = names.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (qsizetype i = 0; i < list.size(); ++i)
+        all.append(note(list[i], monday.addSecs(-60 * i)));
+    return all;
+}
+
+} // namespace
+
+// Saves move one row and change it; a new note comes in at its date, a renamed one changes
+// in place: the view is told each step, in the coordinates of the moment.
+void NoteListTest::aViewFollowsEveryChange()
+{
+    NoteList list;
+    Follower view(list);
+    list.replace(notes("a b c d e"));
+    QCOMPARE(view.takeSteps(), "i0-4");
+    list.putSaved("/Notes/d.md", note("d", tuesday, "D"));
+    QCOMPARE(view.takeSteps(), "m3>0 c0-0");
+    list.putSaved("/Notes/b.md", note("bee", monday.addSecs(-3600), "B"));
+    QCOMPARE(view.takeSteps(), "m2>4 c4-4");
+    list.add(note("new", monday.addSecs(-150)));
+    QCOMPARE(view.takeSteps(), "i3-3");
+    list.rename("/Notes/c.md", "/Notes/see.md", "See");
+    QCOMPARE(view.takeSteps(), "c2-2");
+    list.remove("/Notes/a.md");
+    QCOMPARE(view.takeSteps(), "r1-1");
+    list.putSaved("/Notes/gone.md", note("came back", wednesday));
+    QCOMPARE(view.takeSteps(), "i0-0");
+    QCOMPARE(view.rows, view.listed());
+    QCOMPARE(view.rows, QStringList({"came back", "dD", "seeSee", "new", "e", "beeB"}));
+}
+
+void NoteListTest::reloadsAreTheFewStepsBetween_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after"); // a name ending in * was rewritten
+    QTest::addColumn<QString>("steps");
+    QTest::newRow("nothing changed") << "a b c"
+                                     << "a b c"
+                                     << "";
+    QTest::newRow("first load") << ""
+                                << "a b c"
+                                << "i0-2";
+    QTest::newRow("folder emptied") << "a b c"
+                                    << ""
+                                    << "r0-2";
+    QTest::newRow("one rewritten by another program") << "a b c d"
+                                                      << "c* a b d"
+                                                      << "m2>0 c0";
+    QTest::newRow("several arrive in one refresh") << "a b c"
+                                                   << "x a y z b c"
+                                                   << "i0-0 i2-3";
+    QTest::newRow("gone and come") << "a b c d e"
+                                   << "a x c e*"
+                                   << "r3-3 r1-1 i1-1 c3";
+    QTest::newRow("reversed") << "a b c d"
+                              << "d c b a"
+                              << "m2>3 m1>3 m0>3";
+    QTest::newRow("nothing in common") << "a b"
+                                       << "c d"
+                                       << "reset";
+    QString many;
+    QString shuffled;
+    for (int i = 0; i < 70; ++i) {
+        many += QStringLiteral("n%1 ").arg(i);
+        shuffled += QStringLiteral("n%1 x%1 ").arg(i);
+    }
+    QTest::newRow("more steps than a reset costs") << many << shuffled << "reset";
+}
+
+// The steps, followed on the old rows, give the new ones; a row is told changed only when
+// what it shows changed.
+void NoteListTest::reloadsAreTheFewStepsBetween()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    QFETCH(QString, steps);
+    const auto records = [](const QString& names) {
+        QList<Note> all;
+        for (QString name : names.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const bool rewritten = name.endsWith(QLatin1Char('*'));
+            name.remove(QLatin1Char('*'));
+            all.append(note(name, rewritten ? tuesday : monday));
+        }
+        return all;
+    };
+    const QList<Note> old = records(before);
+    const QList<Note> next = records(after);
+    const ListDiff diff = ListDiff::between(old, next);
+    QStringList rows;
+    for (const Note& n : old)
+        rows.append(n.url);
+    QStringList told;
+    if (diff.reset)
+        told.append("reset");
+    for (const ListDiff::Step& step : diff.steps) {
+        switch (step.kind) {
+        case ListDiff::Step::Kind::Remove:
+            told.append(QStringLiteral("r%1-%2").arg(step.first).arg(step.last));
+            rows.remove(step.first, step.last - step.first + 1);
+            break;
+        case ListDiff::Step::Kind::Move:
+            told.append(QStringLiteral("m%1>%2").arg(step.first).arg(step.last));
+            rows.move(step.first, step.last);
+            break;
+        case ListDiff::Step::Kind::Insert:
+            told.append(QStringLiteral("i%1-%2").arg(step.first).arg(step.last));
+            for (qsizetype j = step.first; j <= step.last; ++j)
+                rows.insert(j, next.at(j).url);
+            break;
+        }
+    }
+    for (const qsizetype row : diff.changed)
+        told.append(QStringLiteral("c%1").arg(row));
+    QCOMPARE(told.join(QLatin1Char(' ')), steps);
+    if (!diff.reset) {
+        QStringList expected;
+        for (const Note& n : next)
+            expected.append(n.url);
+        QCOMPARE(rows, expected);
+    }
+}
+
+QUILLBOX_TEST_MAIN(NoteListTest)
+#include "tst_note_list.moc"
