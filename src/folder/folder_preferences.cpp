@@ -4,7 +4,6 @@
 #include "folder/file_manager_service.h"
 #include "folder/folder_access.h"
 #include "folder/folder_chooser.h"
-#include "store/naming.h"
 #include "store/notes_store.h"
 
 #include <QDir>
@@ -16,34 +15,42 @@ FolderPreferences::FolderPreferences(NotesStore& store, const Services& services
     connect(&m_store, &NotesStore::folderURLChanged, this, &FolderPreferences::checkFolder);
 }
 
-bool FolderPreferences::hasFolder() const
+QString FolderPreferences::folder() const
 {
-    return !m_store.folderURL().isEmpty();
+    return m_store.folderURL();
 }
 
-QString FolderPreferences::statusText() const
+bool FolderPreferences::hasFolder() const
+{
+    return !folder().isEmpty();
+}
+
+FolderPreferences::Status FolderPreferences::status() const
 {
     if (!hasFolder())
-        return QStringLiteral("Not set");
+        return Status::NotSet;
     if (!m_folderUsable)
-        return QStringLiteral("Checking…");
-    return *m_folderUsable
-               ? QStringLiteral("Writable")
-               : QStringLiteral("No access to ") + Naming::fileName(m_store.folderURL());
+        return Status::Checking;
+    return *m_folderUsable ? Status::Writable : Status::NoAccess;
 }
 
 FolderPreferences::StatusColor FolderPreferences::statusColor() const
 {
-    if (!hasFolder() || !m_folderUsable)
-        return StatusColor::Secondary;
-    return *m_folderUsable ? StatusColor::Green : StatusColor::Red;
+    switch (status()) {
+    case Status::Writable:
+        return StatusColor::Green;
+    case Status::NoAccess:
+        return StatusColor::Red;
+    case Status::NotSet:
+    case Status::Checking:
+        break;
+    }
+    return StatusColor::Secondary;
 }
 
 QString FolderPreferences::displayPath() const
 {
-    if (!hasFolder())
-        return QStringLiteral("No folder selected");
-    return displayPath(m_store.folderURL(), QDir::homePath());
+    return hasFolder() ? displayPath(m_store.folderURL(), QDir::homePath()) : QString();
 }
 
 QString FolderPreferences::displayPath(const QString& path, const QString& home)
@@ -66,9 +73,9 @@ void FolderPreferences::checkFolder()
     emit changed();
 }
 
-void FolderPreferences::showMessage(const QString& text)
+void FolderPreferences::showMessage(const Confirmation& confirmation)
 {
-    m_message = text;
+    m_message = confirmation;
     const quint64 serial = ++m_messageSerial;
     emit changed();
     // Only this message's own timer may take it away: a later message gets its full time.
@@ -97,7 +104,7 @@ void FolderPreferences::copyPath()
     if (!hasFolder())
         return;
     m_services.clipboard.setText(m_store.folderURL());
-    showMessage(QStringLiteral("Path copied to clipboard"));
+    showMessage({Confirmation::Kind::PathCopied, {}});
 }
 
 void FolderPreferences::refreshPermissions()
@@ -110,14 +117,14 @@ void FolderPreferences::refreshPermissions()
     }
     m_store.loadNotes();
     checkFolder();
-    showMessage(QStringLiteral("Permissions refreshed"));
+    showMessage({Confirmation::Kind::PermissionsRefreshed, {}});
 }
 
 void FolderPreferences::clearAndReselect()
 {
     FolderAccess::clearBookmark();
     m_store.setFolderURL(QString());
-    showMessage(QStringLiteral("Folder cleared — please choose a new folder"));
+    showMessage({Confirmation::Kind::FolderCleared, {}});
     pickFolder();
 }
 
@@ -133,7 +140,7 @@ void FolderPreferences::useDefaultFolder()
         emit failed(*error);
     } else {
         m_store.setFolderURL(folder);
-        showMessage(QStringLiteral("Using ") + displayPath(folder, QDir::homePath()));
+        showMessage({Confirmation::Kind::UsingFolder, folder});
     }
     checkFolder();
 }

@@ -12,18 +12,42 @@ class FolderChooser;
 class NotesStore;
 
 // What the preferences window shows and does about the notes folder: its status, its path
-// as the user reads it, the five folder actions and the short confirmations. The window only
-// draws this and forwards clicks.
+// as the user reads it, the five folder actions and the short confirmations. The window
+// words and draws this and forwards clicks.
 class FolderPreferences : public QObject
 {
     Q_OBJECT
 
 public:
+    enum class Status
+    {
+        NotSet,
+        Checking, // a folder, not looked at yet
+        Writable,
+        NoAccess,
+    };
+
     enum class StatusColor
     {
         Secondary,
         Green,
         Red
+    };
+
+    // A short confirmation of an action that worked, shown for messageDurationMs.
+    struct Confirmation
+    {
+        enum class Kind
+        {
+            PathCopied,
+            PermissionsRefreshed,
+            FolderCleared,
+            UsingFolder,
+        };
+        Kind kind;
+        QString folder; // the folder now in use, for UsingFolder
+
+        bool operator==(const Confirmation&) const = default;
     };
 
     struct Services
@@ -35,13 +59,16 @@ public:
 
     FolderPreferences(NotesStore& store, const Services& services, QObject* parent = nullptr);
 
-    QString statusText() const;
+    // The notes folder's full path; empty when there is none.
+    QString folder() const;
+    Status status() const;
     StatusColor statusColor() const;
+    // Empty when there is no folder.
     QString displayPath() const;
     // The home folder becomes "~" only when the path is that folder or lies inside it.
     static QString displayPath(const QString& path, const QString& home);
     bool hasFolder() const;
-    const std::optional<QString>& message() const { return m_message; }
+    const std::optional<Confirmation>& message() const { return m_message; }
 
     void checkFolder();
     void pickFolder();
@@ -62,11 +89,11 @@ signals:
     void failed(const FileError& error);
 
 private:
-    void showMessage(const QString& text);
+    void showMessage(const Confirmation& confirmation);
 
     NotesStore& m_store;
     Services m_services;
     std::optional<bool> m_folderUsable;
-    std::optional<QString> m_message;
+    std::optional<Confirmation> m_message;
     quint64 m_messageSerial = 0;
 };

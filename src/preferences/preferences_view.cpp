@@ -3,8 +3,10 @@
 #include "folder/folder_preferences.h"
 #include "preferences/adaptive_actions.h"
 #include "preferences/elided_label.h"
+#include "store/naming.h"
 #include "views/palette_colors.h"
 
+#include <QDir>
 #include <QEvent>
 #include <QFrame>
 #include <QGraphicsOpacityEffect>
@@ -28,6 +30,39 @@ QFrame* divider(QWidget* parent)
 void makeSecondary(QLabel* label)
 {
     label->setForegroundRole(QPalette::PlaceholderText);
+}
+
+QString statusText(const FolderPreferences& model)
+{
+    using Status = FolderPreferences::Status;
+    switch (model.status()) {
+    case Status::NotSet:
+        return PreferencesView::tr("Not set");
+    case Status::Checking:
+        return PreferencesView::tr("Checking…");
+    case Status::Writable:
+        return PreferencesView::tr("Writable");
+    case Status::NoAccess:
+        return PreferencesView::tr("No access to %1").arg(Naming::fileName(model.folder()));
+    }
+    return {};
+}
+
+QString confirmationText(const FolderPreferences::Confirmation& confirmation)
+{
+    using Kind = FolderPreferences::Confirmation::Kind;
+    switch (confirmation.kind) {
+    case Kind::PathCopied:
+        return PreferencesView::tr("Path copied to clipboard");
+    case Kind::PermissionsRefreshed:
+        return PreferencesView::tr("Permissions refreshed");
+    case Kind::FolderCleared:
+        return PreferencesView::tr("Folder cleared — please choose a new folder");
+    case Kind::UsingFolder:
+        return PreferencesView::tr("Using %1")
+            .arg(FolderPreferences::displayPath(confirmation.folder, QDir::homePath()));
+    }
+    return {};
 }
 
 } // namespace
@@ -134,16 +169,16 @@ void PreferencesView::changeEvent(QEvent* event)
 
 void PreferencesView::refresh()
 {
-    m_status->setText(m_model.statusText());
+    m_status->setText(statusText(m_model));
     QPalette palette = m_status->palette();
     palette.setColor(QPalette::WindowText, colorFor(int(m_model.statusColor()), this->palette()));
     m_status->setPalette(palette);
-    m_path->setFullText(m_model.displayPath());
+    m_path->setFullText(m_model.hasFolder() ? m_model.displayPath() : tr("No folder selected"));
     m_actions->setFolderActionsDisabled(!m_model.hasFolder());
 
     const bool show = m_model.message().has_value();
     if (show)
-        m_message->setText(*m_model.message());
+        m_message->setText(confirmationText(*m_model.message()));
     if (show == m_messageRow->isVisible())
         return;
     m_messageRow->setVisible(true);

@@ -24,6 +24,8 @@ struct PreferencesFixture final : ClipboardService, FileManagerService
     FolderPreferences prefs{f.start(), {*this, *this, f.chooser()}};
 };
 
+using Confirmation = FolderPreferences::Confirmation;
+
 } // namespace
 
 class FolderPreferencesTest : public QObject
@@ -41,18 +43,19 @@ private slots:
 void FolderPreferencesTest::status_data()
 {
     QTest::addColumn<QString>("folder");
-    QTest::addColumn<QString>("text");
+    QTest::addColumn<FolderPreferences::Status>("status");
     QTest::addColumn<FolderPreferences::StatusColor>("color");
-    using enum FolderPreferences::StatusColor;
-    row("no folder", "", "Not set", Secondary);
-    row("writable", "Notes", "Writable", Green);
-    row("read-only", "Locked", "No access to Locked", Red);
+    using Status = FolderPreferences::Status;
+    using Color = FolderPreferences::StatusColor;
+    row("no folder", "", Status::NotSet, Color::Secondary);
+    row("writable", "Notes", Status::Writable, Color::Green);
+    row("read-only", "Locked", Status::NoAccess, Color::Red);
 }
 
 void FolderPreferencesTest::status()
 {
     QFETCH(QString, folder);
-    QFETCH(QString, text);
+    QFETCH(FolderPreferences::Status, status);
     QFETCH(FolderPreferences::StatusColor, color);
     PreferencesFixture p;
     const QString path = folder.isEmpty() ? QString() : p.f.home.makeFolder(folder);
@@ -60,7 +63,7 @@ void FolderPreferencesTest::status()
     if (folder == "Locked")
         TestFiles::setReadOnly(path, true);
     p.prefs.checkFolder();
-    QCOMPARE(p.prefs.statusText(), text);
+    QCOMPARE(p.prefs.status(), status);
     QCOMPARE(p.prefs.statusColor(), color);
 }
 
@@ -84,7 +87,7 @@ void FolderPreferencesTest::actions()
     QCOMPARE(p.revealed, QStringList({p.f.folder}));
     prefs.copyPath();
     QCOMPARE(p.copied, QStringList({p.f.folder})); // the full path, never "~"
-    QCOMPARE(prefs.message(), std::optional<QString>("Path copied to clipboard"));
+    QCOMPARE(prefs.message(), (Confirmation{Confirmation::Kind::PathCopied, {}}));
 
     // Refreshed: the bookmark renewed and the folder read again.
     p.f.write("Later.md", "Later");
@@ -93,7 +96,7 @@ void FolderPreferencesTest::actions()
     settle();
     QVERIFY(TestFiles::settingsHold(FolderAccess::bookmarkKey));
     QCOMPARE(p.f.titles(), QStringList({"Later"}));
-    QCOMPARE(prefs.message(), std::optional<QString>("Permissions refreshed"));
+    QCOMPARE(prefs.message(), (Confirmation{Confirmation::Kind::PermissionsRefreshed, {}}));
     QTRY_VERIFY(!prefs.message());
     QVERIFY(QDir(p.f.folder).removeRecursively());
     prefs.refreshPermissions();
@@ -104,8 +107,7 @@ void FolderPreferencesTest::actions()
     prefs.clearAndReselect();
     QVERIFY(!TestFiles::settingsHold(FolderAccess::bookmarkKey));
     QCOMPARE(p.f.store().folderURL(), QString());
-    QCOMPARE(prefs.message(),
-             std::optional<QString>("Folder cleared — please choose a new folder"));
+    QCOMPARE(prefs.message(), (Confirmation{Confirmation::Kind::FolderCleared, {}}));
     QVERIFY(p.f.panel.isOpen());
 }
 
@@ -126,7 +128,7 @@ void FolderPreferencesTest::useDefaultFolder()
         prefs.useDefaultFolder();
         QCOMPARE(p.f.store().folderURL(), documentsNotes);
         QCOMPARE(FolderAccess::restoreFolder(), documentsNotes);
-        QCOMPARE(prefs.message(), std::optional<QString>("Using ~/Documents/Notes"));
+        QCOMPARE(prefs.message(), (Confirmation{Confirmation::Kind::UsingFolder, documentsNotes}));
     }
     QCOMPARE(p.failures.size(), 1);
 }
