@@ -21,6 +21,7 @@
 #include <QToolBar>
 
 #include <ctime>
+#include <unistd.h>
 
 namespace {
 
@@ -121,9 +122,14 @@ void ContentViewTest::notesList()
         settle();
         return std::exchange(log, {});
     };
-    // Rewritten (now the newest), changed under the same date, deleted, added (the oldest).
+    // Rewritten (now the newest), changed under the same date, deleted, added (the oldest). The
+    // added file is given the deleted one's inode, as a disk may hand it on at once: that is
+    // no rename.
     w.f.write("Groceries.md", "Groceries\nmilk, eggs", thursday);
     w.f.write("Trip.md", "Trip\ntrain at 7:30", Day::tuesday);
+    QCOMPARE(::link(QFile::encodeName(w.f.path("Ideas.md")).constData(),
+                    QFile::encodeName(w.f.path("Inbox.md")).constData()),
+             0);
     QFile::remove(w.f.path("Ideas.md"));
     w.f.write("Inbox.md", "Inbox", Day::monday.addDays(-1));
     w.f.store().loadNotes();
