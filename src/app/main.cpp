@@ -37,8 +37,7 @@ int main(int argc, char* argv[])
     if (instance.claim() == SingleInstance::Role::AlreadyRunning)
         return 0;
     QuillboxApp app;
-    QObject::connect(&instance, &SingleInstance::activationRequested, &app,
-                     &QuillboxApp::raiseWindow);
+    app.answerLaunches(instance);
     app.show();
     return QApplication::exec();
 }

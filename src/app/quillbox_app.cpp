@@ -2,6 +2,7 @@
 
 #include "app/note_flows.h"
 #include "app/notes_app_commands.h"
+#include "app/single_instance.h"
 #include "app/unix_signal_watcher.h"
 #include "app/window_memory.h"
 #include "folder/folder_chooser.h"
@@ -141,6 +142,11 @@ void QuillboxApp::raiseWindow(const QString& activationToken)
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
+}
+
+void QuillboxApp::answerLaunches(const SingleInstance& instance)
+{
+    connect(&instance, &SingleInstance::activationRequested, this, &QuillboxApp::raiseWindow);
 }
 
 void QuillboxApp::quit()

@@ -18,6 +18,7 @@ class FolderPreferences;
 class PreferencesDialog;
 class PreferencesView;
 class NoteFlows;
+class SingleInstance;
 class NotesAppCommands;
 class NotesStore;
 class UnixSignalWatcher;
@@ -39,6 +40,8 @@ public:
     void show();
     // Another launch asked for us: the main window comes to the front, restored if minimised.
     void raiseWindow(const QString& activationToken = QString());
+    // Later launches in the session reach us through instance; each brings the window forward.
+    void answerLaunches(const SingleInstance& instance);
     // The one preferences window, brought to the front.
     void showPreferences();
     PreferencesView* preferencesView() const { return m_preferencesView.get(); }

@@ -66,14 +66,19 @@ int ensureTrashFolder(const QString& trash, bool onSharedMount)
     return 0;
 }
 
+quint64 deviceOf(const FreedesktopTrash::DeviceOf& map, const QString& path, const struct stat& st)
+{
+    return map ? map(path, quint64(st.st_dev)) : quint64(st.st_dev);
+}
+
 // The top directory of the mount that holds path: the highest ancestor on the same device.
-QString mountTopOf(const QString& folder, dev_t device)
+QString mountTopOf(const QString& folder, quint64 device, const FreedesktopTrash::DeviceOf& map)
 {
     QString top = folder;
     while (top != QLatin1String("/")) {
         const QString parent = Naming::folderOf(top);
         struct stat st;
-        if (::stat(encoded(parent).constData(), &st) != 0 || st.st_dev != device)
+        if (::stat(encoded(parent).constData(), &st) != 0 || deviceOf(map, parent, st) != device)
             break;
         top = parent;
     }
@@ -101,7 +106,7 @@ QByteArray FreedesktopTrash::trashInfo(const QString& originalPath, const QDateT
            deletionDate.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toUtf8() + "\n";
 }
 
-FreedesktopTrash::Location FreedesktopTrash::locate(const QString& path)
+FreedesktopTrash::Location FreedesktopTrash::locate(const QString& path, const DeviceOf& map)
 {
     struct stat file;
     if (::lstat(encoded(path).constData(), &file) != 0)
@@ -112,12 +117,13 @@ FreedesktopTrash::Location FreedesktopTrash::locate(const QString& path)
     struct stat home;
     if (!QDir().mkpath(dataHome) || ::stat(encoded(dataHome).constData(), &home) != 0)
         return {{}, {}, EACCES};
-    if (home.st_dev == file.st_dev) {
+    const quint64 device = deviceOf(map, path, file);
+    if (deviceOf(map, dataHome, home) == device) {
         const QString trash = homeTrashPath();
         return {trash, {}, ensureTrashFolder(trash, false)};
     }
 
-    const QString top = mountTopOf(Naming::folderOf(path), file.st_dev);
+    const QString top = mountTopOf(Naming::folderOf(path), device, map);
     const QString uid = QString::number(::getuid());
     // $top/.Trash/$uid, only when .Trash is a real, sticky directory (never a link), and
     // $uid is ours with mode 0700.
@@ -135,7 +141,7 @@ FreedesktopTrash::Location FreedesktopTrash::locate(const QString& path)
 
 int FreedesktopTrash::moveToTrash(const QString& path)
 {
-    const Location trash = locate(path);
+    const Location trash = locate(path, m_deviceOf);
     if (trash.error)
         return trash.error;
     QString recorded = path;

@@ -18,7 +18,10 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QTimer>
+
+#include <csignal>
 
 namespace {
 
@@ -63,6 +66,8 @@ class CommandsTest : public QObject
 private slots:
     void oneInstancePerSession();
     void startsAsItWasLeft();
+    void endedBySignal_data();
+    void endedBySignal();
     // Last: quitting ends the application's event loop.
     void quitting_data();
     void quitting();
@@ -118,6 +123,8 @@ void CommandsTest::startsAsItWasLeft()
         QVERIFY(activate(&window));
         QCOMPARE(zoom(window, {Qt::Key_Equal, Qt::Key_Equal, Qt::Key_Equal, Qt::Key_Minus}),
                  desktopSize + 2);
+        window.resize(820, 560);
+        window.splitter()->setSizes({220, 600});
         // One preferences window, from the menu and from the "Select a notes folder" alert.
         app->commands().preferences()->trigger();
         PreferencesView* first = app->preferencesView();
@@ -128,7 +135,11 @@ void CommandsTest::startsAsItWasLeft()
     }
     const auto app = start(folder);
     ContentView& window = app->window();
+    QCOMPARE(window.size(), QSize(820, 560));
+    QCOMPARE(window.splitter()->sizes().value(0), 220);
     QCOMPARE(window.editor()->textEdit()->font().pointSizeF(), desktopSize + 2);
+    // Typing is saved after a pause of three seconds.
+    QCOMPARE(app->store().saveDelay(), 3000);
     app->showPreferences();
     QVERIFY(activate(app->preferencesDialog()));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_W, Qt::ControlModifier);
@@ -136,9 +147,44 @@ void CommandsTest::startsAsItWasLeft()
     QVERIFY(activate(&window));
     QCOMPARE(zoom(window, {Qt::Key_0}), desktopSize);
     // Brought forward by a second launch.
+    SingleInstance instance(QDBusConnection(QStringLiteral("no bus")));
+    app->answerLaunches(instance);
     window.showMinimized();
-    app->raiseWindow();
+    emit instance.activationRequested(QString());
     QVERIFY(!window.isMinimized() && window.isVisible());
+}
+
+void CommandsTest::endedBySignal_data()
+{
+    QTest::addColumn<int>("sent");
+    row("SIGTERM", SIGTERM);
+    row("SIGINT", SIGINT);
+    row("SIGHUP", SIGHUP);
+}
+
+// The system ends the application: what can be written is written, the rest is kept aside.
+void CommandsTest::endedBySignal()
+{
+    QFETCH(int, sent);
+    TestHome home;
+    const QString folder = home.notesFolder();
+    TestFiles::write(folder + "/Plan.md", "Plan");
+    TestFiles::write(folder + "/Locked.md", "Locked");
+    TestFiles::setReadOnly(folder + "/Locked.md", true);
+    const auto app = start(folder);
+    for (const Note& note : app->store().notes())
+        app->store().updateDraft(note, note.content() + "\ntyped");
+    QTimer::singleShot(0, [sent] { ::raise(sent); });
+    QTimer unanswered;
+    connect(&unanswered, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    unanswered.start(10000);
+    // As the application runs: in its own event loop, until the signal ends it.
+    QCOMPARE(QApplication::exec(), 0);
+    QCOMPARE(TestFiles::read(folder + "/Plan.md"), QByteArray("Plan\ntyped"));
+    QCOMPARE(TestFiles::read(folder + "/Locked.md"), QByteArray("Locked"));
+    QCOMPARE(TestFiles::entries(RecoveryFolder::path()),
+             QStringList({"Locked.md", "Locked.md.origin"}));
+    QCOMPARE(TestFiles::read(RecoveryFolder::path() + "/Locked.md"), QByteArray("Locked\ntyped"));
 }
 
 void CommandsTest::quitting_data()

@@ -2,8 +2,6 @@
 #include "test_support.h"
 
 #include <QDir>
-#include <QScopeGuard>
-#include <QStorageInfo>
 
 #include <cerrno>
 #include <unistd.h>
@@ -109,31 +107,25 @@ void TrashTest::otherMountsUseTheirOwnTrash()
     QFETCH(int, userMode);
     QFETCH(bool, usesShared);
     TestHome home;
-    const QString top = "/dev/shm", shared = top + "/.Trash", uid = QString::number(::getuid());
-    const QString own = top + "/.Trash-" + uid;
-    if (QStorageInfo(top).rootPath() != top || !QFileInfo(top).isWritable() ||
-        QFileInfo::exists(shared) || QFileInfo::exists(own))
-        QSKIP("no second writable mount without trash folders to move a note from");
-    QTemporaryDir folder(top + "/quillbox-test-XXXXXX");
-    const auto cleanUp = qScopeGuard([&] {
-        QFile::remove(shared);
-        for (const QString& made : {shared, own})
-            QDir(made).removeRecursively();
+    // A folder of the test's home stands in for a second disk.
+    const QString top = home.makeFolder("Disk"), shared = top + "/.Trash";
+    const QString uid = QString::number(::getuid()), own = top + "/.Trash-" + uid;
+    FreedesktopTrash trash([top](const QString& path, quint64 device) {
+        return path == top || path.startsWith(top + '/') ? device + 1 : device;
     });
-    const QString sticky = sharedMode ? shared : folder.path() + "/sticky";
+    const QString sticky = sharedMode ? shared : top + "/sticky";
     if (sharedMode >= 0) {
         QVERIFY(QDir().mkpath(sticky + "/" + uid) && (sharedMode || QFile::link(sticky, shared)));
         TestFiles::setMode(sticky, sharedMode ? sharedMode : 01777);
         TestFiles::setMode(sticky + "/" + uid, userMode);
     }
-    TestFiles::write(folder.path() + "/Away.md", "away");
-    QCOMPARE(FreedesktopTrash().moveToTrash(folder.path() + "/Away.md"), 0);
+    const QString note = home.makeFolder("Disk/Notes") + "/Away.md";
+    TestFiles::write(note, "away");
+    QCOMPARE(trash.moveToTrash(note), 0);
     const QString used = usesShared ? shared + "/" + uid : own;
     QCOMPARE(TestFiles::read(used + "/files/Away.md"), QByteArray("away"));
     // Recorded relative to the top of its mount.
-    QVERIFY(TestFiles::read(used + "/info/Away.md.trashinfo")
-                .contains("\nPath=" + QFile::encodeName(folder.path().mid(top.size() + 1)) +
-                          "/Away.md\n"));
+    QVERIFY(TestFiles::read(used + "/info/Away.md.trashinfo").contains("\nPath=Notes/Away.md\n"));
 }
 
 QUILLBOX_TEST_MAIN(TrashTest)

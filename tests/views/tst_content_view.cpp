@@ -15,7 +15,13 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QScrollBar>
+#include <QTimeZone>
 #include <QToolBar>
+
+#include <ctime>
+#include <unistd.h>
 
 namespace {
 
@@ -84,8 +90,10 @@ class ContentViewTest : public QObject
 
 private slots:
     void notesList();
+    void rowDatesAreLocalTime();
     void selectionKeysAndCommands();
     void editorFollowsTheNote();
+    void editorKeepsItsPlaceWhenTheFileChanges();
     void viewingNeverWrites();
 };
 
@@ -114,9 +122,14 @@ void ContentViewTest::notesList()
         settle();
         return std::exchange(log, {});
     };
-    // Rewritten (now the newest), changed under the same date, deleted, added (the oldest).
+    // Rewritten (now the newest), changed under the same date, deleted, added (the oldest). The
+    // added file is given the deleted one's inode, as a disk may hand it on at once: that is
+    // no rename.
     w.f.write("Groceries.md", "Groceries\nmilk, eggs", thursday);
     w.f.write("Trip.md", "Trip\ntrain at 7:30", Day::tuesday);
+    QCOMPARE(::link(QFile::encodeName(w.f.path("Ideas.md")).constData(),
+                    QFile::encodeName(w.f.path("Inbox.md")).constData()),
+             0);
     QFile::remove(w.f.path("Ideas.md"));
     w.f.write("Inbox.md", "Inbox", Day::monday.addDays(-1));
     w.f.store().loadNotes();
@@ -144,6 +157,21 @@ void ContentViewTest::notesList()
     QCOMPARE(model->rowCount(), w.f.titles().size());
     for (int row = 0; row < model->rowCount(); ++row)
         QCOMPARE(model->index(row).data().toString(), w.f.titles()[row]);
+}
+
+// Files carry their times in UTC; the list shows the user's own clock.
+void ContentViewTest::rowDatesAreLocalTime()
+{
+    const QByteArray zone = qgetenv("TZ");
+    const auto restore = qScopeGuard([&] {
+        zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
+        ::tzset();
+    });
+    qputenv("TZ", "Pacific/Auckland");
+    ::tzset();
+    // Noon in UTC is one in the morning of the next day in Auckland's summer.
+    QCOMPARE(NotesListModel::dateText(QDateTime(QDate(2026, 3, 2), QTime(12, 0), QTimeZone::utc())),
+             QStringLiteral("3 Mar 2026 01:00"));
 }
 
 // Search, list and editor without the mouse; the list shows the store's selection and hands
@@ -287,6 +315,36 @@ void ContentViewTest::editorFollowsTheNote()
     QTRY_VERIFY(window.messageBar()->text().contains("“My Journey.md”"));
     QTest::mouseClick(window.messageBar()->dismissButton(), Qt::LeftButton);
     QVERIFY(!window.messageBar()->isVisible());
+}
+
+// Another program added a line above the one being read: the cursor stays on that line, the
+// view where it was.
+void ContentViewTest::editorKeepsItsPlaceWhenTheFileChanges()
+{
+    StoreFixture f;
+    QString text;
+    for (int line = 1; line <= 200; ++line)
+        text += QStringLiteral("line %1\n").arg(line);
+    f.write("Long.md", text.toUtf8());
+    f.start();
+    NoteEditor editor(f.store());
+    editor.resize(300, 200);
+    editor.show();
+    editor.setNote(f.note("Long.md"));
+    QPlainTextEdit* edit = editor.textEdit();
+    edit->verticalScrollBar()->setValue(120);
+    QTextCursor cursor = edit->textCursor();
+    cursor.setPosition(int(text.indexOf("line 125\n")));
+    edit->setTextCursor(cursor);
+    QCOMPARE(edit->verticalScrollBar()->value(), 120);
+
+    const QString changed = "added\n" + text;
+    f.write("Long.md", changed.toUtf8(), Day::tuesday);
+    f.reload();
+    editor.setNote(f.note("Long.md"));
+    QCOMPARE(editor.text(), changed);
+    QCOMPARE(edit->textCursor().position(), changed.indexOf("line 125\n"));
+    QCOMPARE(edit->verticalScrollBar()->value(), 120);
 }
 
 // Shown, left, the application left: nothing is written. An edit keeps the file's line endings

@@ -1,6 +1,7 @@
 #include "store/naming.h"
 #include "test_support.h"
 #include "views/dialog_folder_panel.h"
+#include "views/dialog_printer.h"
 #include "views/file_error_text.h"
 #include "views/message_box_alerts.h"
 #include "views/note_document.h"
@@ -9,6 +10,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QTimer>
@@ -23,6 +25,8 @@ private slots:
     void alerts_data();
     void alerts();
     void printedDocument();
+    void printsOnlyWhatTheDialogAccepts_data();
+    void printsOnlyWhatTheDialogAccepts();
     void folderDialog();
 };
 
@@ -98,6 +102,29 @@ void DesktopServicesTest::alerts()
                                  {"Move to Trash", "Cancel"}),
                  answer);
     QCOMPARE(shown.join(u'\n'), seen);
+}
+
+void DesktopServicesTest::printsOnlyWhatTheDialogAccepts_data()
+{
+    QTest::addColumn<bool>("accepted");
+    row("Print", true);
+    row("Cancel", false);
+}
+
+void DesktopServicesTest::printsOnlyWhatTheDialogAccepts()
+{
+    QFETCH(bool, accepted);
+    TestHome home;
+    const QString pdf = home.path() + "/note.pdf";
+    QTimer::singleShot(0, [&] { // inside the dialog's own event loop
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        // The file stands in for a printer: no machine is sure to have one.
+        dialog->printer()->setOutputFileName(pdf);
+        dialog->done(accepted ? QDialog::Accepted : QDialog::Rejected);
+    });
+    DialogPrinter().printNote("Groceries", "Groceries\nmilk");
+    QCOMPARE(QFileInfo::exists(pdf), accepted);
 }
 
 // The title, then the body; a long line wraps at the printable width, every word kept.
