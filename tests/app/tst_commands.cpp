@@ -172,8 +172,10 @@ void CommandsTest::endedBySignal()
     TestFiles::write(folder + "/Locked.md", "Locked");
     TestFiles::setReadOnly(folder + "/Locked.md", true);
     const auto app = start(folder);
-    for (const Note& note : app->store().notes())
-        app->store().updateDraft(note, note.content() + "\ntyped");
+    for (const Note& note : app->store().notes()) {
+        const QString typed = note.content() + "\ntyped";
+        app->store().editDraft(note, [typed]() -> std::optional<QString> { return typed; });
+    }
     QTimer::singleShot(0, [sent] { ::raise(sent); });
     QTimer unanswered;
     connect(&unanswered, &QTimer::timeout, [] { QCoreApplication::exit(1); });
