@@ -1,29 +1,28 @@
 #pragma once
 
 #include "store/background_search.h"
+#include "store/draft_saver.h"
 #include "store/drafts.h"
 #include "store/file_error.h"
-#include "store/folder_watcher.h"
+#include "store/folder_sync.h"
 #include "store/note.h"
 #include "store/note_files.h"
 #include "store/note_list.h"
-#include "store/note_loader.h"
+#include "store/selection.h"
 #include "store/store_services.h"
 #include "store/work_queue.h"
 
 #include <QHash>
 #include <QList>
 #include <QObject>
-#include <QSet>
-#include <functional>
 #include <optional>
 #include <vector>
 
 // The window's model: the notes of the folder, the selection, the search text and the folder
-// itself, and the steps that change them (loading, saving, creating, deleting, recovering).
-// It asks no one: steps return their outcome, and failures of deferred work are signalled.
-// Deferred work runs on the event loop after the current event, in the order it was started,
-// and waits while the queue is held.
+// itself, and the steps that change them. Loading is FolderSync's, saving DraftSaver's; this
+// class joins them and creates and deletes notes. It asks no one: steps return their outcome,
+// and failures of deferred work are signalled. Deferred work runs on the event loop after the
+// current event, in the order it was started, and waits while the queue is held.
 class NotesStore : public QObject
 {
     Q_OBJECT
@@ -34,11 +33,11 @@ public:
     explicit NotesStore(const StoreServices& services, QObject* parent = nullptr);
 
     const QList<Note>& notes() const { return m_list.notes(); }
-    const std::optional<Note>& selectedNote() const { return m_selectedNote; }
+    const std::optional<Note>& selectedNote() const { return m_selection.note(); }
     void setSelectedNote(const std::optional<Note>& note);
     const QString& searchText() const { return m_searchText; }
     void setSearchText(const QString& text);
-    const QString& folderURL() const { return m_folderURL; }
+    const QString& folderURL() const { return m_sync.folder(); }
     // Saves the unsaved drafts of the current folder first when the folder changes; every
     // assignment schedules one reload.
     void setFolderURL(const QString& folder);
@@ -55,15 +54,15 @@ public:
     // Every note's unsaved text, by file.
     QHash<QString, QString> unsavedTexts() { return m_drafts.texts(); }
     // The text a view should show for a note: its draft, else its saved content.
-    QString textFor(const Note& note);
+    QString textFor(const Note& note) { return m_saver.textFor(note); }
 
     // Deferred operations.
-    void loadNotes();
+    void loadNotes() { m_sync.loadNotes(); }
     // The window came back to the front: whatever changed meanwhile is listed. A watch that
     // sees every change has reported it already; otherwise the folder is read again.
-    void refreshOnActivation();
+    void refreshOnActivation() { m_sync.refreshOnActivation(); }
     // Writes the note's unsaved text after the current event: the typing pause ended.
-    void saveDraft(const QString& url);
+    void saveDraft(const QString& url) { m_saver.saveLater(url); }
     // The user left the window: the selected note and the one last typed in are written now
     // instead of after the pause.
     void saveTyping();
@@ -72,22 +71,22 @@ public:
     // The editor's text changed. The editor holds the text: it is read through read only when
     // something needs it (a save, leaving the note, quitting), so a keystroke in a long note
     // copies nothing. read gives nothing once the editor is gone.
-    void editDraft(const Note& note, Drafts::LiveRead read);
+    void editDraft(const Note& note, Drafts::LiveRead read) { m_saver.edit(note, std::move(read)); }
     // Takes the editor's text into the drafts now: before the editor shows something else.
     void takeLiveText() { m_drafts.takeLiveText(); }
     // True when the note's unsaved text is on disk afterwards: in its file, or in a conflict
     // copy beside it when another program changed the file since we last read it. Leaving a
     // note calls it before the next one is shown.
-    bool saveDraftNow(const QString& url);
+    bool saveDraftNow(const QString& url) { return m_saver.save(url); }
     // Writes every draft, synchronously, going on past failures: the path for quitting,
     // when the event loop will not run again. True when every text is on disk.
-    bool saveAllDrafts();
+    bool saveAllDrafts() { return m_saver.saveAll(); }
     // Puts each text that could not be saved into the recovery folder; the first failure,
     // when some text is still only here.
-    std::optional<FileError> recoverUnsaved();
+    std::optional<FileError> recoverUnsaved() { return m_saver.recoverUnsaved(false); }
     // For a signal or the end of the session: saves what it can and keeps the rest in the
     // recovery folder, signalling nothing.
-    void saveBeforeExit();
+    void saveBeforeExit() { m_saver.saveBeforeExit(); }
 
     // A new dated note in the folder, selected, after the note being left is saved.
     struct NewNote
@@ -119,7 +118,7 @@ public:
     int saveDelay() const { return m_drafts.delay(); }
     // Off, only activation and explicit loads see other programs' changes (tests that
     // change files step by step).
-    void setWatching(bool watching);
+    void setWatching(bool watching) { m_sync.setWatching(watching); }
 
 signals:
     // After the list changed, row by row as noteList() told.
@@ -147,62 +146,16 @@ signals:
     void folderProblem(const FileError& error);
 
 private:
-    void defer(std::function<void()> work);
-
-    void watchFolder();
-    // Reads the folder again, or only the named files.
-    void loadNow(const std::optional<QByteArrayList>& only);
-    void refreshFiles(const QByteArrayList& names);
-    void dropOffThread(QList<Note> records);
-    void applyLoaded(NoteLoader::Result loaded);
-    void applyLoadedRecords(NoteLoader::Result loaded);
-    // What became of a save, and where the note's file is afterwards: a save may rename it.
-    struct SaveOutcome
-    {
-        NoteFiles::Saved::Kind kind;
-        QString url;
-    };
-    enum class Waiting
-    {
-        Allowed,   // the text may wait for a file another program is still writing
-        Forbidden, // the process is ending: the text goes beside that file instead
-    };
-    SaveOutcome writeDraft(const QString& url, Waiting waiting = Waiting::Allowed);
-    bool saveDraftWithin(const QString& url, Waiting waiting);
-    bool isBeingWritten(const QString& url);
-    // The path may lead to another folder than the one the user chose: a folder moved away
-    // and a link put in its place. Nothing is read from or written to it then.
-    bool folderReplaced() const;
-    void reportFolderProblem(const FileError& error);
-    void conflictCopySavedFor(const QString& url, const Note& copy);
-    void recordSaved(const QString& oldUrl, const Note& saved);
-    void listChanged();
-    void selectNewest();
-    void followRename(const QString& from, const QString& to, const QString& title);
     void forgetDeleted(const QString& url);
 
     StoreServices m_services;
     NoteFiles m_files;
     NoteList m_list;
     Drafts m_drafts;
-    FolderWatcher m_watcher;
-    bool m_watching = true;
-
-    std::optional<Note> m_selectedNote;
-    QString m_searchText;
-    QString m_folderURL;
-    // Ending on a signal: nothing may wait for a person.
-    bool m_quiet = false;
-    // A folder that cannot be listed is reported once, not at every activation.
-    std::optional<FileError> m_lastFolderProblem;
-    // Device and inode of the folder the user chose, once it has been seen.
-    FileIdentity m_folderIdentity;
-    bool m_loadRunning = false;
-    bool m_loadAgain = false;
-    QSet<QString> m_touchedDuringLoad;
-    // Files the watch reported, waiting for their refresh.
-    std::optional<QSet<QByteArray>> m_changedFiles;
-
+    Selection m_selection;
     WorkQueue m_queue;
+    FolderSync m_sync;
+    DraftSaver m_saver;
+    QString m_searchText;
     BackgroundSearch m_search;
 };
