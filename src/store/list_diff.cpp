@@ -164,3 +164,37 @@ ListDiff ListDiff::between(const QList<Note>& before, const QList<Note>& next)
     }
     return diff;
 }
+
+ListDiff ListDiff::ofPositions(const std::vector<qsizetype>& shown,
+                               const std::vector<qsizetype>& next)
+{
+    using Kind = Step::Kind;
+    std::vector<char> keep(shown.size(), 0);
+    std::vector<char> isNew(next.size(), 0);
+    for (size_t i = 0, j = 0; i < shown.size() || j < next.size();) {
+        if (j == next.size() || (i < shown.size() && shown[i] < next[j])) {
+            ++i;
+        } else if (i == shown.size() || next[j] < shown[i]) {
+            isNew[j++] = 1;
+        } else {
+            keep[i++] = 1;
+            ++j;
+        }
+    }
+    ListDiff diff;
+    ranges(
+        qsizetype(shown.size()), true, [&](qsizetype i) { return !keep[size_t(i)]; },
+        [&](qsizetype first, qsizetype last) {
+            diff.steps.push_back({Kind::Remove, first, last});
+        });
+    ranges(
+        qsizetype(next.size()), false, [&](qsizetype j) { return bool(isNew[size_t(j)]); },
+        [&](qsizetype first, qsizetype last) {
+            diff.steps.push_back({Kind::Insert, first, last});
+        });
+    if (qsizetype(diff.steps.size()) > maxSteps) {
+        diff.steps.clear();
+        diff.reset = true;
+    }
+    return diff;
+}

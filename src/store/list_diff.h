@@ -33,4 +33,9 @@ struct ListDiff
     bool reset = false;
 
     static ListDiff between(const QList<Note>& before, const QList<Note>& next);
+    // The rows a search hides and shows: both are ascending positions in one list, so the
+    // difference is a walk through both, with no records compared. Only removals and
+    // insertions; nothing changes or moves.
+    static ListDiff ofPositions(const std::vector<qsizetype>& shown,
+                                const std::vector<qsizetype>& next);
 };

@@ -1,6 +1,7 @@
 #include "views/notes_list_model.h"
 
 #include "store/conflict_copies.h"
+#include "store/list_diff.h"
 #include "store/naming.h"
 #include "store/notes_store.h"
 
@@ -198,68 +199,37 @@ QString NotesListModel::conflictText(const QString& original)
     return QStringLiteral("Conflict copy of “%1”").arg(original);
 }
 
-// Both the rows shown and the search's are ascending positions in the same list: the
-// difference is a walk through both, with no records compared.
 void NotesListModel::applySearch()
 {
     std::optional<std::vector<qsizetype>> found = m_store.filteredRows();
-    if (found == m_rows) {
-        emit refreshed();
-        return;
-    }
-    const QScopedValueRollback refreshing(m_refreshing, true);
-    const auto all = [this] {
-        std::vector<qsizetype> rows(size_t(m_list.notes().size()));
-        std::iota(rows.begin(), rows.end(), qsizetype(0));
-        return rows;
-    };
-    std::vector<qsizetype> shown = m_rows ? std::move(*m_rows) : all();
-    const std::vector<qsizetype> next = found ? *found : all();
-    m_rows = std::move(shown);
-    std::vector<char> keep(m_rows->size(), 0);
-    std::vector<char> isNew(next.size(), 0);
-    qsizetype ranges = 0;
-    for (size_t i = 0, j = 0; i < m_rows->size() || j < next.size();) {
-        if (j == next.size() || (i < m_rows->size() && (*m_rows)[i] < next[j])) {
-            ranges += i == 0 || keep[i - 1] ? 1 : 0;
-            ++i;
-        } else if (i == m_rows->size() || next[j] < (*m_rows)[i]) {
-            ranges += j == 0 || !isNew[j - 1] ? 1 : 0;
-            isNew[j++] = 1;
-        } else {
-            keep[i++] = 1;
-            ++j;
+    if (found != m_rows) {
+        const QScopedValueRollback refreshing(m_refreshing, true);
+        const auto all = [this] {
+            std::vector<qsizetype> rows(size_t(m_list.notes().size()));
+            std::iota(rows.begin(), rows.end(), qsizetype(0));
+            return rows;
+        };
+        const std::vector<qsizetype> next = found ? *found : all();
+        if (!m_rows)
+            m_rows = all();
+        const ListDiff diff = ListDiff::ofPositions(*m_rows, next);
+        if (diff.reset)
+            beginResetModel();
+        for (const ListDiff::Step& step : diff.steps) {
+            const auto at = m_rows->begin() + step.first;
+            if (step.kind == ListDiff::Step::Kind::Remove) {
+                beginRemoveRows({}, int(step.first), int(step.last));
+                m_rows->erase(at, at + (step.last - step.first + 1));
+                endRemoveRows();
+            } else {
+                beginInsertRows({}, int(step.first), int(step.last));
+                m_rows->insert(at, next.begin() + step.first, next.begin() + step.last + 1);
+                endInsertRows();
+            }
         }
-    }
-    if (ranges > maxRowSteps) {
-        beginResetModel();
         m_rows = std::move(found);
-        endResetModel();
-        emit refreshed();
-        return;
+        if (diff.reset)
+            endResetModel();
     }
-    for (qsizetype last = qsizetype(m_rows->size()) - 1; last >= 0; --last) {
-        if (keep[size_t(last)])
-            continue;
-        qsizetype first = last;
-        while (first > 0 && !keep[size_t(first - 1)])
-            --first;
-        beginRemoveRows({}, int(first), int(last));
-        m_rows->erase(m_rows->begin() + first, m_rows->begin() + last + 1);
-        endRemoveRows();
-        last = first;
-    }
-    for (qsizetype first = 0; first < qsizetype(next.size()); ++first) {
-        if (!isNew[size_t(first)])
-            continue;
-        qsizetype last = first;
-        while (last + 1 < qsizetype(next.size()) && isNew[size_t(last + 1)])
-            ++last;
-        beginInsertRows({}, int(first), int(last));
-        m_rows->insert(m_rows->begin() + first, next.begin() + first, next.begin() + last + 1);
-        endInsertRows();
-        first = last;
-    }
-    m_rows = std::move(found);
     emit refreshed();
 }

@@ -26,9 +26,6 @@ public:
         // The base name of the note a conflict copy belongs to; empty for other notes.
         ConflictOfRole,
     };
-    // Beyond this many ranges shown or hidden by a search one reset is cheaper for the view.
-    static constexpr qsizetype maxRowSteps = 64;
-
     explicit NotesListModel(NotesStore& store, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;

@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+#include <numeric>
+
 using namespace Day;
 
 // What a view of the list sees: the list's signals, followed on a copy of its rows.
@@ -67,6 +69,8 @@ private slots:
     void aViewFollowsEveryChange();
     void reloadsAreTheFewStepsBetween_data();
     void reloadsAreTheFewStepsBetween();
+    void searchesHideAndShowRanges_data();
+    void searchesHideAndShowRanges();
 };
 
 namespace {
@@ -206,6 +210,47 @@ void NoteListTest::reloadsAreTheFewStepsBetween()
             expected.append(n.url);
         QCOMPARE(rows, expected);
     }
+}
+
+void NoteListTest::searchesHideAndShowRanges_data()
+{
+    QTest::addColumn<std::vector<qsizetype>>("shown");
+    QTest::addColumn<std::vector<qsizetype>>("next");
+    QTest::addColumn<QString>("steps");
+    using Rows = std::vector<qsizetype>;
+    QTest::newRow("typed on") << Rows{0, 1, 2, 5, 6, 9} << Rows{1, 5, 9} << "r4-4 r2-2 r0-0";
+    QTest::newRow("backspace") << Rows{1, 5, 9} << Rows{0, 1, 2, 5, 6, 9} << "i0-0 i2-2 i4-4";
+    QTest::newRow("other notes") << Rows{0, 2} << Rows{1, 3} << "r0-1 i0-1";
+    Rows every(200);
+    std::iota(every.begin(), every.end(), qsizetype(0));
+    Rows even;
+    for (qsizetype i = 0; i < 200; i += 2)
+        even.push_back(i);
+    QTest::newRow("a hundred ranges") << every << even << "reset";
+}
+
+void NoteListTest::searchesHideAndShowRanges()
+{
+    QFETCH(std::vector<qsizetype>, shown);
+    QFETCH(std::vector<qsizetype>, next);
+    QFETCH(QString, steps);
+    const ListDiff diff = ListDiff::ofPositions(shown, next);
+    QStringList told;
+    if (diff.reset)
+        told.append("reset");
+    for (const ListDiff::Step& step : diff.steps) {
+        const bool removal = step.kind == ListDiff::Step::Kind::Remove;
+        told.append(
+            QStringLiteral("%1%2-%3").arg(removal ? 'r' : 'i').arg(step.first).arg(step.last));
+        const auto at = shown.begin() + step.first;
+        if (removal)
+            shown.erase(at, at + (step.last - step.first + 1));
+        else
+            shown.insert(at, next.begin() + step.first, next.begin() + step.last + 1);
+    }
+    QCOMPARE(told.join(QLatin1Char(' ')), steps);
+    if (!diff.reset)
+        QCOMPARE(shown, next);
 }
 
 QUILLBOX_TEST_MAIN(NoteListTest)

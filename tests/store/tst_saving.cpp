@@ -21,6 +21,7 @@ class SavingTest : public QObject
 private slots:
     void noteFilesAreReplacedWholeAndNeverClobbered();
     void savesComeAfterThePauseOrWhenAsked();
+    void thePauseFollowsARenameElsewhere();
     void savesFollowTheTitle_data();
     void savesFollowTheTitle();
     void failedSavesKeepTheText_data();
@@ -180,6 +181,25 @@ void SavingTest::savesComeAfterThePauseOrWhenAsked()
     settle();
     QCOMPARE(f.files(), QStringList({"Groceries.md", "Latin.md"}));
     QCOMPARE(f.read("Latin.md"), latin1);
+}
+
+// Another program renames the note while the user types: when the pause ends, the text is
+// written to the note where it is now, and nothing is left behind at either name.
+void SavingTest::thePauseFollowsARenameElsewhere()
+{
+    StoreFixture f;
+    f.write("Plan.md", "Plan\nday one", monday);
+    NotesStore& store = f.start();
+    store.setSaveDelay(60 * 1000);
+    f.type("Plan.md", "Plan\nday one\nday two");
+    QVERIFY(QFile::rename(f.path("Plan.md"), f.path("Old plan.md")));
+    f.reload();
+    QCOMPARE(f.files(), QStringList({"Old plan.md"}));
+    // The pause, still running, ends sooner (a running timer restarts with the new interval).
+    store.setSaveDelay(20);
+    QTRY_VERIFY(!store.hasDraft(f.path("Old plan.md")));
+    QCOMPARE(f.files(), QStringList({"Plan.md"}));
+    QCOMPARE(f.read("Plan.md"), QByteArray("Plan\nday one\nday two"));
 }
 
 void SavingTest::savesFollowTheTitle_data()
