@@ -27,9 +27,6 @@ public:
     QAction* deleteButton() const { return m_deleteButton; }
     QAction* print() const { return m_print; }
     QAction* search() const { return m_search; }
-    QAction* zoomIn() const { return m_zoomIn; }
-    QAction* zoomOut() const { return m_zoomOut; }
-    QAction* zoomReset() const { return m_zoomReset; }
     QAction* about() const { return m_about; }
 
 signals:

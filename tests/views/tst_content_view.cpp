@@ -154,6 +154,11 @@ void ContentViewTest::notesList()
         QCOMPARE(told(), name == QLatin1String("Trip.md") ? "mc" : "i");
     }
     QCOMPARE(w.f.titles(), QStringList({"Trip", "Groceries"}));
+    // Saved with a date older than a hidden note: among the rows shown it stays where it was.
+    w.f.clock.current = w.f.clock.current.addSecs(-150);
+    w.f.type("Groceries.md", "Groceries\ntrain tickets");
+    w.f.store().saveDraftNow(w.f.path("Groceries.md"));
+    QCOMPARE(told(), "c");
     QCOMPARE(model->rowCount(), w.f.titles().size());
     for (int row = 0; row < model->rowCount(); ++row)
         QCOMPARE(model->index(row).data().toString(), w.f.titles()[row]);
