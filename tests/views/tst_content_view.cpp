@@ -159,6 +159,10 @@ void ContentViewTest::notesList()
     w.f.type("Groceries.md", "Groceries\ntrain tickets");
     w.f.store().saveDraftNow(w.f.path("Groceries.md"));
     QCOMPARE(told(), "c");
+    // A note that arrives above them and is hidden by the search changes no row shown.
+    w.f.write("Zebra.md", "Zebra", w.f.clock.current.addDays(1));
+    w.f.reload();
+    QCOMPARE(told(), "");
     QCOMPARE(model->rowCount(), w.f.titles().size());
     for (int row = 0; row < model->rowCount(); ++row)
         QCOMPARE(model->index(row).data().toString(), w.f.titles()[row]);
