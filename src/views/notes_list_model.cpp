@@ -1,34 +1,13 @@
 #include "views/notes_list_model.h"
 
-#include "store/conflict_copies.h"
 #include "store/list_diff.h"
-#include "store/naming.h"
 #include "store/notes_store.h"
+#include "views/row_text.h"
 
-#include <QLocale>
-#include <QRegularExpression>
 #include <QScopedValueRollback>
 
 #include <algorithm>
 #include <numeric>
-
-namespace {
-
-// The locale's long date without the weekday and with the month abbreviated, then its short
-// time: "Mar 14, 2026 9:26 AM" in English, "14. März 2026 09:26" in German.
-QString rowDateFormat()
-{
-    const QLocale locale = QLocale::system();
-    QString date = locale.dateFormat(QLocale::LongFormat);
-    date.remove(QRegularExpression(QStringLiteral("d{4}[,.]?\\s*|\\s*[,.]?\\s*d{4}")));
-    date.replace(QStringLiteral("MMMM"), QStringLiteral("MMM"));
-    // Some locales' short time (C's among them) carries seconds, which a list never needs.
-    QString time = locale.timeFormat(QLocale::ShortFormat);
-    time.remove(QRegularExpression(QStringLiteral("[:.]s{1,2}")));
-    return date.trimmed() + QLatin1Char(' ') + time;
-}
-
-} // namespace
 
 NotesListModel::NotesListModel(NotesStore& store, QObject* parent)
     : QAbstractListModel(parent), m_store(store), m_list(store.noteList()),
@@ -149,25 +128,19 @@ QVariant NotesListModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         return note.title;
-    case Qt::AccessibleTextRole: {
-        // What a screen reader says for the row: all that the row shows.
-        const QString original = ConflictCopies::originalOf(Naming::baseName(note.url));
-        QString text = note.title + QStringLiteral(", ");
-        if (!original.isEmpty())
-            text += conflictText(original) + QStringLiteral(", ");
-        return text + dateText(note.lastModified);
-    }
+    case Qt::AccessibleTextRole:
+        return RowText::spoken(note);
     case IdRole:
         return note.id;
     case DateTextRole:
-        return dateText(note.lastModified);
+        return RowText::date(note.lastModified);
     case LastModifiedRole:
         return note.lastModified;
     case ConflictOfRole:
-        return ConflictCopies::originalOf(Naming::baseName(note.url));
+        return RowText::originalOf(note);
     case Qt::ToolTipRole: {
-        const QString original = ConflictCopies::originalOf(Naming::baseName(note.url));
-        return original.isEmpty() ? QVariant() : QVariant(conflictText(original));
+        const QString original = RowText::originalOf(note);
+        return original.isEmpty() ? QVariant() : QVariant(RowText::conflictOf(original));
     }
     default:
         return {};
@@ -186,17 +159,6 @@ int NotesListModel::rowOf(const QString& url) const
 QUuid NotesListModel::idAt(int row) const
 {
     return row >= 0 && row < rowCount() ? noteAt(row).id : QUuid();
-}
-
-QString NotesListModel::dateText(const QDateTime& when)
-{
-    static const QString format = rowDateFormat();
-    return QLocale::system().toString(when.toLocalTime(), format);
-}
-
-QString NotesListModel::conflictText(const QString& original)
-{
-    return QStringLiteral("Conflict copy of “%1”").arg(original);
 }
 
 void NotesListModel::applySearch()

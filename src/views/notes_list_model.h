@@ -35,8 +35,6 @@ public:
     bool isRefreshing() const { return m_refreshing; }
     int rowOf(const QString& url) const;
     QUuid idAt(int row) const;
-    static QString dateText(const QDateTime& when);
-    static QString conflictText(const QString& original);
 
 signals:
     // After the rows changed, so the view can put its highlight back on the selection.

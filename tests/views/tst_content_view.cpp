@@ -6,6 +6,7 @@
 #include "views/message_bar.h"
 #include "views/note_editor.h"
 #include "views/notes_list_model.h"
+#include "views/row_text.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
@@ -108,9 +109,9 @@ void ContentViewTest::notesList()
     const auto spoken = [&](int row) {
         return model->index(row).data(Qt::AccessibleTextRole).toString();
     };
-    QCOMPARE(spoken(0), "Ideas, " + NotesListModel::dateText(Day::wednesday));
+    QCOMPARE(spoken(0), "Ideas, " + RowText::date(Day::wednesday));
     QCOMPARE(spoken(1), conflictName + ", Conflict copy of “Plan”, " +
-                            NotesListModel::dateText(Day::tuesday.addSecs(60)));
+                            RowText::date(Day::tuesday.addSecs(60)));
 
     QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     QString log; // one letter a signal: removed, moved, inserted, changed; never a reset
@@ -179,7 +180,7 @@ void ContentViewTest::rowDatesAreLocalTime()
     qputenv("TZ", "Pacific/Auckland");
     ::tzset();
     // Noon in UTC is one in the morning of the next day in Auckland's summer.
-    QCOMPARE(NotesListModel::dateText(QDateTime(QDate(2026, 3, 2), QTime(12, 0), QTimeZone::utc())),
+    QCOMPARE(RowText::date(QDateTime(QDate(2026, 3, 2), QTime(12, 0), QTimeZone::utc())),
              QStringLiteral("3 Mar 2026 01:00"));
 }
 
