@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <optional>
+
+struct sqlite3;
+
+// Every version of the notes of one folder that mattered, kept outside the folder (which stays
+// the whole state of the notes) in an SQLite database: texts compressed and stored once
+// however many versions share them. A note's versions follow it across renames and outlive
+// its file. While the user keeps typing, a save within two minutes of the version it would
+// follow replaces that version, so an hour of typing keeps about thirty; every other kind of
+// version is kept as it is.
+class HistoryStore
+{
+public:
+    enum class Kind
+    {
+        Saved,              // our save
+        BeforeMerge,        // the file as it was before another program's lines were joined in
+        BeforeConflictCopy, // the file our text did not go into
+        Replaced,           // our version, before another program's replaced it in the editor
+        Theirs,             // another program's version that replaced ours
+        BeforeRename,
+        BeforeDelete,
+        BeforeRestore,
+    };
+    struct Version
+    {
+        qint64 id = 0;
+        QDateTime at;
+        Kind kind = Kind::Saved;
+        qint64 size = 0; // bytes of UTF-8
+    };
+    static constexpr qint64 coalesceMs = 2 * 60 * 1000;
+
+    // Where the history of a notes folder lives: one database per folder under the state home.
+    static QString pathFor(const QString& folder);
+
+    // Opens the database, making it (and its folder, private to the user) when there is none.
+    explicit HistoryStore(const QString& databasePath);
+    ~HistoryStore();
+    HistoryStore(const HistoryStore&) = delete;
+    HistoryStore& operator=(const HistoryStore&) = delete;
+
+    bool isOpen() const { return m_db != nullptr; }
+    // Why the last step failed: the database's own words.
+    const QString& error() const { return m_error; }
+
+    // Keeps text as the note's newest version; the same text as that version is not kept
+    // again. False when the database refused (the error says why).
+    bool keep(const QString& note, const QString& text, Kind kind, const QDateTime& at);
+    // Newest first.
+    QList<Version> versions(const QString& note) const;
+    std::optional<QString> text(qint64 version) const;
+    // The note's file has a new name; its history goes with it.
+    bool follow(const QString& from, const QString& to);
+
+private:
+    bool run(const char* sql);
+    qint64 noteId(const QString& path, bool create);
+
+    sqlite3* m_db = nullptr;
+    mutable QString m_error;
+};
