@@ -50,7 +50,8 @@ if grep -HnE '(\btr|\btranslate|QT_TR_NOOP|QT_TRANSLATE_NOOP)[[:space:]]*\(|Q_DE
 fi
 
 # A sentence: a string literal that starts with a capital letter and holds a space. Literals
-# are read outside comments and character literals.
+# are read outside comments and character literals; SQL statements (a keyword first) are not
+# sentences.
 sentences=$(
     ALLOWED=$(printf '%s\n' "${file_names[@]}") perl -ne '
         BEGIN { %allowed = map { $_ => 1 } split /\n/, $ENV{ALLOWED} }
@@ -58,6 +59,7 @@ sentences=$(
             last if defined $2;
             my $text = $1;
             next unless defined $text;
+            next if $text =~ /^(?:SELECT|INSERT|UPDATE|DELETE|CREATE|PRAGMA|BEGIN|COMMIT|ROLLBACK|JOIN|WHERE|ORDER|VALUES) /;
             if ($text =~ /^[A-Z].* / && !$allowed{$text}) { print "$ARGV:$.: $_"; last }
         }
         close ARGV if eof;
