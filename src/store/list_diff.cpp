@@ -67,9 +67,11 @@ std::vector<char> longestIncreasing(const std::vector<qsizetype>& values)
     return kept;
 }
 
-// Ranges of consecutive positions where wanted(position) holds, in the order given.
-template <typename Wanted, typename Add>
-void ranges(qsizetype count, bool fromEnd, Wanted wanted, Add add)
+// Each range of consecutive positions where wanted(position) holds, as one step of kind, from
+// the end (removals, so that every range keeps its position) or from the start.
+template <typename Wanted>
+void addRanges(ListDiff& diff, ListDiff::Step::Kind kind, qsizetype count, bool fromEnd,
+               Wanted wanted)
 {
     for (qsizetype k = 0; k < count; ++k) {
         const qsizetype at = fromEnd ? count - 1 - k : k;
@@ -81,8 +83,18 @@ void ranges(qsizetype count, bool fromEnd, Wanted wanted, Add add)
             fromEnd ? --first : ++last;
             ++k;
         }
-        add(first, last);
+        diff.steps.push_back({kind, first, last});
     }
+}
+
+// Beyond this many steps a view is better off starting over.
+bool resetIfTooMany(ListDiff& diff)
+{
+    if (qsizetype(diff.steps.size()) <= ListDiff::maxSteps)
+        return false;
+    diff.steps.clear();
+    diff.reset = true;
+    return true;
 }
 
 } // namespace
@@ -106,11 +118,8 @@ ListDiff ListDiff::between(const QList<Note>& before, const QList<Note>& next)
     }
 
     // Removed from the end, so every range keeps its position.
-    ranges(
-        before.size(), true, [&](qsizetype i) { return newOf[size_t(i)] < 0; },
-        [&](qsizetype first, qsizetype last) {
-            diff.steps.push_back({Kind::Remove, first, last});
-        });
+    addRanges(diff, Kind::Remove, before.size(), true,
+              [&](qsizetype i) { return newOf[size_t(i)] < 0; });
     // Kept rows into their new order: each one out of order goes right after the row that
     // precedes it there; the others keep their place.
     const bool ordered = std::is_sorted(keptOrder.begin(), keptOrder.end());
@@ -147,16 +156,10 @@ ListDiff ListDiff::between(const QList<Note>& before, const QList<Note>& next)
         }
     }
     // Inserted in ascending order: every row before a new one is in place by then.
-    ranges(
-        next.size(), false, [&](qsizetype j) { return oldOf[size_t(j)] < 0; },
-        [&](qsizetype first, qsizetype last) {
-            diff.steps.push_back({Kind::Insert, first, last});
-        });
-    if (qsizetype(diff.steps.size()) > maxSteps) {
-        diff.steps.clear();
-        diff.reset = true;
+    addRanges(diff, Kind::Insert, next.size(), false,
+              [&](qsizetype j) { return oldOf[size_t(j)] < 0; });
+    if (resetIfTooMany(diff))
         return diff;
-    }
     for (qsizetype j = 0; j < next.size(); ++j) {
         const qsizetype old = oldOf[size_t(j)];
         if (old >= 0 && !showsTheSame(before.at(old), next.at(j)))
@@ -182,19 +185,10 @@ ListDiff ListDiff::ofPositions(const std::vector<qsizetype>& shown,
         }
     }
     ListDiff diff;
-    ranges(
-        qsizetype(shown.size()), true, [&](qsizetype i) { return !keep[size_t(i)]; },
-        [&](qsizetype first, qsizetype last) {
-            diff.steps.push_back({Kind::Remove, first, last});
-        });
-    ranges(
-        qsizetype(next.size()), false, [&](qsizetype j) { return bool(isNew[size_t(j)]); },
-        [&](qsizetype first, qsizetype last) {
-            diff.steps.push_back({Kind::Insert, first, last});
-        });
-    if (qsizetype(diff.steps.size()) > maxSteps) {
-        diff.steps.clear();
-        diff.reset = true;
-    }
+    addRanges(diff, Kind::Remove, qsizetype(shown.size()), true,
+              [&](qsizetype i) { return !keep[size_t(i)]; });
+    addRanges(diff, Kind::Insert, qsizetype(next.size()), false,
+              [&](qsizetype j) { return bool(isNew[size_t(j)]); });
+    resetIfTooMany(diff);
     return diff;
 }

@@ -121,42 +121,58 @@ void NoteListTest::aViewFollowsEveryChange()
     QCOMPARE(view.rows, QStringList({"came back", "dD", "seeSee", "new", "e", "beeB"}));
 }
 
+// The diff's steps followed on rows (new rows taken from next), told as "r0-1 m2>0 i3-3 c4".
+template <typename Rows> QString follow(const ListDiff& diff, Rows& rows, const Rows& next)
+{
+    QStringList told;
+    if (diff.reset)
+        told.append("reset");
+    for (const ListDiff::Step& step : diff.steps) {
+        const auto at = rows.begin() + step.first;
+        switch (step.kind) {
+        case ListDiff::Step::Kind::Remove:
+            told.append(QStringLiteral("r%1-%2").arg(step.first).arg(step.last));
+            rows.erase(at, at + (step.last - step.first + 1));
+            break;
+        case ListDiff::Step::Kind::Move:
+            told.append(QStringLiteral("m%1>%2").arg(step.first).arg(step.last));
+            step.first < step.last ? std::rotate(at, at + 1, rows.begin() + step.last + 1)
+                                   : std::rotate(rows.begin() + step.last, at, at + 1);
+            break;
+        case ListDiff::Step::Kind::Insert:
+            told.append(QStringLiteral("i%1-%2").arg(step.first).arg(step.last));
+            for (qsizetype j = step.first; j <= step.last; ++j)
+                rows.insert(rows.begin() + j, next[j]);
+            break;
+        }
+    }
+    for (const qsizetype row : diff.changed)
+        told.append(QStringLiteral("c%1").arg(row));
+    return told.join(QLatin1Char(' '));
+}
+
 void NoteListTest::reloadsAreTheFewStepsBetween_data()
 {
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("after"); // a name ending in * was rewritten
     QTest::addColumn<QString>("steps");
-    QTest::newRow("nothing changed") << "a b c"
-                                     << "a b c"
-                                     << "";
-    QTest::newRow("first load") << ""
-                                << "a b c"
-                                << "i0-2";
-    QTest::newRow("folder emptied") << "a b c"
-                                    << ""
-                                    << "r0-2";
-    QTest::newRow("one rewritten by another program") << "a b c d"
-                                                      << "c* a b d"
-                                                      << "m2>0 c0";
-    QTest::newRow("several arrive in one refresh") << "a b c"
-                                                   << "x a y z b c"
-                                                   << "i0-0 i2-3";
-    QTest::newRow("gone and come") << "a b c d e"
-                                   << "a x c e*"
-                                   << "r3-3 r1-1 i1-1 c3";
-    QTest::newRow("reversed") << "a b c d"
-                              << "d c b a"
-                              << "m2>3 m1>3 m0>3";
-    QTest::newRow("nothing in common") << "a b"
-                                       << "c d"
-                                       << "reset";
+    row("nothing changed", QString("a b c"), QString("a b c"), QString());
+    row("first load", QString(), QString("a b c"), QString("i0-2"));
+    row("folder emptied", QString("a b c"), QString(), QString("r0-2"));
+    row("one rewritten by another program", QString("a b c d"), QString("c* a b d"),
+        QString("m2>0 c0"));
+    row("several arrive in one refresh", QString("a b c"), QString("x a y z b c"),
+        QString("i0-0 i2-3"));
+    row("gone and come", QString("a b c d e"), QString("a x c e*"), QString("r3-3 r1-1 i1-1 c3"));
+    row("reversed", QString("a b c d"), QString("d c b a"), QString("m2>3 m1>3 m0>3"));
+    row("nothing in common", QString("a b"), QString("c d"), QString("reset"));
     QString many;
     QString shuffled;
     for (int i = 0; i < 70; ++i) {
         many += QStringLiteral("n%1 ").arg(i);
         shuffled += QStringLiteral("n%1 x%1 ").arg(i);
     }
-    QTest::newRow("more steps than a reset costs") << many << shuffled << "reset";
+    row("more steps than a reset costs", many, shuffled, QString("reset"));
 }
 
 // The steps, followed on the old rows, give the new ones; a row is told changed only when
@@ -175,58 +191,35 @@ void NoteListTest::reloadsAreTheFewStepsBetween()
         }
         return all;
     };
-    const QList<Note> old = records(before);
+    const auto urls = [](const QList<Note>& notes) {
+        QStringList all;
+        for (const Note& n : notes)
+            all.append(n.url);
+        return all;
+    };
     const QList<Note> next = records(after);
-    const ListDiff diff = ListDiff::between(old, next);
-    QStringList rows;
-    for (const Note& n : old)
-        rows.append(n.url);
-    QStringList told;
-    if (diff.reset)
-        told.append("reset");
-    for (const ListDiff::Step& step : diff.steps) {
-        switch (step.kind) {
-        case ListDiff::Step::Kind::Remove:
-            told.append(QStringLiteral("r%1-%2").arg(step.first).arg(step.last));
-            rows.remove(step.first, step.last - step.first + 1);
-            break;
-        case ListDiff::Step::Kind::Move:
-            told.append(QStringLiteral("m%1>%2").arg(step.first).arg(step.last));
-            rows.move(step.first, step.last);
-            break;
-        case ListDiff::Step::Kind::Insert:
-            told.append(QStringLiteral("i%1-%2").arg(step.first).arg(step.last));
-            for (qsizetype j = step.first; j <= step.last; ++j)
-                rows.insert(j, next.at(j).url);
-            break;
-        }
-    }
-    for (const qsizetype row : diff.changed)
-        told.append(QStringLiteral("c%1").arg(row));
-    QCOMPARE(told.join(QLatin1Char(' ')), steps);
-    if (!diff.reset) {
-        QStringList expected;
-        for (const Note& n : next)
-            expected.append(n.url);
-        QCOMPARE(rows, expected);
-    }
+    const ListDiff diff = ListDiff::between(records(before), next);
+    QStringList rows = urls(records(before));
+    QCOMPARE(follow(diff, rows, urls(next)), steps);
+    if (!diff.reset)
+        QCOMPARE(rows, urls(next));
 }
 
 void NoteListTest::searchesHideAndShowRanges_data()
 {
-    QTest::addColumn<std::vector<qsizetype>>("shown");
-    QTest::addColumn<std::vector<qsizetype>>("next");
-    QTest::addColumn<QString>("steps");
     using Rows = std::vector<qsizetype>;
-    QTest::newRow("typed on") << Rows{0, 1, 2, 5, 6, 9} << Rows{1, 5, 9} << "r4-4 r2-2 r0-0";
-    QTest::newRow("backspace") << Rows{1, 5, 9} << Rows{0, 1, 2, 5, 6, 9} << "i0-0 i2-2 i4-4";
-    QTest::newRow("other notes") << Rows{0, 2} << Rows{1, 3} << "r0-1 i0-1";
+    QTest::addColumn<Rows>("shown");
+    QTest::addColumn<Rows>("next");
+    QTest::addColumn<QString>("steps");
+    row("typed on", Rows{0, 1, 2, 5, 6, 9}, Rows{1, 5, 9}, QString("r4-4 r2-2 r0-0"));
+    row("backspace", Rows{1, 5, 9}, Rows{0, 1, 2, 5, 6, 9}, QString("i0-0 i2-2 i4-4"));
+    row("other notes", Rows{0, 2}, Rows{1, 3}, QString("r0-1 i0-1"));
     Rows every(200);
     std::iota(every.begin(), every.end(), qsizetype(0));
     Rows even;
     for (qsizetype i = 0; i < 200; i += 2)
         even.push_back(i);
-    QTest::newRow("a hundred ranges") << every << even << "reset";
+    row("a hundred ranges", every, even, QString("reset"));
 }
 
 void NoteListTest::searchesHideAndShowRanges()
@@ -235,20 +228,7 @@ void NoteListTest::searchesHideAndShowRanges()
     QFETCH(std::vector<qsizetype>, next);
     QFETCH(QString, steps);
     const ListDiff diff = ListDiff::ofPositions(shown, next);
-    QStringList told;
-    if (diff.reset)
-        told.append("reset");
-    for (const ListDiff::Step& step : diff.steps) {
-        const bool removal = step.kind == ListDiff::Step::Kind::Remove;
-        told.append(
-            QStringLiteral("%1%2-%3").arg(removal ? 'r' : 'i').arg(step.first).arg(step.last));
-        const auto at = shown.begin() + step.first;
-        if (removal)
-            shown.erase(at, at + (step.last - step.first + 1));
-        else
-            shown.insert(at, next.begin() + step.first, next.begin() + step.last + 1);
-    }
-    QCOMPARE(told.join(QLatin1Char(' ')), steps);
+    QCOMPARE(follow(diff, shown, next), steps);
     if (!diff.reset)
         QCOMPARE(shown, next);
 }
