@@ -243,3 +243,47 @@ bool HistoryStore::follow(const QString& from, const QString& to)
     }
     return true;
 }
+
+QList<HistoryStore::NoteHistory> HistoryStore::notes() const
+{
+    QList<NoteHistory> found;
+    if (!m_db)
+        return found;
+    Statement list(m_db,
+                   "SELECT n.path, v.id, v.at, v.kind, t.size FROM notes n "
+                   "JOIN versions v ON v.id = (SELECT max(id) FROM versions WHERE note = n.id) "
+                   "JOIN texts t ON t.hash = v.hash ORDER BY v.id DESC");
+    while (list.step() == SQLITE_ROW) {
+        found.append(
+            NoteHistory{QString::fromUtf8(list.blob(0)),
+                        Version{list.integer(1), QDateTime::fromMSecsSinceEpoch(list.integer(2)),
+                                Kind(list.integer(3)), list.integer(4)}});
+    }
+    return found;
+}
+
+bool HistoryStore::keepOnce(const QString&, const QString&, const QString&, Kind, const QDateTime&)
+{
+    m_error = QStringLiteral("not available yet");
+    return false;
+}
+
+bool HistoryStore::prune(const QDateTime&, const Limits&)
+{
+    m_error = QStringLiteral("not available yet");
+    return false;
+}
+
+bool HistoryStore::clear()
+{
+    return m_db && run("BEGIN IMMEDIATE; DELETE FROM versions; DELETE FROM texts; "
+                       "DELETE FROM notes; COMMIT");
+}
+
+qint64 HistoryStore::storedBytes() const
+{
+    if (!m_db)
+        return 0;
+    Statement sum(m_db, "SELECT total(length(compressed)) FROM texts");
+    return sum.step() == SQLITE_ROW ? sum.integer(0) : 0;
+}

@@ -26,6 +26,9 @@ public:
         BeforeRename,
         BeforeDelete,
         BeforeRestore,
+        Merged,    // our save that joined another program's lines in
+        Restored,  // an older version made the note's text again
+        Recovered, // text that could not reach its note when the application ended
     };
     struct Version
     {
@@ -33,6 +36,19 @@ public:
         QDateTime at;
         Kind kind = Kind::Saved;
         qint64 size = 0; // bytes of UTF-8
+    };
+    // A note that has versions, by the path it had last, with its newest version.
+    struct NoteHistory
+    {
+        QString note;
+        Version newest;
+    };
+    // How long versions stay, and how much room they may take.
+    struct Limits
+    {
+        int everyVersionDays = 30; // after this, one version per note per day
+        int days = 365;            // after this, none
+        qint64 maxBytes = qint64(1024) * 1024 * 1024;
     };
     static constexpr qint64 coalesceMs = 2 * 60 * 1000;
 
@@ -48,6 +64,8 @@ public:
     bool isOpen() const { return m_db != nullptr; }
     // Why the last step failed: the database's own words.
     const QString& error() const { return m_error; }
+    // A database that could not be read was moved here and a new one begun; empty otherwise.
+    const QString& movedAside() const { return m_movedAside; }
 
     // Keeps text as the note's newest version; the same text as that version is not kept
     // again. False when the database refused (the error says why).
@@ -57,6 +75,18 @@ public:
     std::optional<QString> text(qint64 version) const;
     // The note's file has a new name; its history goes with it.
     bool follow(const QString& from, const QString& to);
+    // Every note with versions, the most recently changed first.
+    QList<NoteHistory> notes() const;
+    // Keeps text once for key (a recovered file, say): a second call with the same key keeps
+    // nothing. True when it was kept now.
+    bool keepOnce(const QString& key, const QString& note, const QString& text, Kind kind,
+                  const QDateTime& at);
+    // Drops the versions past the limits, oldest first.
+    bool prune(const QDateTime& now, const Limits& limits);
+    // Forgets every version of every note.
+    bool clear();
+    // The bytes the kept texts take, compressed.
+    qint64 storedBytes() const;
 
 private:
     bool run(const char* sql);
@@ -64,4 +94,5 @@ private:
 
     sqlite3* m_db = nullptr;
     mutable QString m_error;
+    QString m_movedAside;
 };

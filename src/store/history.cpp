@@ -1,0 +1,181 @@
+#include "store/history.h"
+
+#include "store/clock.h"
+
+#include <future>
+
+History::History(const Clock& clock, QObject* parent)
+    : QObject(parent), m_clock(clock), m_worker([this] { run(); })
+{}
+
+History::~History()
+{
+    flush();
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_all();
+    m_worker.join();
+}
+
+void History::post(Task task)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_tasks.push_back(std::move(task));
+    }
+    m_wake.notify_one();
+}
+
+void History::run()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_stopping || !m_tasks.empty(); });
+        if (m_tasks.empty()) {
+            m_store.reset();
+            return;
+        }
+        Task task = std::move(m_tasks.front());
+        m_tasks.pop_front();
+        m_busy = true;
+        lock.unlock();
+        task(m_store.get());
+        lock.lock();
+        m_busy = false;
+        if (m_tasks.empty())
+            m_idle.notify_all();
+    }
+}
+
+bool History::flush()
+{
+    std::unique_lock lock(m_mutex);
+    return m_idle.wait_for(lock, std::chrono::milliseconds(waitMs),
+                           [this] { return m_tasks.empty() && !m_busy; });
+}
+
+template <typename T> std::optional<T> History::ask(std::function<T(HistoryStore*)> question)
+{
+    auto answer = std::make_shared<std::promise<T>>();
+    std::future<T> future = answer->get_future();
+    post([answer, question = std::move(question)](HistoryStore* store) {
+        answer->set_value(question(store));
+    });
+    if (future.wait_for(std::chrono::milliseconds(waitMs)) != std::future_status::ready)
+        return std::nullopt;
+    return future.get();
+}
+
+// On the worker: a problem is said once, and again only after versions were kept meanwhile.
+void History::report(HistoryStore* store, bool kept)
+{
+    if (kept) {
+        m_reported.reset();
+        return;
+    }
+    if (m_reported == Problem::NotKept)
+        return;
+    m_reported = Problem::NotKept;
+    emit problem(Problem::NotKept, store ? store->error() : QString());
+}
+
+void History::setFolder(const QString& folder)
+{
+    const QString path = folder.isEmpty() ? QString() : HistoryStore::pathFor(folder);
+    const HistoryStore::Limits limits = this->limits();
+    const QDateTime now = m_clock.now();
+    post([this, path, limits, now](HistoryStore*) {
+        m_store.reset();
+        m_reported.reset();
+        if (path.isEmpty())
+            return;
+        m_store = std::make_unique<HistoryStore>(path);
+        if (!m_store->isOpen()) {
+            report(m_store.get(), false);
+            return;
+        }
+        if (!m_store->movedAside().isEmpty())
+            emit problem(Problem::Damaged, m_store->movedAside());
+        m_store->prune(now, limits);
+    });
+}
+
+void History::setLimits(const HistoryStore::Limits& limits)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_limits = limits;
+    }
+    const QDateTime now = m_clock.now();
+    post([limits, now](HistoryStore* store) {
+        if (store)
+            store->prune(now, limits);
+    });
+}
+
+HistoryStore::Limits History::limits() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_limits;
+}
+
+void History::keep(const QString& note, const QString& text, HistoryStore::Kind kind)
+{
+    post([this, note, text, kind, at = m_clock.now()](HistoryStore* store) {
+        if (store)
+            report(store, store->keep(note, text, kind, at));
+    });
+}
+
+void History::keep(const QString& note, const QByteArray& utf8, HistoryStore::Kind kind)
+{
+    post([this, note, utf8, kind, at = m_clock.now()](HistoryStore* store) {
+        if (store)
+            report(store, store->keep(note, QString::fromUtf8(utf8), kind, at));
+    });
+}
+
+void History::follow(const QString& from, const QString& to)
+{
+    post([this, from, to](HistoryStore* store) {
+        if (store)
+            report(store, store->follow(from, to));
+    });
+}
+
+QList<HistoryStore::Version> History::versions(const QString& note)
+{
+    return ask<QList<HistoryStore::Version>>([note](HistoryStore* store) {
+               return store ? store->versions(note) : QList<HistoryStore::Version>();
+           })
+        .value_or(QList<HistoryStore::Version>());
+}
+
+std::optional<QString> History::text(qint64 version)
+{
+    return ask<std::optional<QString>>([version](HistoryStore* store) {
+               return store ? store->text(version) : std::nullopt;
+           })
+        .value_or(std::nullopt);
+}
+
+QList<HistoryStore::NoteHistory> History::notes()
+{
+    return ask<QList<HistoryStore::NoteHistory>>([](HistoryStore* store) {
+               return store ? store->notes() : QList<HistoryStore::NoteHistory>();
+           })
+        .value_or(QList<HistoryStore::NoteHistory>());
+}
+
+bool History::clear()
+{
+    return ask<bool>([](HistoryStore* store) { return store && store->clear(); }).value_or(false);
+}
+
+qint64 History::storedBytes()
+{
+    return ask<qint64>([](HistoryStore* store) { return store ? store->storedBytes() : 0; })
+        .value_or(0);
+}
