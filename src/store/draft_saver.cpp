@@ -1,6 +1,7 @@
 #include "store/draft_saver.h"
 
 #include "store/folder_sync.h"
+#include "store/history.h"
 #include "store/naming.h"
 #include "store/note_list.h"
 #include "store/recovery_folder.h"
@@ -8,9 +9,9 @@
 #include "store/work_queue.h"
 
 DraftSaver::DraftSaver(NoteList& list, Drafts& drafts, Selection& selection, FolderSync& sync,
-                       NoteFiles& files, WorkQueue& queue, QObject* parent)
+                       NoteFiles& files, WorkQueue& queue, History& history, QObject* parent)
     : QObject(parent), m_list(list), m_drafts(drafts), m_selection(selection), m_sync(sync),
-      m_files(files), m_queue(queue)
+      m_files(files), m_queue(queue), m_history(history)
 {
     connect(&m_drafts, &Drafts::due, this, &DraftSaver::saveLater);
 }
@@ -71,6 +72,7 @@ DraftSaver::Outcome DraftSaver::write(const QString& url, Waiting waiting)
     } else {
         saved = m_files.save(url, *draft);
     }
+    keepHistory(url, *draft, saved);
     QString now = url;
     if (!saved.movedTo.isEmpty()) {
         followRename(url, saved.movedTo, saved.movedTitle);
@@ -88,6 +90,7 @@ DraftSaver::Outcome DraftSaver::write(const QString& url, Waiting waiting)
     case Kind::InPlace:
         m_drafts.remove(url);
         m_drafts.remove(saved.note.url);
+        m_restoring.remove(url);
         recordSaved(url, saved.note);
         now = saved.note.url;
         // The editor shows what the user typed; the file now also holds the other side's.
@@ -98,6 +101,35 @@ DraftSaver::Outcome DraftSaver::write(const QString& url, Waiting waiting)
         break;
     }
     return {saved.kind, now};
+}
+
+// What the save displaced and what it wrote, in the order it happened: the file as we had read
+// it (when our history did not hold it yet, it does now), the other program's version the
+// user's lines were joined into, and the text now in the file.
+void DraftSaver::keepHistory(const QString& url, const Draft& draft, const NoteFiles::Saved& saved)
+{
+    using Kind = HistoryStore::Kind;
+    const bool written = saved.kind == NoteFiles::Saved::Kind::InPlace;
+    const bool moved = !saved.movedTo.isEmpty();
+    // A note made by a save (its file was deleted meanwhile) displaced nothing.
+    if ((written || moved) && draft.base.identity.isValid())
+        m_history.keep(url, draft.base.contentUtf8(),
+                       moved ? Kind::BeforeRename : Kind::BeforeSave);
+    // Followed here, not in followRename, so that it comes before the versions kept under the
+    // new name; other programs' renames are followed there.
+    if (moved)
+        m_history.follow(url, saved.movedTo);
+    const QString now = moved ? saved.movedTo : url;
+    if (!saved.theirs.isNull())
+        m_history.keep(now, saved.theirs, Kind::BeforeMerge);
+    if (written) {
+        const Kind kind = m_restoring.contains(url) ? Kind::Restored
+                          : saved.merged            ? Kind::Merged
+                                                    : Kind::Saved;
+        m_history.keep(saved.note.url, saved.note.contentUtf8(), kind);
+    } else if (saved.kind == NoteFiles::Saved::Kind::AsConflictCopy) {
+        m_history.keep(saved.note.url, saved.note.contentUtf8(), Kind::Saved);
+    }
 }
 
 // Updates or adds the record of a note just written, and keeps it in date order.

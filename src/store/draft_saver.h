@@ -5,9 +5,11 @@
 #include "store/note_files.h"
 
 #include <QObject>
+#include <QSet>
 #include <optional>
 
 class FolderSync;
+class History;
 class NoteList;
 class Selection;
 class WorkQueue;
@@ -34,7 +36,7 @@ public:
     };
 
     DraftSaver(NoteList& list, Drafts& drafts, Selection& selection, FolderSync& sync,
-               NoteFiles& files, WorkQueue& queue, QObject* parent = nullptr);
+               NoteFiles& files, WorkQueue& queue, History& history, QObject* parent = nullptr);
 
     void edit(const Note& note, Drafts::LiveRead read);
     QString textFor(const Note& note);
@@ -50,6 +52,8 @@ public:
     void saveBeforeExit();
     // The note's file has a new name: ours after its title, or another program's rename.
     void followRename(const QString& from, const QString& to, const QString& title);
+    // The next save of the note writes an older version back: the history calls it restored.
+    void markRestoring(const QString& url) { m_restoring.insert(url); }
 
 signals:
     void listChanged();
@@ -61,6 +65,7 @@ signals:
 private:
     void recordSaved(const QString& oldUrl, const Note& saved);
     void conflictCopySavedFor(const QString& url, const Note& copy);
+    void keepHistory(const QString& url, const Draft& draft, const NoteFiles::Saved& saved);
 
     NoteList& m_list;
     Drafts& m_drafts;
@@ -68,6 +73,8 @@ private:
     FolderSync& m_sync;
     NoteFiles& m_files;
     WorkQueue& m_queue;
+    History& m_history;
+    QSet<QString> m_restoring;
     // Ending on a signal: nothing may wait for a person.
     bool m_quiet = false;
 };

@@ -1,6 +1,7 @@
 #include "store/folder_sync.h"
 
 #include "store/drafts.h"
+#include "store/history.h"
 #include "store/naming.h"
 #include "store/note_list.h"
 #include "store/selection.h"
@@ -21,8 +22,9 @@ void dropOffThread(QList<Note> records)
 } // namespace
 
 FolderSync::FolderSync(NoteList& list, Drafts& drafts, Selection& selection, WorkQueue& queue,
-                       QObject* parent)
-    : QObject(parent), m_list(list), m_drafts(drafts), m_selection(selection), m_queue(queue)
+                       History& history, QObject* parent)
+    : QObject(parent), m_list(list), m_drafts(drafts), m_selection(selection), m_queue(queue),
+      m_history(history)
 {
     // Other programs' changes come in by themselves; the refresh they start reads only what
     // changed, so our own saves (whose identity the records already hold) cost a stat scan.
@@ -154,6 +156,21 @@ void FolderSync::loadNow(const std::optional<QByteArrayList>& only)
     }));
 }
 
+// Another program's version replaced ours, or the file went: both texts stay in the history.
+// What we wrote ourselves while the load ran is not another program's.
+void FolderSync::keepDisplaced(const QList<NoteLoader::Result::Displaced>& displaced,
+                               const QSet<QString>& ours)
+{
+    using Kind = HistoryStore::Kind;
+    for (const NoteLoader::Result::Displaced& text : displaced) {
+        if (ours.contains(text.url))
+            continue;
+        m_history.keep(text.url, text.before, text.now ? Kind::Replaced : Kind::BeforeDelete);
+        if (text.now)
+            m_history.keep(text.url, *text.now, Kind::Theirs);
+    }
+}
+
 void FolderSync::apply(NoteLoader::Result loaded)
 {
     applyRecords(std::move(loaded));
@@ -183,6 +200,7 @@ void FolderSync::applyRecords(NoteLoader::Result loaded)
         return;
     }
     // Our own changes made while the load ran are newer than anything it read of those files.
+    const QSet<QString> ours = m_touchedDuringLoad;
     if (!m_touchedDuringLoad.isEmpty()) {
         loaded.notes.removeIf(
             [&](const Note& note) { return m_touchedDuringLoad.contains(note.url); });
@@ -198,6 +216,7 @@ void FolderSync::applyRecords(NoteLoader::Result loaded)
             selected = to;
         emit renamedElsewhere(from, to);
     }
+    keepDisplaced(loaded.displaced, ours);
     QStringList merged;
     const QStringList toSave = m_drafts.reconcile(
         loaded.notes, m_folder, merged, [this](const QString& url) { return isBeingWritten(url); });

@@ -11,6 +11,7 @@
 #include <optional>
 
 class Drafts;
+class History;
 class NoteList;
 class Selection;
 class WorkQueue;
@@ -25,7 +26,7 @@ class FolderSync : public QObject
 
 public:
     FolderSync(NoteList& list, Drafts& drafts, Selection& selection, WorkQueue& queue,
-               QObject* parent = nullptr);
+               History& history, QObject* parent = nullptr);
 
     const QString& folder() const { return m_folder; }
     // Choosing the path again is choosing whatever folder it leads to now.
@@ -62,11 +63,14 @@ private:
     void loadNow(const std::optional<QByteArrayList>& only);
     void apply(NoteLoader::Result loaded);
     void applyRecords(NoteLoader::Result loaded);
+    void keepDisplaced(const QList<NoteLoader::Result::Displaced>& displaced,
+                       const QSet<QString>& ours);
 
     NoteList& m_list;
     Drafts& m_drafts;
     Selection& m_selection;
     WorkQueue& m_queue;
+    History& m_history;
     FolderWatcher m_watcher;
     QString m_folder;
     bool m_watching = true;

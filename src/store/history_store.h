@@ -26,9 +26,10 @@ public:
         BeforeRename,
         BeforeDelete,
         BeforeRestore,
-        Merged,    // our save that joined another program's lines in
-        Restored,  // an older version made the note's text again
-        Recovered, // text that could not reach its note when the application ended
+        Merged,     // our save that joined another program's lines in
+        Restored,   // an older version made the note's text again
+        Recovered,  // text that could not reach its note when the application ended
+        BeforeSave, // the file as we found it, before our first save over it
     };
     struct Version
     {

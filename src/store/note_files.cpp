@@ -87,6 +87,7 @@ NoteFiles::Saved withMoves(NoteFiles::Saved saved, const NoteFiles::Saved& earli
     saved.movedTo = earlier.movedTo;
     saved.movedTitle = earlier.movedTitle;
     saved.merged = earlier.merged;
+    saved.theirs = earlier.theirs;
     return saved;
 }
 
@@ -137,6 +138,7 @@ NoteFiles::Saved NoteFiles::save(const QString& url, const Draft& draft) const
                 if (std::optional<Draft> joined = joinedWithFile(at, current)) {
                     current = std::move(*joined);
                     result.merged = true;
+                    result.theirs = current.base.contentUtf8();
                     if (!current.isUnsaved()) {
                         // The other program's version already says everything the user typed.
                         result.kind = Saved::Kind::InPlace;
@@ -225,6 +227,24 @@ NoteFiles::Created NoteFiles::createDated(const QString& folder) const
     Note note = recordFor(Note{}, path, Naming::baseName(path), utf8, written.identity);
     note.id = NoteLoader::newId();
     note.fallbackTitle = note.title;
+    return {note, std::nullopt};
+}
+
+NoteFiles::Created NoteFiles::createWithText(const QString& folder, const QString& formerUrl,
+                                             const QString& text) const
+{
+    const QString fallback = Naming::baseName(formerUrl);
+    const QString title = Naming::derivedTitle(text, fallback);
+    const QByteArray utf8 = text.toUtf8();
+    const auto [path, written] = createUnique(folder, Naming::sanitizedFileName(title), utf8);
+    if (written.error) {
+        return {{},
+                FileError::fileNotCreated(path.isEmpty() ? folder + QLatin1Char('/') + title : path,
+                                          written.error)};
+    }
+    Note note = recordFor(Note{}, path, Naming::baseName(path), utf8, written.identity);
+    note.id = NoteLoader::newId();
+    note.fallbackTitle = fallback;
     return {note, std::nullopt};
 }
 

@@ -34,6 +34,8 @@ public:
         // Another program changed the file since base was read, on other lines: what was
         // written holds both sides, not the draft's text alone.
         bool merged = false;
+        // The other program's version the user's lines were joined into, as it was on disk.
+        QByteArray theirs;
         std::optional<FileError> error;
     };
     // Writes a draft that holds unsaved text into its note's own folder, renaming the file
@@ -50,6 +52,10 @@ public:
     };
     // A new note named and filled with the date and time.
     Created createDated(const QString& folder) const;
+    // A new note holding text, named after its title (else after formerUrl's name), with a
+    // number when that name is taken: it never replaces a file.
+    Created createWithText(const QString& folder, const QString& formerUrl,
+                           const QString& text) const;
 
     // 0, or the errno of the refusal.
     int moveToTrash(const QString& url) const;

@@ -220,10 +220,19 @@ NoteLoader::Result readEntries(int dirFd, const QString& folder, const std::vect
         }
         if (before && before->url != note.url)
             result.renamed.append({before->url, note.url});
+        if (before && !before->unreadable && !note.unreadable &&
+            before->contentUtf8() != note.contentUtf8())
+            result.displaced.append({note.url, before->contentUtf8(), note.contentUtf8()});
         note.id = before ? before->id : NoteLoader::newId();
         result.notes.append(std::move(note));
     }
     notes.clear();
+    for (const Note* note : std::as_const(gone)) {
+        const bool renamed = note->identity.isValid() &&
+                             vanished.value({note->identity.device, note->identity.inode}) != note;
+        if (!renamed && !note->unreadable)
+            result.displaced.append({note->url, note->contentUtf8(), std::nullopt});
+    }
     result.notes = NoteList::newestFirst(std::move(result.notes));
 #ifdef __GLIBC__
     // The readers' buffers were freed in their threads' heaps; hand those pages back, or a

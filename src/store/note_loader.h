@@ -24,6 +24,15 @@ public:
         bool unchanged = false;
         // The folder that was listed: the path may lead to another folder than before.
         FileIdentity folder;
+        // Texts of earlier records that another program replaced or deleted since: the note's
+        // path now, the text we had, and the text the file holds now (none when it is gone).
+        struct Displaced
+        {
+            QString url;
+            QByteArray before;
+            std::optional<QByteArray> now;
+        };
+        QList<Displaced> displaced;
     };
 
     // previous: the records of the last load. Files whose identity is unchanged keep their

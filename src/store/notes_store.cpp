@@ -8,9 +8,10 @@
 #include <QDir>
 
 NotesStore::NotesStore(const StoreServices& services, QObject* parent)
-    : QObject(parent), m_services(services), m_files(services.clock, services.trash),
-      m_sync(m_list, m_drafts, m_selection, m_queue),
-      m_saver(m_list, m_drafts, m_selection, m_sync, m_files, m_queue),
+    : QObject(parent), m_services(services), m_history(services.clock),
+      m_files(services.clock, services.trash),
+      m_sync(m_list, m_drafts, m_selection, m_queue, m_history),
+      m_saver(m_list, m_drafts, m_selection, m_sync, m_files, m_queue, m_history),
       m_search(m_list, [this] { return SearchKey::fold(Naming::trimmed(m_searchText)); })
 {
     connect(&m_search, &BackgroundSearch::finished, this, &NotesStore::searchFinished);
@@ -21,7 +22,10 @@ NotesStore::NotesStore(const StoreServices& services, QObject* parent)
     connect(&m_sync, &FolderSync::draftMerged, this, &NotesStore::draftMerged);
     connect(&m_sync, &FolderSync::saveNeeded, &m_saver, &DraftSaver::saveLater);
     connect(&m_sync, &FolderSync::renamedElsewhere, this,
-            [this](const QString& from, const QString& to) { m_saver.followRename(from, to, {}); });
+            [this](const QString& from, const QString& to) {
+                m_history.follow(from, to);
+                m_saver.followRename(from, to, {});
+            });
     connect(&m_saver, &DraftSaver::listChanged, this, &NotesStore::notesChanged);
     connect(&m_saver, &DraftSaver::noteRenamed, this, &NotesStore::noteRenamed);
     connect(&m_saver, &DraftSaver::conflictCopySaved, this, &NotesStore::conflictCopySaved);
@@ -32,6 +36,7 @@ NotesStore::NotesStore(const StoreServices& services, QObject* parent)
     // (a drive not mounted yet, a share offline): the load lists what it can read or says
     // the folder cannot be opened, and saves and new notes report their own failures.
     m_sync.setFolder(m_services.folders.restoreFolder());
+    m_history.setFolder(m_sync.folder());
     loadNotes();
 }
 
@@ -57,6 +62,7 @@ void NotesStore::setFolderURL(const QString& folder)
     if (cleaned != m_sync.folder())
         saveAllDrafts();
     m_sync.setFolder(cleaned);
+    m_history.setFolder(cleaned);
     emit folderURLChanged();
     loadNotes();
 }
@@ -119,8 +125,54 @@ std::optional<QString> NotesStore::saveBeforeDelete(const QString& url)
     return saved.url;
 }
 
+void NotesStore::saveBeforeExit()
+{
+    m_saver.saveBeforeExit();
+    // The versions kept last are written before the process ends, if the database lets us.
+    m_history.flush();
+}
+
+bool NotesStore::restoreVersion(const QString& url, const QString& text)
+{
+    const Note* note = m_list.find(url);
+    if (!note)
+        return false;
+    m_drafts.takeLiveText();
+    const QString current = m_saver.textFor(*note);
+    m_history.keep(url, current, HistoryStore::Kind::BeforeRestore);
+    const Note record = *note;
+    m_saver.edit(record, [text] { return std::optional<QString>(text); });
+    m_saver.markRestoring(url);
+    return m_saver.save(url);
+}
+
+NotesStore::Restored NotesStore::restoreDeleted(const QString& formerUrl, const QString& text)
+{
+    const QString folder = m_sync.folder();
+    if (folder.isEmpty() || !m_services.folders.canWrite(folder))
+        return {std::nullopt, std::nullopt};
+    m_saver.save(m_selection.url());
+    const NoteFiles::Created created = m_files.createWithText(folder, formerUrl, text);
+    if (created.error)
+        return {std::nullopt, created.error};
+    m_history.follow(formerUrl, created.note.url);
+    m_history.keep(created.note.url, created.note.contentUtf8(), HistoryStore::Kind::Restored);
+    m_sync.touched(created.note.url);
+    m_list.add(created.note);
+    emit notesChanged();
+    m_selection.set(created.note);
+    return {created.note.url, std::nullopt};
+}
+
+void NotesStore::keepBeforeDelete(const QString& url)
+{
+    if (const Note* note = m_list.find(url); note && !note->unreadable)
+        m_history.keep(url, note->contentUtf8(), HistoryStore::Kind::BeforeDelete);
+}
+
 bool NotesStore::moveToTrash(const QString& url)
 {
+    keepBeforeDelete(url);
     if (m_files.moveToTrash(url) != 0)
         return false;
     forgetDeleted(url);
@@ -129,6 +181,7 @@ bool NotesStore::moveToTrash(const QString& url)
 
 std::optional<FileError> NotesStore::removePermanently(const QString& url)
 {
+    keepBeforeDelete(url);
     if (const int err = NoteFile::remove(url))
         return FileError::fileNotRemoved(url, err);
     forgetDeleted(url);

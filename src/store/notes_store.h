@@ -5,6 +5,7 @@
 #include "store/drafts.h"
 #include "store/file_error.h"
 #include "store/folder_sync.h"
+#include "store/history.h"
 #include "store/note.h"
 #include "store/note_files.h"
 #include "store/note_list.h"
@@ -86,7 +87,22 @@ public:
     std::optional<FileError> recoverUnsaved() { return m_saver.recoverUnsaved(false); }
     // For a signal or the end of the session: saves what it can and keeps the rest in the
     // recovery folder, signalling nothing.
-    void saveBeforeExit() { m_saver.saveBeforeExit(); }
+    void saveBeforeExit();
+
+    // Every version of the folder's notes that mattered.
+    History& history() { return m_history; }
+    // Makes an older version the note's text, through the same save as typing (the text it
+    // replaces is kept first, so that the restore can be undone the same way). True when it is
+    // in the file.
+    bool restoreVersion(const QString& url, const QString& text);
+    // A deleted note's text as a note again, under a name no file has; its history goes with
+    // it. The new note is selected.
+    struct Restored
+    {
+        std::optional<QString> url;
+        std::optional<FileError> error;
+    };
+    Restored restoreDeleted(const QString& formerUrl, const QString& text);
 
     // A new dated note in the folder, selected, after the note being left is saved.
     struct NewNote
@@ -146,9 +162,11 @@ signals:
     void folderProblem(const FileError& error);
 
 private:
+    void keepBeforeDelete(const QString& url);
     void forgetDeleted(const QString& url);
 
     StoreServices m_services;
+    History m_history;
     NoteFiles m_files;
     NoteList m_list;
     Drafts m_drafts;

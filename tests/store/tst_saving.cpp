@@ -524,20 +524,21 @@ void SavingTest::textWithNowhereToGoIsNeverLost()
         }
     });
     StoreFixture f;
+    const QString home = f.home.path(), state = home + "/.local/state/quillbox";
+    // Before the store starts: its history would make the folder.
+    if (place != "recovery folder") {
+        f.home.makeFolder(".local/state");
+        TestFiles::write(state, "a file where the folder should be");
+    }
     f.write("Plan.md", "Plan");
     NotesStore& store = f.start();
     const QString typed = "Plan\nmy words \\ here";
     f.type("Plan.md", typed);
     TestFiles::setReadOnly(f.path("Plan.md"), true);
-    const QString home = f.home.path(), state = home + "/.local/state/quillbox";
     const QString temp =
         f.home.makeFolder("tmp") + "/quillbox-recovered-" + QString::number(::geteuid());
     qputenv("TMPDIR", QFile::encodeName(home + "/tmp"));
     qunsetenv("XDG_RUNTIME_DIR");
-    if (place != "recovery folder") {
-        f.home.makeFolder(".local/state");
-        TestFiles::write(state, "a file where the folder should be");
-    }
     if (place == "runtime folder")
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(f.home.makeFolder("run")));
     // Another user's link in the shared folder: followed, it would hand them the text.
