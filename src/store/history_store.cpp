@@ -173,6 +173,12 @@ bool HistoryStore::keep(const QString& note, const QString& text, Kind kind, con
     const bool hasNewest = newest.step() == SQLITE_ROW;
     if (hasNewest && newest.blob(3) == hash)
         return run("COMMIT");
+    // The file as we found it matters only when no version holds that text yet.
+    if (kind == Kind::BeforeSave) {
+        Statement known(m_db, "SELECT 1 FROM versions WHERE note = ? AND hash = ?");
+        if (known.bind(1, id).bind(2, hash).step() == SQLITE_ROW)
+            return run("COMMIT");
+    }
     Statement text1(m_db, "INSERT OR IGNORE INTO texts (hash, compressed, size) VALUES (?, ?, ?)");
     text1.bind(1, hash).bind(2, qCompress(utf8)).bind(3, utf8.size());
     if (text1.step() != SQLITE_DONE)
