@@ -7,6 +7,7 @@
 #include "app/window_memory.h"
 #include "folder/folder_chooser.h"
 #include "folder/folder_preferences.h"
+#include "preferences/history_preferences.h"
 #include "preferences/preferences_dialog.h"
 #include "preferences/preferences_view.h"
 #include "store/notes_store.h"
@@ -25,6 +26,7 @@ QuillboxApp::QuillboxApp()
     : m_store(std::make_unique<NotesStore>(StoreServices{m_trash, m_clock, m_folderAccess})),
       m_chooser(std::make_unique<FolderChooser>(*m_store, m_folderPanel))
 {
+    m_store->history().setLimits(HistoryPreferences::storedLimits());
     m_window = std::make_unique<ContentView>(*m_store, m_printer);
     m_alerts.setParent(m_window.get());
     m_folderPanel.setWindow(m_window.get());
@@ -117,7 +119,9 @@ void QuillboxApp::showPreferences()
         m_flows->speakFor(*m_folderPreferences);
         m_preferencesView = std::make_unique<PreferencesView>(*m_folderPreferences);
         m_preferencesView->setObjectName(QStringLiteral("preferences"));
-        m_preferencesDialog = new PreferencesDialog(*m_preferencesView, m_window.get());
+        m_preferencesDialog = new PreferencesDialog(
+            *m_preferencesView, new HistoryPreferences(m_store->history(), m_alerts),
+            m_window.get());
         // Where it was last time; else centred on the main window, as dialogs open.
         WindowMemory::restorePosition(*m_preferencesDialog, WindowMemory::preferencesKey);
     }

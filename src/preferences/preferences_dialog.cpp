@@ -5,7 +5,8 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
-PreferencesDialog::PreferencesDialog(PreferencesView& view, QWidget* parent) : QDialog(parent)
+PreferencesDialog::PreferencesDialog(PreferencesView& view, QWidget* below, QWidget* parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("preferencesDialog"));
     // The desktop adds the application's name unless the title already ends with it.
@@ -14,6 +15,8 @@ PreferencesDialog::PreferencesDialog(PreferencesView& view, QWidget* parent) : Q
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(&view);
+    if (below)
+        layout->addWidget(below);
     // Escape closes any dialog; Ctrl+W closes windows everywhere else on the desktop.
     auto* close = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_W), this);
     connect(close, &QShortcut::activated, this, &QDialog::reject);

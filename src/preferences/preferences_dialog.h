@@ -11,5 +11,6 @@ class PreferencesDialog : public QDialog
     Q_OBJECT
 
 public:
-    PreferencesDialog(PreferencesView& view, QWidget* parent);
+    // below, when given, is shown under the folder's preferences.
+    PreferencesDialog(PreferencesView& view, QWidget* below, QWidget* parent);
 };

@@ -78,13 +78,25 @@ void History::report(HistoryStore* store, bool kept)
     if (m_reported == Problem::NotKept)
         return;
     m_reported = Problem::NotKept;
-    emit problem(Problem::NotKept, store ? store->error() : QString());
+    tell(Problem::NotKept, store ? store->error() : QString());
+}
+
+// Said on the window's thread, once the event loop runs: whoever listens has connected by then,
+// even to a problem found while the store was being made.
+void History::tell(Problem which, const QString& detail)
+{
+    QMetaObject::invokeMethod(
+        this, [this, which, detail] { emit problem(which, detail); }, Qt::QueuedConnection);
 }
 
 void History::setFolder(const QString& folder)
 {
     const QString path = folder.isEmpty() ? QString() : HistoryStore::pathFor(folder);
-    const HistoryStore::Limits limits = this->limits();
+    std::optional<HistoryStore::Limits> limits;
+    {
+        std::lock_guard lock(m_mutex);
+        limits = m_limits;
+    }
     const QDateTime now = m_clock.now();
     post([this, path, limits, now](HistoryStore*) {
         m_store.reset();
@@ -97,8 +109,9 @@ void History::setFolder(const QString& folder)
             return;
         }
         if (!m_store->movedAside().isEmpty())
-            emit problem(Problem::Damaged, m_store->movedAside());
-        m_store->prune(now, limits);
+            tell(Problem::Damaged, m_store->movedAside());
+        if (limits)
+            m_store->prune(now, *limits);
     });
 }
 
@@ -118,7 +131,7 @@ void History::setLimits(const HistoryStore::Limits& limits)
 HistoryStore::Limits History::limits() const
 {
     std::lock_guard lock(m_mutex);
-    return m_limits;
+    return m_limits.value_or(HistoryStore::Limits());
 }
 
 void History::keep(const QString& note, const QString& text, HistoryStore::Kind kind)

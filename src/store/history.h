@@ -26,14 +26,16 @@ public:
         NotKept, // the database cannot be opened or written: versions are not being kept
         Damaged, // the database could not be read: it was moved aside and a new one begun
     };
+    Q_ENUM(Problem)
     static constexpr int waitMs = 3000;
 
     explicit History(const Clock& clock, QObject* parent = nullptr);
     ~History() override;
 
     // The history of another notes folder (none for an empty path). Versions past the limits
-    // are dropped after it opens, off the window's thread.
+    // are dropped after it opens, off the window's thread, once limits were set.
     void setFolder(const QString& folder);
+    // Drops what is past them now, and after every change of folder.
     void setLimits(const HistoryStore::Limits& limits);
     HistoryStore::Limits limits() const;
 
@@ -58,6 +60,7 @@ private:
     void post(Task task);
     void run();
     void report(HistoryStore* store, bool kept);
+    void tell(Problem which, const QString& detail);
     template <typename T> std::optional<T> ask(std::function<T(HistoryStore*)> question);
 
     const Clock& m_clock;
@@ -67,7 +70,7 @@ private:
     std::deque<Task> m_tasks;
     bool m_busy = false;
     bool m_stopping = false;
-    HistoryStore::Limits m_limits;
+    std::optional<HistoryStore::Limits> m_limits;
     // Touched on the worker only.
     std::unique_ptr<HistoryStore> m_store;
     std::optional<Problem> m_reported;

@@ -69,12 +69,18 @@ CREATE TABLE IF NOT EXISTS versions (id INTEGER PRIMARY KEY, note INTEGER NOT NU
 CREATE INDEX IF NOT EXISTS versions_of_note ON versions (note, id);
 )";
 
-// A private folder: the texts in it are the user's notes.
-bool makePrivateFolder(const QString& path)
+// The folders we make are private: the texts in them are the user's notes. Folders that were
+// there already are not ours to change.
+bool makePrivateFolders(const QString& path)
 {
-    if (!QDir().mkpath(path))
+    const QString parent = QFileInfo(path).absolutePath();
+    if (QFileInfo::exists(path) || path == parent) {
+        errno = ENOTDIR;
+        return QFileInfo(path).isDir();
+    }
+    if (!makePrivateFolders(parent))
         return false;
-    return ::chmod(QFile::encodeName(path).constData(), 0700) == 0;
+    return ::mkdir(QFile::encodeName(path).constData(), 0700) == 0 || errno == EEXIST;
 }
 
 } // namespace
@@ -95,7 +101,7 @@ QString HistoryStore::pathFor(const QString& folder)
 HistoryStore::HistoryStore(const QString& databasePath)
 {
     const QString folder = QFileInfo(databasePath).absolutePath();
-    if (!makePrivateFolder(QFileInfo(folder).absolutePath()) || !makePrivateFolder(folder)) {
+    if (!makePrivateFolders(folder)) {
         m_error = QString::fromLocal8Bit(std::strerror(errno));
         return;
     }

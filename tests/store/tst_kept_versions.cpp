@@ -1,5 +1,6 @@
 #include "store_fixture.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 using Kind = HistoryStore::Kind;
@@ -13,6 +14,7 @@ private slots:
     void whatIsKept_data();
     void whatIsKept();
     void aDeletedNoteComesBackUnderAFreeName();
+    void historyThatCannotBeKeptNeverStopsASave();
 };
 
 namespace {
@@ -155,6 +157,27 @@ void KeptVersionsTest::aDeletedNoteComesBackUnderAFreeName()
     QCOMPARE(store.selectedNote()->url, f.path("Plan (2).md"));
     // Its earlier versions came with it.
     QCOMPARE(store.history().versions(f.path("Plan (2).md")).size(), 1);
+}
+
+void KeptVersionsTest::historyThatCannotBeKeptNeverStopsASave()
+{
+    StoreFixture f;
+    f.home.makeFolder(".local/state");
+    TestFiles::write(f.home.path() + "/.local/state/quillbox", "a file where the folder should be");
+    f.write("Plan.md", "Plan");
+    NotesStore& store = f.start();
+    QSignalSpy problems(&store.history(), &History::problem);
+    // Said at the start, before anyone could listen here; choosing the folder tries again.
+    store.setFolderURL(f.folder);
+    for (const char* text : {"Plan\none", "Plan\ntwo"}) {
+        f.type("Plan.md", text);
+        f.commit("Plan.md");
+        QCOMPARE(f.read("Plan.md"), QByteArray(text));
+    }
+    QVERIFY(store.history().flush());
+    QTRY_COMPARE(problems.size(), 1);
+    QCOMPARE(problems.first().at(0).value<History::Problem>(), History::Problem::NotKept);
+    QVERIFY(store.history().versions(f.path("Plan.md")).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(KeptVersionsTest)
