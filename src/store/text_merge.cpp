@@ -1,28 +1,13 @@
 #include "store/text_merge.h"
 
+#include "store/libgit2.h"
+
 #include <QByteArray>
 #include <QStringView>
 
-#include <git2/global.h>
 #include <git2/merge.h>
 
 namespace {
-
-// libgit2 sets up its allocator and threading state once; merges from several threads share
-// it, and it is torn down when the process ends.
-class Libgit2
-{
-public:
-    Libgit2() { git_libgit2_init(); }
-    ~Libgit2() { git_libgit2_shutdown(); }
-    Libgit2(const Libgit2&) = delete;
-    Libgit2& operator=(const Libgit2&) = delete;
-};
-
-void ensureLibgit2()
-{
-    static const Libgit2 instance;
-}
 
 enum class LineEnd
 {
@@ -58,7 +43,7 @@ git_merge_file_input input(const QByteArray& bytes)
 std::optional<QByteArray> mergeBytes(const QByteArray& base, const QByteArray& ours,
                                      const QByteArray& theirs)
 {
-    ensureLibgit2();
+    Libgit2::ensure();
     const git_merge_file_input baseIn = input(base);
     const git_merge_file_input oursIn = input(ours);
     const git_merge_file_input theirsIn = input(theirs);

@@ -19,6 +19,27 @@ double luminance(const QColor& color)
 const QColor red(0xc0, 0x1c, 0x28);
 const QColor green(0x1a, 0x7f, 0x37);
 
+QColor mixed(const QColor& hue, const QColor& base, double share)
+{
+    return QColor::fromRgbF(float(hue.redF() * share + base.redF() * (1 - share)),
+                            float(hue.greenF() * share + base.greenF() * (1 - share)),
+                            float(hue.blueF() * share + base.blueF() * (1 - share)));
+}
+
+QColor lineBackground(const QColor& hue, const QPalette& palette)
+{
+    const QColor base = palette.color(QPalette::Base).toRgb();
+    const QColor text = palette.color(QPalette::Text);
+    QColor candidate;
+    // Strong enough to tell apart at a glance; never so strong the text stops reading.
+    for (int percent = 35; percent >= 10; percent -= 5) {
+        candidate = mixed(hue.toRgb(), base, percent / 100.0);
+        if (PaletteColors::contrast(text, candidate) >= PaletteColors::minimumContrast)
+            break;
+    }
+    return candidate;
+}
+
 } // namespace
 
 double PaletteColors::contrast(const QColor& a, const QColor& b)
@@ -76,4 +97,14 @@ QColor PaletteColors::success(const QPalette& palette)
 QColor PaletteColors::failure(const QPalette& palette)
 {
     return readable(red, palette.color(QPalette::Window));
+}
+
+QColor PaletteColors::removedLine(const QPalette& palette)
+{
+    return lineBackground(red, palette);
+}
+
+QColor PaletteColors::addedLine(const QPalette& palette)
+{
+    return lineBackground(green, palette);
 }

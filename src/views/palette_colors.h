@@ -22,6 +22,10 @@ public:
     // Status text on the window: all is well / something is wrong.
     static QColor success(const QPalette& palette);
     static QColor failure(const QPalette& palette);
+    // Backgrounds of the lines of a comparison: only in the older text / only in the newer.
+    // Washed into the base as strongly as the text on them still reads.
+    static QColor removedLine(const QPalette& palette);
+    static QColor addedLine(const QPalette& palette);
     // palette with placeholder text readable on its base. Some desktop themes build a dark
     // palette but leave Qt's default placeholder, dark grey at half opacity: invisible there.
     static QPalette withReadablePlaceholder(QPalette palette);
