@@ -24,6 +24,7 @@ private slots:
     void otherMountsUseTheirOwnTrash();
     void undoPutsTheNoteBack_data();
     void undoPutsTheNoteBack();
+    void undoEndsWithTheFolder();
 };
 
 void TrashTest::movesIntoTheHomeTrashWithItsRecord()
@@ -179,6 +180,19 @@ void TrashTest::undoPutsTheNoteBack()
         QCOMPARE(f.read(selected), QByteArray("Plan\nmine"));
         QCOMPARE(TestFiles::entries(trash() + "/info"), QStringList());
     }
+}
+
+// Undo after choosing another folder would bring a note back where the window does not look.
+void TrashTest::undoEndsWithTheFolder()
+{
+    StoreFixture f;
+    f.write("Plan.md", "Plan");
+    NotesStore& store = f.start();
+    QVERIFY(store.moveToTrash(f.path("Plan.md")));
+    store.setFolderURL(f.home.makeFolder("Other"));
+    settle();
+    QVERIFY(!store.trashedNote());
+    QVERIFY(!store.undoDelete() && f.files().isEmpty() && store.notes().isEmpty());
 }
 
 QUILLBOX_TEST_MAIN(TrashTest)
