@@ -214,6 +214,9 @@ void CommandsTest::undoDelete()
     QTest::keyClicks(edit, "x");
     QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(edit->toPlainText(), QStringLiteral("Older"));
+    // Nor anywhere else outside the list.
+    window.messageBar()->dismissButton()->setFocus();
+    QTest::keyClick(window.messageBar()->dismissButton(), Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(TestFiles::entries(folder), QStringList({"Older.md"}));
     QVERIFY(undo->isEnabled());
 }
