@@ -79,6 +79,12 @@ void NoteFlows::deleteSelectedNote()
         showError(*error);
 }
 
+void NoteFlows::undoDelete()
+{
+    if (const std::optional<FileError> error = m_store.undoDelete())
+        showError(*error);
+}
+
 bool NoteFlows::prepareToQuit()
 {
     if (m_store.saveAllDrafts())

@@ -25,6 +25,8 @@ public:
     // Asks, then moves the selected note to the Trash; when the Trash refuses, asks again and
     // deletes it for good.
     void deleteSelectedNote();
+    // Brings the note last moved to the Trash back, selected; says why when it cannot.
+    void undoDelete();
     // Saves everything; when something cannot be saved, asks whether to quit anyway and then
     // keeps that text in the recovery folder. True when the application may end.
     bool prepareToQuit();

@@ -36,8 +36,25 @@ NotesAppCommands::NotesAppCommands(NotesStore& store, NoteFlows& flows, ContentV
     connect(m_preferences, &QAction::triggered, this, &NotesAppCommands::preferencesRequested);
     connect(m_quit, &QAction::triggered, this, &NotesAppCommands::quitRequested);
 
+    addEditMenu(store, flows, window);
     addNotesMenu(store, flows, window);
     addViewAndHelp(window);
+}
+
+void NotesAppCommands::addEditMenu(NotesStore& store, NoteFlows& flows, ContentView& window)
+{
+    QMenu* edit = window.menuBar()->addMenu(tr("&Edit"));
+    // Ctrl+Z undoes a delete only where the notes are chosen, as in a file manager: in the
+    // editor and the search field it stays the text's own undo.
+    m_undoDelete = addCommand(edit, tr("&Undo Delete"), QKeySequence::Undo);
+    m_undoDelete->setShortcutContext(Qt::WidgetShortcut);
+    connect(m_undoDelete, &QAction::triggered, &flows, &NoteFlows::undoDelete);
+    const auto followTrash = [this, &store] {
+        m_undoDelete->setEnabled(store.trashedNote().has_value());
+    };
+    connect(&store, &NotesStore::trashedNoteChanged, this, followTrash);
+    followTrash();
+    window.addUndoDelete(m_undoDelete);
 }
 
 void NotesAppCommands::addNotesMenu(NotesStore& store, NoteFlows& flows, ContentView& window)

@@ -9,7 +9,8 @@ class QAction;
 class QMenu;
 
 // Every command of the application, each one QAction: the menu bar ("File" with Preferences…
-// and Quit, "Notes", the editor's zoom in "View", "About Quillbox" in "Help") and the window's
+// and Quit, "Edit" with Undo Delete, "Notes", the editor's zoom in "View", "About Quillbox" in
+// "Help") and the window's
 // toolbar show the same actions, so a command has one shortcut and one handler wherever it is
 // shown. Delete Note alone has a toolbar button of its own, which follows the selection while
 // the command stays enabled.
@@ -25,6 +26,7 @@ public:
     QAction* newNote() const { return m_newNote; }
     QAction* deleteNote() const { return m_deleteNote; }
     QAction* deleteButton() const { return m_deleteButton; }
+    QAction* undoDelete() const { return m_undoDelete; }
     QAction* print() const { return m_print; }
     QAction* search() const { return m_search; }
     QAction* about() const { return m_about; }
@@ -37,6 +39,7 @@ signals:
     void aboutRequested();
 
 private:
+    void addEditMenu(NotesStore& store, NoteFlows& flows, ContentView& window);
     void addNotesMenu(NotesStore& store, NoteFlows& flows, ContentView& window);
     void addViewAndHelp(ContentView& window);
 
@@ -45,6 +48,7 @@ private:
     QAction* m_newNote = nullptr;
     QAction* m_deleteNote = nullptr;
     QAction* m_deleteButton = nullptr;
+    QAction* m_undoDelete = nullptr;
     QAction* m_print = nullptr;
     QAction* m_search = nullptr;
     QAction* m_zoomIn = nullptr;

@@ -3,6 +3,8 @@
 #include <QMetaType>
 #include <QString>
 
+#include <cerrno>
+
 // A failed file operation: what failed, on which paths, and the system's errno. The core
 // keeps no words for it; the alert that reports it makes the sentence.
 struct FileError
@@ -14,6 +16,9 @@ struct FileError
         FileNotCreated,
         FileNotRenamed,
         FileNotRemoved,
+        // Not put back from the Trash; NotInTrash: it is no longer there to put back.
+        FileNotRestored,
+        NotInTrash,
         FolderNotCreated,
         FolderNotRemembered,
         TextNotRecovered,
@@ -47,6 +52,14 @@ struct FileError
     static FileError fileNotRemoved(const QString& path, int code)
     {
         return {Kind::FileNotRemoved, path, {}, code};
+    }
+    static FileError fileNotRestored(const QString& path, int code)
+    {
+        return {Kind::FileNotRestored, path, {}, code};
+    }
+    static FileError notInTrash(const QString& path)
+    {
+        return {Kind::NotInTrash, path, {}, ENOENT};
     }
     static FileError folderNotCreated(const QString& folder, int code)
     {

@@ -91,6 +91,29 @@ QString joined(const QString& folder, const QString& name)
                                         : folder + QLatin1Char('/') + name;
 }
 
+// A record is a few lines: its first 16 KiB hold any path it can name. Empty with errno set
+// when it cannot be read.
+QByteArray readSmallFile(const QString& path)
+{
+    errno = 0;
+    const int fd = ::open(encoded(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    QByteArray bytes(16 * 1024, Qt::Uninitialized);
+    qsizetype size = 0;
+    ssize_t got = 0;
+    while (size < bytes.size() &&
+           (got = ::read(fd, bytes.data() + size, size_t(bytes.size() - size))) > 0)
+        size += got;
+    const int err = got < 0 ? errno : 0;
+    ::close(fd);
+    errno = err;
+    if (err)
+        return {};
+    bytes.truncate(size);
+    return bytes;
+}
+
 } // namespace
 
 QString FreedesktopTrash::homeTrashPath()
@@ -139,37 +162,78 @@ FreedesktopTrash::Location FreedesktopTrash::locate(const QString& path, const D
     return {trash, top, ensureTrashFolder(trash, true)};
 }
 
-int FreedesktopTrash::moveToTrash(const QString& path)
+TrashService::Moved FreedesktopTrash::moveToTrash(const QString& path)
 {
     const Location trash = locate(path, m_deviceOf);
     if (trash.error)
-        return trash.error;
+        return {{}, trash.error};
     QString recorded = path;
     if (!trash.mountTop.isEmpty() && trash.mountTop != QLatin1String("/"))
         recorded = path.mid(trash.mountTop.size() + 1);
     const QString base = Naming::fileName(path);
     for (int attempt = 1; attempt <= maxNameAttempts; ++attempt) {
         const QString name = trashName(base, attempt);
-        const QByteArray infoPath =
-            encoded(trash.folder + QStringLiteral("/info/") + name) + infoSuffix;
+        const QString infoFile = trash.folder + QStringLiteral("/info/") + name + infoSuffix;
+        const QByteArray infoPath = encoded(infoFile);
         // The info file is made first and exclusively: it reserves the name.
         const int fd = ::open(infoPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
-            return errno;
+            return {{}, errno};
         }
         const QByteArray info = trashInfo(recorded, QDateTime::currentDateTime());
         int err = ::write(fd, info.constData(), size_t(info.size())) == info.size() ? 0 : EIO;
         if (::close(fd) != 0 && !err)
             err = errno;
+        const QString file = trash.folder + QStringLiteral("/files/") + name;
         if (!err)
-            err = NoteFile::moveNoReplace(path, trash.folder + QStringLiteral("/files/") + name);
+            err = NoteFile::moveNoReplace(path, file);
         if (!err)
-            return 0;
+            return {{file, infoFile}, 0};
         ::unlink(infoPath.constData());
         if (err != EEXIST)
-            return err;
+            return {{}, err};
     }
-    return EEXIST;
+    return {{}, EEXIST};
+}
+
+TrashService::Origin FreedesktopTrash::originOf(const Entry& entry)
+{
+    // A record without its file (the Trash emptied by a program that left records behind)
+    // brings nothing back.
+    struct stat st;
+    if (::lstat(encoded(entry.file).constData(), &st) != 0)
+        return {{}, errno};
+    const QByteArray text = readSmallFile(entry.info);
+    if (text.isEmpty())
+        return {{}, errno ? errno : EINVAL};
+    const qsizetype at = text.indexOf("\nPath=");
+    if (!text.startsWith("[Trash Info]") || at < 0)
+        return {{}, EINVAL};
+    const qsizetype from = at + 6;
+    const qsizetype end = text.indexOf('\n', from);
+    const QByteArray value = text.mid(from, end < 0 ? -1 : end - from).trimmed();
+    const QString recorded = Naming::pathFromBytes(QByteArray::fromPercentEncoding(value));
+    if (recorded.isEmpty())
+        return {{}, EINVAL};
+    if (recorded.startsWith(QLatin1Char('/')))
+        return {recorded, 0};
+    // A mount's trash records paths from the mount's top: the folder that holds .Trash-$uid,
+    // or .Trash/$uid.
+    const QString trash = Naming::folderOf(Naming::folderOf(entry.info));
+    QString top = Naming::folderOf(trash);
+    if (!Naming::fileName(trash).startsWith(QStringLiteral(".Trash-")))
+        top = Naming::folderOf(top);
+    return {joined(top, recorded), 0};
+}
+
+int FreedesktopTrash::restore(const Entry& entry, const QString& to)
+{
+    if (const int err = NoteFile::moveNoReplace(entry.file, to))
+        return err;
+    // The file is back whatever happens to its record; a record left behind names nothing a
+    // trash viewer can show, and they drop such records.
+    ::unlink(encoded(entry.info).constData());
+    return 0;
 }

@@ -18,7 +18,9 @@ public:
     using DeviceOf = std::function<quint64(const QString& path, quint64 device)>;
 
     explicit FreedesktopTrash(DeviceOf deviceOf = {}) : m_deviceOf(std::move(deviceOf)) {}
-    int moveToTrash(const QString& path) override;
+    Moved moveToTrash(const QString& path) override;
+    Origin originOf(const Entry& entry) override;
+    int restore(const Entry& entry, const QString& to) override;
 
     struct Location
     {

@@ -9,24 +9,38 @@
 #include "store/trash_service.h"
 
 #include <cerrno>
+#include <functional>
 
 namespace {
 
 const QString generatedNamePrefix = QStringLiteral("Daily Notes - ");
 
-// A new file named base, or base with a number: a name can be taken between looking and
-// writing (a sync tool), so it looks again then.
-std::pair<QString, NoteFile::Written> createUnique(const QString& folder, const QString& base,
-                                                   const QByteArray& bytes)
+// Puts a file at base's name in folder, or base with a number: a name can be taken between
+// looking and placing (a sync tool), so it looks again then. The path tried last, and the
+// errno of place there.
+std::pair<QString, int> placeUnique(const QString& folder, const QString& base,
+                                    const std::function<int(const QString& path)>& place)
 {
     QString path;
-    NoteFile::Written written{EEXIST, {}};
-    for (int attempt = 0; attempt < Naming::maxNameAttempts && written.error == EEXIST; ++attempt) {
+    int error = EEXIST;
+    for (int attempt = 0; attempt < Naming::maxNameAttempts && error == EEXIST; ++attempt) {
         path = Naming::uniqueFileURL(folder, base);
         if (path.isEmpty())
             break;
-        written = NoteFile::createExclusively(path, bytes);
+        error = place(path);
     }
+    return {path, error};
+}
+
+// A new file named base, or base with a number.
+std::pair<QString, NoteFile::Written> createUnique(const QString& folder, const QString& base,
+                                                   const QByteArray& bytes)
+{
+    NoteFile::Written written{EEXIST, {}};
+    const QString path = placeUnique(folder, base, [&](const QString& candidate) {
+                             written = NoteFile::createExclusively(candidate, bytes);
+                             return written.error;
+                         }).first;
     return {path, written};
 }
 
@@ -248,7 +262,24 @@ NoteFiles::Created NoteFiles::createWithText(const QString& folder, const QStrin
     return {note, std::nullopt};
 }
 
-int NoteFiles::moveToTrash(const QString& url) const
+TrashService::Moved NoteFiles::moveToTrash(const QString& url) const
 {
     return m_trash.moveToTrash(url);
+}
+
+NoteFiles::Restored NoteFiles::restoreFromTrash(const QString& url,
+                                                const TrashService::Entry& entry) const
+{
+    const TrashService::Origin origin = m_trash.originOf(entry);
+    if (origin.error == ENOENT)
+        return {{}, FileError::notInTrash(url)};
+    if (origin.error)
+        return {{}, FileError::fileNotRestored(url, origin.error)};
+    // Whatever took the name meanwhile stays: the note comes back beside it.
+    const auto [path, error] =
+        placeUnique(Naming::folderOf(origin.path), Naming::baseName(origin.path),
+                    [&](const QString& candidate) { return m_trash.restore(entry, candidate); });
+    if (error)
+        return {{}, FileError::fileNotRestored(path.isEmpty() ? origin.path : path, error)};
+    return {path, std::nullopt};
 }

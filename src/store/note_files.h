@@ -2,11 +2,11 @@
 
 #include "store/draft.h"
 #include "store/file_error.h"
+#include "store/trash_service.h"
 
 #include <optional>
 
 class Clock;
-class TrashService;
 
 // Writes, creates and removes note files with the checks that keep other programs' changes.
 // Returns what happened and shows nothing: the store decides what the user sees.
@@ -57,8 +57,15 @@ public:
     Created createWithText(const QString& folder, const QString& formerUrl,
                            const QString& text) const;
 
-    // 0, or the errno of the refusal.
-    int moveToTrash(const QString& url) const;
+    TrashService::Moved moveToTrash(const QString& url) const;
+    struct Restored
+    {
+        QString url;
+        std::optional<FileError> error;
+    };
+    // Puts a note moved to the Trash from url back where its Trash record says it was,
+    // numbered when that name is taken now; never over another file.
+    Restored restoreFromTrash(const QString& url, const TrashService::Entry& entry) const;
 
 private:
     Note recordFor(const Note& base, const QString& url, const QString& title,

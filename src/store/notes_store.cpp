@@ -3,6 +3,7 @@
 #include "store/folder_access_service.h"
 #include "store/naming.h"
 #include "store/note_file.h"
+#include "store/note_loader.h"
 #include "store/search_key.h"
 
 #include <QDir>
@@ -59,8 +60,11 @@ void NotesStore::setFolderURL(const QString& folder)
     const QString cleaned = folder.isEmpty() ? QString() : QDir::cleanPath(folder);
     // The reload drops the old folder's records: their unsaved text goes to disk first. What
     // cannot be saved stays in the drafts, which quitting still asks about.
-    if (cleaned != m_sync.folder())
+    if (cleaned != m_sync.folder()) {
         saveAllDrafts();
+        // Undo would bring a note back into a folder the window no longer shows.
+        forgetTrashed();
+    }
     m_sync.setFolder(cleaned);
     m_history.setFolder(cleaned);
     emit folderURLChanged();
@@ -173,10 +177,55 @@ void NotesStore::keepBeforeDelete(const QString& url)
 bool NotesStore::moveToTrash(const QString& url)
 {
     keepBeforeDelete(url);
-    if (m_files.moveToTrash(url) != 0)
+    const TrashService::Moved moved = m_files.moveToTrash(url);
+    if (moved.error)
         return false;
+    const Note* listed = m_list.find(url);
+    Trashed trashed{listed ? *listed : Note{}, moved.entry};
+    trashed.note.url = url;
     forgetDeleted(url);
+    m_trashed = std::move(trashed);
+    emit trashedNoteChanged();
     return true;
+}
+
+std::optional<Note> NotesStore::trashedNote() const
+{
+    if (!m_trashed)
+        return std::nullopt;
+    return m_trashed->note;
+}
+
+void NotesStore::forgetTrashed()
+{
+    if (!m_trashed)
+        return;
+    m_trashed.reset();
+    emit trashedNoteChanged();
+}
+
+std::optional<FileError> NotesStore::undoDelete()
+{
+    if (!m_trashed)
+        return std::nullopt;
+    const Trashed trashed = *m_trashed;
+    // One try: what failed is not undone by trying again (the file left the Trash, or its
+    // folder refuses it), and the Trash keeps it for the file manager.
+    forgetTrashed();
+    const NoteFiles::Restored restored = m_files.restoreFromTrash(trashed.note.url, trashed.entry);
+    if (restored.error)
+        return restored.error;
+    m_sync.touched(restored.url);
+    const std::optional<Note> note = NoteLoader::readFile(restored.url);
+    if (!note) {
+        // Back in the folder, but no note a load reads at once: the folder's listing shows it.
+        loadNotes();
+        return std::nullopt;
+    }
+    m_list.add(*note);
+    emit notesChanged();
+    m_selection.set(*note);
+    return std::nullopt;
 }
 
 std::optional<FileError> NotesStore::removePermanently(const QString& url)

@@ -124,6 +124,12 @@ public:
     std::optional<QString> saveBeforeDelete(const QString& url);
     bool moveToTrash(const QString& url);
     std::optional<FileError> removePermanently(const QString& url);
+    // The note last moved to the Trash, as it was listed, while it can be put back: until it
+    // is, or another note goes to the Trash, or the folder changes.
+    std::optional<Note> trashedNote() const;
+    // Puts that note back under its old name (numbered when the name is taken now) and
+    // selects it. Nothing to do without one.
+    std::optional<FileError> undoDelete();
 
     // While a person is being asked, the queued work waits: it could change the notes under
     // the question (a load, a save that renames). Calls come in pairs.
@@ -148,6 +154,8 @@ signals:
     void loadFinished();
     // A new note was written and selected; the window puts the cursor into it.
     void noteCreated();
+    // trashedNote() changed.
+    void trashedNoteChanged();
     // A note's file has a new name: ours after its title, or another program's rename.
     void noteRenamed(const QString& from, const QString& to);
     // Another program changed `theirs` since we read it: the user's text went to `ours`.
@@ -164,6 +172,13 @@ signals:
 private:
     void keepBeforeDelete(const QString& url);
     void forgetDeleted(const QString& url);
+    void forgetTrashed();
+
+    struct Trashed
+    {
+        Note note;
+        TrashService::Entry entry;
+    };
 
     StoreServices m_services;
     History m_history;
@@ -176,4 +191,5 @@ private:
     DraftSaver m_saver;
     QString m_searchText;
     BackgroundSearch m_search;
+    std::optional<Trashed> m_trashed;
 };

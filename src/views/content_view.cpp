@@ -122,6 +122,7 @@ ContentView::ContentView(NotesStore& store, PrintService& printer, QWidget* pare
             m_messageBar->hide();
         }
     });
+    connect(&m_store, &NotesStore::trashedNoteChanged, this, &ContentView::showTrashed);
     storeSelectionChanged();
     connectFirstRun();
     connectKeyboard();
@@ -136,6 +137,26 @@ void ContentView::showConflict()
            "“%2”; the other version was kept as it is.")
             .arg(Naming::readableName(Naming::fileName(m_conflictTheirs)),
                  Naming::readableName(Naming::fileName(m_conflictOurs))));
+}
+
+void ContentView::showTrashed()
+{
+    const std::optional<Note> trashed = m_store.trashedNote();
+    if (!trashed) {
+        // Another message may have taken the bar since: only this one goes.
+        if (!m_messageBar->isHidden() && m_messageBar->text() == m_trashedMessage)
+            m_messageBar->hide();
+        m_trashedMessage.clear();
+        return;
+    }
+    // It takes the place of a conflict message, which then no longer follows its files.
+    m_conflictTheirs.clear();
+    m_conflictOurs.clear();
+    m_trashedMessage = tr("“%1” was moved to the Trash").arg(trashed->title);
+    m_messageBar->showMessage(m_trashedMessage, m_undoDelete ? tr("Undo") : QString(), [this] {
+        if (m_undoDelete)
+            m_undoDelete->trigger();
+    });
 }
 
 void ContentView::buildToolbar()
@@ -179,6 +200,12 @@ void ContentView::addNoteActions(QAction* newNote, QAction* deleteNote)
     deleteKey->setShortcutContext(Qt::WidgetShortcut);
     connect(deleteKey, &QAction::triggered, m_deleteNote, &QAction::trigger);
     m_list->addAction(deleteKey);
+}
+
+void ContentView::addUndoDelete(QAction* undoDelete)
+{
+    m_undoDelete = undoDelete;
+    m_list->addAction(undoDelete);
 }
 
 // Cancelling the first chooser must not leave an empty window with no way on.

@@ -32,6 +32,9 @@ public:
     // The application's New Note command and Delete Note button, shown in the toolbar; the
     // Delete key in the list deletes too.
     void addNoteActions(QAction* newNote, QAction* deleteNote);
+    // The application's Undo Delete: its shortcut works in the list, and the message that a
+    // note went to the Trash offers it.
+    void addUndoDelete(QAction* undoDelete);
     // The print dialog for the selected note, with the text the editor shows.
     void printSelectedNote();
     // On the next turn, not inside the menu's own event.
@@ -69,6 +72,7 @@ private:
     int selectedRow() const;
     void highlightSelection();
     void showConflict();
+    void showTrashed();
 
     NotesStore& m_store;
     PrintService& m_printer;
@@ -88,6 +92,9 @@ private:
     // The commands the toolbar shows; their menus may be destroyed before the window.
     QPointer<QAction> m_newNote;
     QPointer<QAction> m_deleteNote;
+    QPointer<QAction> m_undoDelete;
+    // What the message bar says of the note last moved to the Trash, while it says it.
+    QString m_trashedMessage;
     bool m_shownOnce = false;
     // The two files the conflict message names; it follows their renames and goes with them.
     QString m_conflictTheirs, m_conflictOurs;

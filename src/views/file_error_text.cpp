@@ -41,6 +41,11 @@ QString FileErrorText::message(const FileError& error)
             .arg(quoted(Naming::fileName(error.path)), quoted(Naming::fileName(error.target)));
     case Kind::FileNotRemoved:
         return tr("The file %1 couldn’t be deleted.").arg(readableFile(error.path));
+    case Kind::FileNotRestored:
+        return tr("The file %1 couldn’t be put back from the Trash.").arg(readableFile(error.path));
+    case Kind::NotInTrash:
+        return tr("The file %1 couldn’t be put back: it is no longer in the Trash.")
+            .arg(readableFile(error.path));
     case Kind::FolderNotCreated:
         return tr("The folder %1 couldn’t be created.").arg(folderName(error.path));
     case Kind::FolderNotRemembered:
@@ -58,5 +63,7 @@ QString FileErrorText::reason(const FileError& error)
     if (error.kind == FileError::Kind::FolderReplaced)
         return tr("Nothing is read from it or saved into it until you choose it again in "
                   "Preferences. Unsaved text is kept.");
+    if (error.kind == FileError::Kind::NotInTrash)
+        return tr("The Trash was emptied, or the file was taken out of it.");
     return QString::fromLocal8Bit(std::strerror(error.code));
 }

@@ -113,15 +113,16 @@ QString HistoryWindow::describe(HistoryStore::Kind kind)
     case Kind::Saved:
     case Kind::BeforeRename:
     case Kind::BeforeRestore:
+    case Kind::BeforeSave:
         return tr("Saved");
     case Kind::Merged:
         return tr("Merged");
     case Kind::BeforeMerge:
     case Kind::BeforeConflictCopy:
     case Kind::Theirs:
-        return tr("Another program\u2019s version");
+        return tr("Another program's version");
     case Kind::Replaced:
-        return tr("Before another program\u2019s change");
+        return tr("Before another program's change");
     case Kind::BeforeDelete:
         return tr("Before delete");
     case Kind::Restored:

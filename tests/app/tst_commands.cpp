@@ -14,9 +14,12 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QListView>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QTimer>
@@ -66,6 +69,7 @@ class CommandsTest : public QObject
 private slots:
     void oneInstancePerSession();
     void startsAsItWasLeft();
+    void undoDelete();
     void endedBySignal_data();
     void endedBySignal();
     // Last: quitting ends the application's event loop.
@@ -152,6 +156,69 @@ void CommandsTest::startsAsItWasLeft()
     window.showMinimized();
     emit instance.activationRequested(QString());
     QVERIFY(!window.isMinimized() && window.isVisible());
+}
+
+// The bar offers Undo after a delete, and Ctrl+Z in the list does the same; in the editor Ctrl+Z
+// stays the text's own.
+void CommandsTest::undoDelete()
+{
+    TestHome home;
+    const QString folder = home.notesFolder();
+    TestFiles::write(folder + "/Older.md", "Older", Day::monday);
+    TestFiles::write(folder + "/Plan.md", "Plan", Day::tuesday);
+    const auto app = start(folder);
+    ContentView& window = app->window();
+    QVERIFY(activate(&window));
+    QStringList menus;
+    for (const QAction* menu : window.menuBar()->actions())
+        menus.append(menu->text());
+    QCOMPARE(menus, QStringList({"&File", "&Edit", "&Notes", "&View", "&Help"}));
+    QAction* undo = app->commands().undoDelete();
+    QVERIFY(!undo->isEnabled());
+    QStringList asked;
+    const auto deletePlan = [&] {
+        app->store().setSelectedNote(app->store().notes().value(0));
+        answerNextBox(asked, QStringLiteral("Move to Trash"));
+        app->commands().deleteNote()->trigger();
+        return TestFiles::entries(folder) == QStringList({"Older.md"}) && undo->isEnabled();
+    };
+    const auto planIsBack = [&] {
+        return TestFiles::entries(folder) == QStringList({"Older.md", "Plan.md"}) &&
+               app->store().selectedNote().value_or(Note()).title == "Plan" && !undo->isEnabled() &&
+               !window.messageBar()->isVisible();
+    };
+
+    QVERIFY(deletePlan());
+    QVERIFY(window.messageBar()->isVisible());
+    QCOMPARE(window.messageBar()->text(), QStringLiteral("“Plan” was moved to the Trash"));
+    QPushButton* undoButton = nullptr;
+    for (QPushButton* button : window.messageBar()->findChildren<QPushButton*>()) {
+        if (button->text() == "Undo" && button->isVisible())
+            undoButton = button;
+    }
+    QVERIFY(undoButton);
+    undoButton->click();
+    QVERIFY(planIsBack());
+
+    QVERIFY(deletePlan());
+    QVERIFY(activate(&window));
+    window.notesList()->setFocus();
+    QTest::keyClick(window.notesList(), Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(planIsBack());
+
+    QVERIFY(deletePlan());
+    QVERIFY(activate(&window));
+    QPlainTextEdit* edit = window.editor()->textEdit();
+    edit->setFocus();
+    edit->moveCursor(QTextCursor::End);
+    QTest::keyClicks(edit, "x");
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(edit->toPlainText(), QStringLiteral("Older"));
+    // Nor anywhere else outside the list.
+    window.messageBar()->dismissButton()->setFocus();
+    QTest::keyClick(window.messageBar()->dismissButton(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(TestFiles::entries(folder), QStringList({"Older.md"}));
+    QVERIFY(undo->isEnabled());
 }
 
 void CommandsTest::endedBySignal_data()

@@ -2,6 +2,7 @@
 #include "store/recovery_folder.h"
 #include "store_fixture.h"
 
+#include <QDir>
 #include <QSignalSpy>
 
 namespace {
@@ -35,6 +36,7 @@ private slots:
     void folderProblemOffersThePreferences();
     void createWithoutAFolderOffersThePreferences();
     void deleteAsksBeforeEachStep();
+    void undoAfterTheTrashWasEmptiedSaysSo();
     void quittingWithUnsavedTextAsks();
     void refusedFolderIsExplained();
 };
@@ -131,6 +133,20 @@ void NoteFlowsTest::deleteAsksBeforeEachStep()
     // Nothing selected: nothing asked.
     p.flows.deleteSelectedNote();
     QCOMPARE(p.f.alerts.shown.size(), 8);
+}
+
+void NoteFlowsTest::undoAfterTheTrashWasEmptiedSaysSo()
+{
+    FlowsFixture p({"Plan"});
+    p.store().setSelectedNote(p.f.note("Plan.md"));
+    p.f.alerts.answerNext(true);
+    p.flows.deleteSelectedNote();
+    QVERIFY(p.store().trashedNote());
+    QVERIFY(QDir(qEnvironmentVariable("XDG_DATA_HOME") + "/Trash").removeRecursively());
+    p.flows.undoDelete();
+    QCOMPARE(p.f.alerts.shown.size(), 2);
+    QCOMPARE(p.f.alerts.shown[1].error, FileError::notInTrash(p.f.path("Plan.md")));
+    QVERIFY(p.f.files().isEmpty() && !p.store().trashedNote());
 }
 
 void NoteFlowsTest::quittingWithUnsavedTextAsks()

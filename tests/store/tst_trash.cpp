@@ -1,4 +1,5 @@
 #include "store/freedesktop_trash.h"
+#include "store_fixture.h"
 #include "test_support.h"
 
 #include <QDir>
@@ -21,6 +22,9 @@ private slots:
     void refusals();
     void otherMountsUseTheirOwnTrash_data();
     void otherMountsUseTheirOwnTrash();
+    void undoPutsTheNoteBack_data();
+    void undoPutsTheNoteBack();
+    void undoEndsWithTheFolder();
 };
 
 void TrashTest::movesIntoTheHomeTrashWithItsRecord()
@@ -35,7 +39,7 @@ void TrashTest::movesIntoTheHomeTrashWithItsRecord()
     for (const QString& path : {folder + "/50% done.md", home.makeFolder("Other") + "/50% done.md",
                                 folder + "/" + longest}) {
         TestFiles::write(path, path.toUtf8());
-        QCOMPARE(FreedesktopTrash().moveToTrash(path), 0);
+        QCOMPARE(FreedesktopTrash().moveToTrash(path).error, 0);
         QVERIFY(!QFile::exists(path));
     }
     QDir::setCurrent(before);
@@ -82,8 +86,9 @@ void TrashTest::refusals()
     }
     if (obstacle.endsWith("read-only"))
         TestFiles::setReadOnly(at, true);
-    QCOMPARE(FreedesktopTrash().moveToTrash(obstacle == "Gone.md" ? home.notesFolder() + "/Gone.md"
-                                                                  : note),
+    QCOMPARE(FreedesktopTrash()
+                 .moveToTrash(obstacle == "Gone.md" ? home.notesFolder() + "/Gone.md" : note)
+                 .error,
              error);
     QCOMPARE(TestFiles::read(note), QByteArray("keep me"));
     QCOMPARE(TestFiles::entries(trash() + "/files"), QStringList());
@@ -121,11 +126,73 @@ void TrashTest::otherMountsUseTheirOwnTrash()
     }
     const QString note = home.makeFolder("Disk/Notes") + "/Away.md";
     TestFiles::write(note, "away");
-    QCOMPARE(trash.moveToTrash(note), 0);
+    const TrashService::Moved moved = trash.moveToTrash(note);
+    QCOMPARE(moved.error, 0);
     const QString used = usesShared ? shared + "/" + uid : own;
+    QCOMPARE(moved.entry.file, used + "/files/Away.md");
     QCOMPARE(TestFiles::read(used + "/files/Away.md"), QByteArray("away"));
-    // Recorded relative to the top of its mount.
+    // Recorded relative to the top of its mount, and found there again.
     QVERIFY(TestFiles::read(used + "/info/Away.md.trashinfo").contains("\nPath=Notes/Away.md\n"));
+    QCOMPARE(trash.originOf(moved.entry).path, note);
+    QCOMPARE(trash.restore(moved.entry, note), 0);
+    QCOMPARE(TestFiles::read(note), QByteArray("away"));
+    QCOMPARE(TestFiles::entries(used + "/info"), QStringList());
+}
+
+void TrashTest::undoPutsTheNoteBack_data()
+{
+    QTest::addColumn<QString>("meanwhile");
+    QTest::addColumn<QStringList>("files"); // in the notes folder afterwards
+    QTest::addColumn<QString>("selected");
+    row("its name is free", QString(), QStringList({"Older.md", "Plan.md"}), "Plan.md");
+    row("its name is taken now", "taken", QStringList({"Older.md", "Plan (2).md", "Plan.md"}),
+        "Plan (2).md");
+    row("the Trash was emptied", "emptied", QStringList({"Older.md"}), "Older.md");
+}
+
+void TrashTest::undoPutsTheNoteBack()
+{
+    QFETCH(QString, meanwhile);
+    QFETCH(QStringList, files);
+    QFETCH(QString, selected);
+    StoreFixture f;
+    f.write("Older.md", "Older", Day::monday);
+    f.write("Plan.md", "Plan\nmine", Day::tuesday);
+    NotesStore& store = f.start();
+    QVERIFY(store.moveToTrash(f.path("Plan.md")));
+    QCOMPARE(store.trashedNote().value_or(Note()).title, QStringLiteral("Plan"));
+    if (meanwhile == "taken")
+        f.write("Plan.md", "theirs");
+    if (meanwhile == "emptied")
+        QVERIFY(QDir(trash()).removeRecursively());
+
+    const std::optional<FileError> error = store.undoDelete();
+    QCOMPARE(error.has_value(), meanwhile == "emptied");
+    if (error)
+        QCOMPARE(*error, FileError::notInTrash(f.path("Plan.md")));
+    QCOMPARE(f.files(), files);
+    QCOMPARE(store.selectedNote().value_or(Note()).url, f.path(selected));
+    QCOMPARE(f.note(selected).url, f.path(selected));
+    QVERIFY(!store.trashedNote());
+    if (meanwhile == "taken")
+        QCOMPARE(f.read("Plan.md"), QByteArray("theirs"));
+    if (meanwhile != "emptied") {
+        QCOMPARE(f.read(selected), QByteArray("Plan\nmine"));
+        QCOMPARE(TestFiles::entries(trash() + "/info"), QStringList());
+    }
+}
+
+// Undo after choosing another folder would bring a note back where the window does not look.
+void TrashTest::undoEndsWithTheFolder()
+{
+    StoreFixture f;
+    f.write("Plan.md", "Plan");
+    NotesStore& store = f.start();
+    QVERIFY(store.moveToTrash(f.path("Plan.md")));
+    store.setFolderURL(f.home.makeFolder("Other"));
+    settle();
+    QVERIFY(!store.trashedNote());
+    QVERIFY(!store.undoDelete() && f.files().isEmpty() && store.notes().isEmpty());
 }
 
 QUILLBOX_TEST_MAIN(TrashTest)

@@ -47,6 +47,11 @@ void DesktopServicesTest::errorTexts_data()
         "The file “A.md” couldn’t be renamed to “B.md”.\nPermission denied");
     row("remove", FileError::fileNotRemoved(notes + "/A.md", EACCES),
         "The file “A.md” couldn’t be deleted.\nPermission denied");
+    row("put back from the Trash", FileError::fileNotRestored(notes + "/A.md", EACCES),
+        "The file “A.md” couldn’t be put back from the Trash.\nPermission denied");
+    row("gone from the Trash", FileError::notInTrash(notes + "/A.md"),
+        "The file “A.md” couldn’t be put back: it is no longer in the Trash.\nThe Trash was "
+        "emptied, or the file was taken out of it.");
     row("default folder", FileError::folderNotCreated(notes, EACCES),
         "The folder “Notes” couldn’t be created.\nPermission denied");
     row("bookmark", FileError::folderNotRemembered(notes, EROFS),

@@ -75,9 +75,9 @@ void HistoryWindowTest::rowsSayWhatMadeEachVersion_data()
     row("our save", Kind::Saved, QString("Saved"));
     row("before a rename", Kind::BeforeRename, QString("Saved"));
     row("joined", Kind::Merged, QString("Merged"));
-    row("theirs", Kind::Theirs, QString("Another program’s version"));
-    row("before a conflict copy", Kind::BeforeConflictCopy, QString("Another program’s version"));
-    row("ours, replaced", Kind::Replaced, QString("Before another program’s change"));
+    row("theirs", Kind::Theirs, QString("Another program's version"));
+    row("before a conflict copy", Kind::BeforeConflictCopy, QString("Another program's version"));
+    row("ours, replaced", Kind::Replaced, QString("Before another program's change"));
     row("before delete", Kind::BeforeDelete, QString("Before delete"));
     row("restored", Kind::Restored, QString("Restored"));
     row("recovered", Kind::Recovered, QString("Recovered"));
