@@ -72,6 +72,7 @@ void NotesAppCommands::addNotesMenu(NotesStore& store, NoteFlows& flows, Content
     m_deleteButton = new QAction(m_deleteNote->text(), this);
     m_deleteButton->setToolTip(m_deleteNote->toolTip());
     m_print = addCommand(notes, tr("&Print…"), QKeySequence(Qt::CTRL | Qt::Key_P));
+    m_history = addCommand(notes, tr("&History…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H));
     notes->addSeparator();
     m_search = addCommand(notes, tr("&Search"), QKeySequence(Qt::CTRL | Qt::Key_L));
     // Ctrl+F is where most desktop programs find things.
@@ -82,6 +83,7 @@ void NotesAppCommands::addNotesMenu(NotesStore& store, NoteFlows& flows, Content
     connect(m_deleteNote, &QAction::triggered, &flows, &NoteFlows::deleteSelectedNote);
     connect(m_deleteButton, &QAction::triggered, m_deleteNote, &QAction::trigger);
     connect(m_print, &QAction::triggered, &window, &ContentView::printSelectedNote);
+    connect(m_history, &QAction::triggered, this, &NotesAppCommands::historyRequested);
     connect(m_search, &QAction::triggered, &window, &ContentView::focusSearch);
     const auto followSelection = [this, &store] {
         m_deleteButton->setEnabled(store.selectedNote().has_value());

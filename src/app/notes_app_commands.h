@@ -28,6 +28,7 @@ public:
     QAction* deleteButton() const { return m_deleteButton; }
     QAction* undoDelete() const { return m_undoDelete; }
     QAction* print() const { return m_print; }
+    QAction* history() const { return m_history; }
     QAction* search() const { return m_search; }
     QAction* about() const { return m_about; }
 
@@ -37,6 +38,7 @@ signals:
     // step: +1 larger, -1 smaller, 0 back to the desktop's size.
     void zoomRequested(int step);
     void aboutRequested();
+    void historyRequested();
 
 private:
     void addEditMenu(NotesStore& store, NoteFlows& flows, ContentView& window);
@@ -50,6 +52,7 @@ private:
     QAction* m_deleteButton = nullptr;
     QAction* m_undoDelete = nullptr;
     QAction* m_print = nullptr;
+    QAction* m_history = nullptr;
     QAction* m_search = nullptr;
     QAction* m_zoomIn = nullptr;
     QAction* m_zoomOut = nullptr;

@@ -13,6 +13,7 @@
 #include "store/notes_store.h"
 #include "store/recovery_folder.h"
 #include "views/content_view.h"
+#include "views/history_window.h"
 #include "views/message_bar.h"
 #include "views/note_editor.h"
 #include "views/palette_colors.h"
@@ -21,6 +22,7 @@
 #include <QCloseEvent>
 #include <QMessageBox>
 #include <QSessionManager>
+#include <QTabWidget>
 
 QuillboxApp::QuillboxApp()
     : m_store(std::make_unique<NotesStore>(StoreServices{m_trash, m_clock, m_folderAccess})),
@@ -42,6 +44,7 @@ QuillboxApp::QuillboxApp()
     connect(m_commands, &NotesAppCommands::preferencesRequested, this,
             &QuillboxApp::showPreferences);
     connect(m_flows, &NoteFlows::preferencesRequested, this, &QuillboxApp::showPreferences);
+    connect(m_commands, &NotesAppCommands::historyRequested, this, &QuillboxApp::showHistory);
     connect(m_signals, &UnixSignalWatcher::terminationRequested, this, &QuillboxApp::terminate);
     connect(qApp, &QGuiApplication::applicationStateChanged, m_window.get(),
             &ContentView::applicationStateChanged);
@@ -128,6 +131,36 @@ void QuillboxApp::showPreferences()
     m_preferencesDialog->show();
     m_preferencesDialog->raise();
     m_preferencesDialog->activateWindow();
+}
+
+void QuillboxApp::showHistory()
+{
+    if (!m_historyWindow) {
+        m_historyWindow = new HistoryWindow(m_store->history(), m_window.get());
+        connect(m_historyWindow, &HistoryWindow::restoreRequested, this,
+                [this](const QString& url, const QString& text) {
+                    // A failed save is told as every failed save is; the text stays a draft.
+                    m_store->restoreVersion(url, text);
+                    showHistory();
+                });
+        connect(m_historyWindow, &HistoryWindow::restoreDeletedRequested, this,
+                [this](const QString& formerUrl, const QString& text) {
+                    const NotesStore::Restored restored = m_store->restoreDeleted(formerUrl, text);
+                    if (restored.error)
+                        m_flows->showError(*restored.error);
+                    else if (!restored.url)
+                        showPreferences();
+                    showHistory();
+                });
+    }
+    m_historyWindow->showDeleted([this](const QString& path) { return m_store->contains(path); });
+    if (const std::optional<Note>& note = m_store->selectedNote()) {
+        m_historyWindow->showNote(note->url, note->title, m_store->textFor(*note));
+        m_historyWindow->tabs()->setCurrentIndex(0);
+    }
+    m_historyWindow->show();
+    m_historyWindow->raise();
+    m_historyWindow->activateWindow();
 }
 
 void QuillboxApp::show()

@@ -14,6 +14,7 @@
 
 class ContentView;
 class FolderChooser;
+class HistoryWindow;
 class FolderPreferences;
 class PreferencesDialog;
 class PreferencesView;
@@ -46,6 +47,9 @@ public:
     void showPreferences();
     PreferencesView* preferencesView() const { return m_preferencesView.get(); }
     PreferencesDialog* preferencesDialog() const { return m_preferencesDialog; }
+    // The selected note's versions, or the deleted notes when none is selected.
+    void showHistory();
+    HistoryWindow* historyWindow() const { return m_historyWindow; }
     // Version, licence and where to read more, over the main window.
     void showAbout();
     // Window sizes and places for the next launch; runs as the application ends.
@@ -77,6 +81,7 @@ private:
     std::unique_ptr<FolderPreferences> m_folderPreferences;
     std::unique_ptr<PreferencesView> m_preferencesView;
     PreferencesDialog* m_preferencesDialog = nullptr; // a child of the main window
+    HistoryWindow* m_historyWindow = nullptr;         // a child of the main window
     NotesAppCommands* m_commands = nullptr;
     UnixSignalWatcher* m_signals = nullptr;
 };

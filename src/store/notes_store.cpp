@@ -180,13 +180,18 @@ bool NotesStore::moveToTrash(const QString& url)
     const TrashService::Moved moved = m_files.moveToTrash(url);
     if (moved.error)
         return false;
-    const Note* listed = m_list.find(url);
-    Trashed trashed{listed ? *listed : Note{}, moved.entry};
-    trashed.note.url = url;
-    forgetDeleted(url);
-    m_trashed = std::move(trashed);
-    emit trashedNoteChanged();
+    rememberDeleted(url, moved.entry);
     return true;
+}
+
+void NotesStore::rememberDeleted(const QString& url, std::optional<TrashService::Entry> entry)
+{
+    const Note* listed = m_list.find(url);
+    Trashed deleted{listed ? *listed : Note{}, std::move(entry)};
+    deleted.note.url = url;
+    forgetDeleted(url);
+    m_trashed = std::move(deleted);
+    emit trashedNoteChanged();
 }
 
 std::optional<Note> NotesStore::trashedNote() const
@@ -212,7 +217,14 @@ std::optional<FileError> NotesStore::undoDelete()
     // One try: what failed is not undone by trying again (the file left the Trash, or its
     // folder refuses it), and the Trash keeps it for the file manager.
     forgetTrashed();
-    const NoteFiles::Restored restored = m_files.restoreFromTrash(trashed.note.url, trashed.entry);
+    if (!trashed.entry) {
+        // Gone for good: its last text comes back from the history, else from its record.
+        const QList<HistoryStore::Version> versions = m_history.versions(trashed.note.url);
+        const std::optional<QString> text =
+            versions.isEmpty() ? std::nullopt : m_history.text(versions.first().id);
+        return restoreDeleted(trashed.note.url, text.value_or(trashed.note.content())).error;
+    }
+    const NoteFiles::Restored restored = m_files.restoreFromTrash(trashed.note.url, *trashed.entry);
     if (restored.error)
         return restored.error;
     m_sync.touched(restored.url);
@@ -233,7 +245,7 @@ std::optional<FileError> NotesStore::removePermanently(const QString& url)
     keepBeforeDelete(url);
     if (const int err = NoteFile::remove(url))
         return FileError::fileNotRemoved(url, err);
-    forgetDeleted(url);
+    rememberDeleted(url, std::nullopt);
     return std::nullopt;
 }
 

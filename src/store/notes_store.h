@@ -124,9 +124,11 @@ public:
     std::optional<QString> saveBeforeDelete(const QString& url);
     bool moveToTrash(const QString& url);
     std::optional<FileError> removePermanently(const QString& url);
-    // The note last moved to the Trash, as it was listed, while it can be put back: until it
-    // is, or another note goes to the Trash, or the folder changes.
+    // The note last deleted, as it was listed, while it can be put back: until it is, or
+    // another note is deleted, or the folder changes.
     std::optional<Note> trashedNote() const;
+    // False when it was deleted for good: undoing it writes its last text from the history.
+    bool deletedNoteInTrash() const { return m_trashed && m_trashed->entry.has_value(); }
     // Puts that note back under its old name (numbered when the name is taken now) and
     // selects it. Nothing to do without one.
     std::optional<FileError> undoDelete();
@@ -177,8 +179,9 @@ private:
     struct Trashed
     {
         Note note;
-        TrashService::Entry entry;
+        std::optional<TrashService::Entry> entry; // none: deleted for good
     };
+    void rememberDeleted(const QString& url, std::optional<TrashService::Entry> entry);
 
     StoreServices m_services;
     History m_history;

@@ -152,7 +152,9 @@ void ContentView::showTrashed()
     // It takes the place of a conflict message, which then no longer follows its files.
     m_conflictTheirs.clear();
     m_conflictOurs.clear();
-    m_trashedMessage = tr("“%1” was moved to the Trash").arg(trashed->title);
+    m_trashedMessage = m_store.deletedNoteInTrash()
+                           ? tr("“%1” was moved to the Trash").arg(trashed->title)
+                           : tr("“%1” was deleted").arg(trashed->title);
     m_messageBar->showMessage(m_trashedMessage, m_undoDelete ? tr("Undo") : QString(), [this] {
         if (m_undoDelete)
             m_undoDelete->trigger();

@@ -8,6 +8,7 @@
 #include "store/recovery_folder.h"
 #include "store_fixture.h"
 #include "views/content_view.h"
+#include "views/history_window.h"
 #include "views/message_bar.h"
 #include "views/note_editor.h"
 
@@ -15,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QListView>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -70,6 +72,7 @@ private slots:
     void oneInstancePerSession();
     void startsAsItWasLeft();
     void undoDelete();
+    void historyWindowRestores();
     void endedBySignal_data();
     void endedBySignal();
     // Last: quitting ends the application's event loop.
@@ -160,6 +163,33 @@ void CommandsTest::startsAsItWasLeft()
 
 // The bar offers Undo after a delete, and Ctrl+Z in the list does the same; in the editor Ctrl+Z
 // stays the text's own.
+void CommandsTest::historyWindowRestores()
+{
+    TestHome home;
+    const QString folder = home.notesFolder();
+    TestFiles::write(folder + "/Plan.md", "Plan\nfirst", Day::monday);
+    const auto app = start(folder);
+    NotesStore& store = app->store();
+    store.setSelectedNote(store.notes().value(0));
+    app->window().editor()->textEdit()->setPlainText("Plan\nsecond");
+    QVERIFY(store.saveDraftNow(folder + "/Plan.md"));
+
+    app->commands().history()->trigger();
+    HistoryWindow* history = app->historyWindow();
+    QVERIFY(history && history->isVisible());
+    QCOMPARE(history->windowTitle(), QStringLiteral("History — Plan"));
+    QListWidget* versions = history->versionsList();
+    QCOMPARE(versions->count(), 2);
+    QVERIFY(versions->item(1)->text().endsWith(", Saved"));
+    versions->setCurrentRow(1);
+    history->restoreButton()->click();
+    QCOMPARE(TestFiles::read(folder + "/Plan.md"), QByteArray("Plan\nfirst"));
+    QCOMPARE(app->window().editor()->textEdit()->toPlainText(), QStringLiteral("Plan\nfirst"));
+    // The text it replaced was the newest version already.
+    QCOMPARE(versions->count(), 3);
+    QVERIFY(versions->item(0)->text().endsWith(", Restored"));
+}
+
 void CommandsTest::undoDelete()
 {
     TestHome home;

@@ -157,6 +157,14 @@ void KeptVersionsTest::aDeletedNoteComesBackUnderAFreeName()
     QCOMPARE(store.selectedNote()->url, f.path("Plan (2).md"));
     // Its earlier versions came with it.
     QCOMPARE(store.history().versions(f.path("Plan (2).md")).size(), 1);
+
+    // Deleted for good, a note comes back from its history.
+    f.clock.current = f.clock.current.addSecs(60);
+    QVERIFY(!store.removePermanently(f.path("Plan.md")));
+    QVERIFY(!store.deletedNoteInTrash());
+    QVERIFY(!store.undoDelete());
+    QCOMPARE(f.read("Plan.md"), QByteArray("Plan\nsomeone else's"));
+    QCOMPARE(store.selectedNote()->url, f.path("Plan.md"));
 }
 
 void KeptVersionsTest::historyThatCannotBeKeptNeverStopsASave()
