@@ -20,6 +20,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QSessionManager>
 #include <QTabWidget>
@@ -45,6 +46,7 @@ QuillboxApp::QuillboxApp()
             &QuillboxApp::showPreferences);
     connect(m_flows, &NoteFlows::preferencesRequested, this, &QuillboxApp::showPreferences);
     connect(m_commands, &NotesAppCommands::historyRequested, this, &QuillboxApp::showHistory);
+    connect(m_window.get(), &ContentView::compareRequested, this, &QuillboxApp::compare);
     connect(m_signals, &UnixSignalWatcher::terminationRequested, this, &QuillboxApp::terminate);
     connect(qApp, &QGuiApplication::applicationStateChanged, m_window.get(),
             &ContentView::applicationStateChanged);
@@ -135,6 +137,28 @@ void QuillboxApp::showPreferences()
 
 void QuillboxApp::showHistory()
 {
+    showHistoryOf(m_store->selectedNote());
+}
+
+void QuillboxApp::compare(const QString& theirs, const QString& ours)
+{
+    const std::optional<Note> copy = m_store->note(ours);
+    showHistoryOf(m_store->note(theirs));
+    if (!copy)
+        return;
+    const QString text = m_store->textFor(*copy);
+    History& history = m_store->history();
+    const QList<HistoryStore::Version> versions = history.versions(theirs);
+    for (qsizetype row = 0; row < versions.size(); ++row) {
+        if (history.text(versions.at(row).id) == text) {
+            m_historyWindow->versionsList()->setCurrentRow(int(row));
+            return;
+        }
+    }
+}
+
+void QuillboxApp::showHistoryOf(const std::optional<Note>& note)
+{
     if (!m_historyWindow) {
         m_historyWindow = new HistoryWindow(m_store->history(), m_window.get());
         connect(m_historyWindow, &HistoryWindow::restoreRequested, this,
@@ -154,7 +178,7 @@ void QuillboxApp::showHistory()
                 });
     }
     m_historyWindow->showDeleted([this](const QString& path) { return m_store->contains(path); });
-    if (const std::optional<Note>& note = m_store->selectedNote()) {
+    if (note) {
         m_historyWindow->showNote(note->url, note->title, m_store->textFor(*note));
         m_historyWindow->tabs()->setCurrentIndex(0);
     }

@@ -5,6 +5,7 @@
 #include "preferences/qt_clipboard.h"
 #include "store/clock.h"
 #include "store/freedesktop_trash.h"
+#include "store/note.h"
 #include "views/dialog_folder_panel.h"
 #include "views/dialog_printer.h"
 #include "views/message_box_alerts.h"
@@ -49,6 +50,8 @@ public:
     PreferencesDialog* preferencesDialog() const { return m_preferencesDialog; }
     // The selected note's versions, or the deleted notes when none is selected.
     void showHistory();
+    // The history of theirs, with the version that went into the copy ours chosen.
+    void compare(const QString& theirs, const QString& ours);
     HistoryWindow* historyWindow() const { return m_historyWindow; }
     // Version, licence and where to read more, over the main window.
     void showAbout();
@@ -65,6 +68,7 @@ protected:
 
 private:
     void connectDesktop();
+    void showHistoryOf(const std::optional<Note>& note);
 
     MessageBoxAlerts m_alerts;
     FreedesktopTrash m_trash;

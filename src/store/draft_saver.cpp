@@ -129,6 +129,8 @@ void DraftSaver::keepHistory(const QString& url, const Draft& draft, const NoteF
         m_history.keep(saved.note.url, saved.note.contentUtf8(), kind);
     } else if (saved.kind == NoteFiles::Saved::Kind::AsConflictCopy) {
         m_history.keep(saved.note.url, saved.note.contentUtf8(), Kind::Saved);
+        // Also in the history of the note it was meant for, where the two can be compared.
+        m_history.keep(now, saved.note.contentUtf8(), Kind::ConflictCopy);
     }
 }
 

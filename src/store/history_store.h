@@ -30,6 +30,7 @@ public:
         Restored,   // an older version made the note's text again
         Recovered,  // text that could not reach its note when the application ended
         BeforeSave, // the file as we found it, before our first save over it
+        ConflictCopy, // our text, which went into a conflict copy beside the note instead
     };
     struct Version
     {

@@ -51,6 +51,11 @@ public:
     std::optional<std::vector<qsizetype>> filteredRows() const;
 
     bool contains(const QString& url) const { return m_list.find(url) != nullptr; }
+    std::optional<Note> note(const QString& url) const
+    {
+        const Note* found = m_list.find(url);
+        return found ? std::optional<Note>(*found) : std::nullopt;
+    }
     bool hasDraft(const QString& url) const { return m_drafts.contains(url); }
     // Every note's unsaved text, by file.
     QHash<QString, QString> unsavedTexts() { return m_drafts.texts(); }

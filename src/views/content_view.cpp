@@ -136,7 +136,8 @@ void ContentView::showConflict()
         tr("Another program changed “%1” while you were editing it. Your text was saved as "
            "“%2”; the other version was kept as it is.")
             .arg(Naming::readableName(Naming::fileName(m_conflictTheirs)),
-                 Naming::readableName(Naming::fileName(m_conflictOurs))));
+                 Naming::readableName(Naming::fileName(m_conflictOurs))),
+        tr("Compare…"), [this] { emit compareRequested(m_conflictTheirs, m_conflictOurs); });
 }
 
 void ContentView::showTrashed()

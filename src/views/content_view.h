@@ -56,6 +56,9 @@ public:
 signals:
     // There is no notes folder: shown for the first time, or the user asked to choose one.
     void folderNeeded();
+    // From the conflict message: the note another program changed, beside the copy that
+    // holds the user's text.
+    void compareRequested(const QString& theirs, const QString& ours);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -114,6 +114,7 @@ QString HistoryWindow::describe(HistoryStore::Kind kind)
     case Kind::BeforeRename:
     case Kind::BeforeRestore:
     case Kind::BeforeSave:
+    case Kind::ConflictCopy:
         return tr("Saved");
     case Kind::Merged:
         return tr("Merged");

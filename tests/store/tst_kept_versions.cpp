@@ -19,35 +19,14 @@ private slots:
 
 namespace {
 
+// In the order of the kinds.
 QString kindName(Kind kind)
 {
-    switch (kind) {
-    case Kind::Saved:
-        return "saved";
-    case Kind::BeforeMerge:
-        return "before-merge";
-    case Kind::BeforeConflictCopy:
-        return "before-copy";
-    case Kind::Replaced:
-        return "replaced";
-    case Kind::Theirs:
-        return "theirs";
-    case Kind::BeforeRename:
-        return "before-rename";
-    case Kind::BeforeDelete:
-        return "before-delete";
-    case Kind::BeforeRestore:
-        return "before-restore";
-    case Kind::Merged:
-        return "merged";
-    case Kind::Restored:
-        return "restored";
-    case Kind::Recovered:
-        return "recovered";
-    case Kind::BeforeSave:
-        return "before-save";
-    }
-    return {};
+    static const QStringList names{
+        "saved",         "before-merge",  "before-copy",    "replaced", "theirs",
+        "before-rename", "before-delete", "before-restore", "merged",   "restored",
+        "recovered",     "before-save",   "conflict-copy"};
+    return names.value(int(kind));
 }
 
 } // namespace
@@ -78,6 +57,15 @@ void KeptVersionsTest::whatIsKept_data()
                        "write Plan.md Plan\\ntheirs\\n\\nend", "save Plan.md"}
         << QStringList{"merged Plan\ntheirs\n\nend\nmore", "before-merge Plan\ntheirs\n\nend",
                        "saved Plan\nmine\n\nend", "before-save Plan"};
+    QTest::newRow("ours went beside theirs: both kept, to compare")
+        << QStringList{"type Plan.md Plan\\nmine",
+                       "save Plan.md",
+                       "type Plan.md Plan\\nmine too",
+                       "write Plan.md Plan\\ntheirs",
+                       "save Plan.md",
+                       "reload Plan.md"}
+        << QStringList{"theirs Plan\ntheirs", "replaced Plan\nmine", "conflict-copy Plan\nmine too",
+                       "saved Plan\nmine", "before-save Plan"};
     QTest::newRow("renamed by another program")
         << QStringList{"type Plan.md Plan\\nmine", "save Plan.md", "move Plan.md Old plan.md",
                        "reload Old plan.md"}
