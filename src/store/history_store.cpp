@@ -171,7 +171,9 @@ int HistoryStore::open(const QString& databasePath)
         // Before anything is written, so that a damaged file is moved aside as it was found.
         // It reads every page, so it is kept to databases that read in moments; a larger one
         // is found damaged by the step that meets the damage.
-        if (QFileInfo(databasePath).size() <= quickCheckBytes) {
+        const qint64 bytes = QFileInfo(databasePath).size() +
+                             QFileInfo(databasePath + QStringLiteral("-wal")).size();
+        if (bytes <= quickCheckBytes) {
             Statement check(m_db, "PRAGMA quick_check(1)");
             code = check.step() == SQLITE_ROW ? SQLITE_OK : sqlite3_errcode(m_db);
             if (code == SQLITE_OK && check.blob(0) != "ok") {
