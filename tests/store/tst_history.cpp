@@ -156,6 +156,10 @@ void HistoryTest::privateDurableAndStoredOnce()
     HistoryStore reopened(path);
     QCOMPARE(reopened.versions("/Notes/Copy 7.md").size(), 1);
     QCOMPARE(reopened.text(reopened.versions("/Notes/Copy 7.md")[0].id), noise);
+    // A folder that was there before is not made private: it may be anyone's.
+    TestFiles::setMode(home.path(), 0755);
+    QVERIFY(HistoryStore(home.path() + "/elsewhere/history.sqlite").isOpen());
+    QCOMPARE(mode(home.path()), "755");
 }
 
 // Versions "<note> <days ago> <hour>", their text the same words; which of them a prune at
