@@ -31,7 +31,9 @@ const QStringList& words()
     return list;
 }
 
-QString sentence(QRandomGenerator& random, int length)
+} // namespace
+
+QString NoteGenerator::sentence(QRandomGenerator& random, int length)
 {
     QStringList picked;
     for (int i = 0; i < length; ++i)
@@ -40,22 +42,26 @@ QString sentence(QRandomGenerator& random, int length)
     return picked.join(QLatin1Char(' ')) + QLatin1Char('.');
 }
 
-} // namespace
+QString NoteGenerator::text(QRandomGenerator& random, int minLength)
+{
+    QString title = sentence(random, 3 + int(random.bounded(4)));
+    title.chop(1);
+    QString text = title + QStringLiteral("\n\n");
+    while (text.size() < minLength) {
+        text += sentence(random, 8 + int(random.bounded(12)));
+        text += random.bounded(4) == 0 ? QStringLiteral("\n\n") : QStringLiteral(" ");
+    }
+    return text;
+}
 
 qint64 NoteGenerator::fill(const QString& folder, int count)
 {
     QRandomGenerator random(20261206);
     qint64 total = 0;
     for (int n = 0; n < count; ++n) {
-        QString title = sentence(random, 3 + int(random.bounded(4)));
-        title.chop(1);
-        QString text = title + QStringLiteral("\n\n");
-        while (text.size() < 2000) {
-            text += sentence(random, 8 + int(random.bounded(12)));
-            text += random.bounded(4) == 0 ? QStringLiteral("\n\n") : QStringLiteral(" ");
-        }
+        const QString text = NoteGenerator::text(random, 2000);
         const QByteArray bytes = text.toUtf8();
-        QString name = title;
+        QString name = text.section(QLatin1Char('\n'), 0, 0);
         name.replace(QLatin1Char('/'), QLatin1Char('-'));
         QFile file(QStringLiteral("%1/%2 %3.md").arg(folder, name).arg(n));
         if (file.open(QIODevice::WriteOnly))

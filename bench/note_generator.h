@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRandomGenerator>
 #include <QString>
 
 // Fills a folder with notes that look like real ones: a title line, then paragraphs of
@@ -9,4 +10,8 @@ class NoteGenerator
 public:
     // Returns the total size in bytes of the files written.
     static qint64 fill(const QString& folder, int count);
+    // A title line and paragraphs, at least minLength characters.
+    static QString text(QRandomGenerator& random, int minLength);
+    // One sentence of length words, with its full stop.
+    static QString sentence(QRandomGenerator& random, int length);
 };

@@ -10,6 +10,7 @@
 #include "views/file_error_text.h"
 
 #include "app_bench.h"
+#include "history_bench.h"
 
 #include <QApplication>
 #include <QDir>
@@ -188,6 +189,8 @@ int runOne(int argc, char** argv, int count)
                .arg(renamed / saves, 0, 'f', 2)
                .arg(reference / saves, 0, 'f', 2)
                .arg(renamed / reference, 0, 'f', 2);
+    qputenv("XDG_STATE_HOME", (home.path() + "/state").toUtf8());
+    HistoryBench::run(folder, out);
     out.flush();
     // The window's figures are its own: one store in the process, as in the application.
     owned.reset();
@@ -207,6 +210,12 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && QByteArray(argv[1]) == "--one")
         return runOne(argc, argv, QByteArray(argv[2]).toInt());
+    // Slow to generate (minutes): only when asked, e.g. --history 100000.
+    if (argc >= 2 && QByteArray(argv[1]) == "--history") {
+        QCoreApplication app(argc, argv);
+        QTextStream out(stdout);
+        return HistoryBench::generated(argc > 2 ? QByteArray(argv[2]).toInt() : 100000, 10, out);
+    }
 
     QList<int> sizes;
     for (int i = 1; i < argc; ++i)

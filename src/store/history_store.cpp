@@ -4,8 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -59,15 +59,34 @@ private:
     sqlite3_stmt* m_statement = nullptr;
 };
 
+// Texts live in a rowid table: there a text of a few kilobytes lies in its row, where keyed by its
+// hash it would spill into overflow pages of its own and take three times the room.
 constexpr const char* schema = R"(
 CREATE TABLE IF NOT EXISTS notes (id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE);
-CREATE TABLE IF NOT EXISTS texts (hash BLOB PRIMARY KEY, compressed BLOB NOT NULL,
-                                  size INTEGER NOT NULL) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS texts (id INTEGER PRIMARY KEY, hash BLOB NOT NULL UNIQUE,
+                                  size INTEGER NOT NULL, compressed BLOB NOT NULL);
 CREATE TABLE IF NOT EXISTS versions (id INTEGER PRIMARY KEY, note INTEGER NOT NULL,
                                      kind INTEGER NOT NULL, since INTEGER NOT NULL,
                                      at INTEGER NOT NULL, hash BLOB NOT NULL);
 CREATE INDEX IF NOT EXISTS versions_of_note ON versions (note, id);
+CREATE INDEX IF NOT EXISTS versions_by_time ON versions (at, id);
+CREATE INDEX IF NOT EXISTS versions_of_text ON versions (hash);
+CREATE TABLE IF NOT EXISTS imported (key TEXT PRIMARY KEY) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS stored (bytes INTEGER NOT NULL);
+INSERT INTO stored SELECT 0 WHERE NOT EXISTS (SELECT 1 FROM stored);
+CREATE TRIGGER IF NOT EXISTS text_added AFTER INSERT ON texts
+    BEGIN UPDATE stored SET bytes = bytes + length(new.compressed); END;
+CREATE TRIGGER IF NOT EXISTS text_dropped AFTER DELETE ON texts
+    BEGIN UPDATE stored SET bytes = bytes - length(old.compressed); END;
+CREATE TEMP TABLE IF NOT EXISTS dropped (hash BLOB PRIMARY KEY) WITHOUT ROWID;
+CREATE TEMP TRIGGER IF NOT EXISTS version_dropped AFTER DELETE ON main.versions
+    BEGIN INSERT OR IGNORE INTO dropped VALUES (old.hash); END;
 )";
+
+// The texts of dropped versions that no version shows any more.
+constexpr const char* dropUnusedTexts =
+    "DELETE FROM texts WHERE hash IN (SELECT hash FROM dropped) and NOT EXISTS (SELECT 1 FROM "
+    "versions v WHERE v.hash = texts.hash); DELETE FROM dropped";
 
 // The folders we make are private: the texts in them are the user's notes. Folders that were
 // there already are not ours to change.
@@ -81,6 +100,11 @@ bool makePrivateFolders(const QString& path)
     if (!makePrivateFolders(parent))
         return false;
     return ::mkdir(QFile::encodeName(path).constData(), 0700) == 0 || errno == EEXIST;
+}
+
+bool isDamaged(int code)
+{
+    return (code & 0xff) == SQLITE_NOTADB || (code & 0xff) == SQLITE_CORRUPT;
 }
 
 } // namespace
@@ -105,42 +129,118 @@ HistoryStore::HistoryStore(const QString& databasePath)
         m_error = QString::fromLocal8Bit(std::strerror(errno));
         return;
     }
+    if (!isDamaged(open(databasePath)))
+        return;
+    // What cannot be read cannot be mended here: it is kept aside, whole, for whoever can, and
+    // versions are kept again from now on.
+    close();
+    const QString aside = databasePath + QDateTime::currentDateTime().toString(
+                                             QStringLiteral(".'damaged'-yyyyMMdd-HHmmss"));
+    for (const char* suffix : {"-wal", "-shm", ""}) {
+        const QString from = databasePath + QLatin1String(suffix);
+        if (QFileInfo::exists(from) &&
+            ::rename(QFile::encodeName(from).constData(),
+                     QFile::encodeName(aside + QLatin1String(suffix)).constData()) != 0) {
+            m_error = QString::fromLocal8Bit(std::strerror(errno));
+            return;
+        }
+    }
+    m_movedAside = aside;
+    open(databasePath);
+}
+
+int HistoryStore::open(const QString& databasePath)
+{
     // Made private before SQLite opens it; its journal files take the same permissions.
     const QByteArray path = QFile::encodeName(databasePath);
     const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
         m_error = QString::fromLocal8Bit(std::strerror(errno));
-        return;
+        return SQLITE_CANTOPEN;
     }
     ::fchmod(fd, 0600);
     ::close(fd);
-    if (sqlite3_open_v2(path.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                        nullptr) != SQLITE_OK) {
-        m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
-        sqlite3_close(m_db);
-        m_db = nullptr;
-        return;
+    // Some other file (not SQLite's header, "SQLite format 3" and a zero): SQLite would delete a
+    // journal beside it that it cannot use, so it is not asked.
+    QFile file(databasePath);
+    if (file.open(QIODevice::ReadOnly) && file.size() > 0 &&
+        file.read(16) != QByteArray::fromHex("53514c69746520666f726d6174203300")) {
+        m_error = QString::fromUtf8(sqlite3_errstr(SQLITE_NOTADB));
+        return SQLITE_NOTADB;
     }
-    sqlite3_busy_timeout(m_db, 2000);
-    // Write-ahead: a process killed at any moment leaves the database as of its last commit.
-    if (!run("PRAGMA journal_mode=WAL") || !run("PRAGMA synchronous=NORMAL") || !run(schema)) {
-        sqlite3_close(m_db);
-        m_db = nullptr;
+    file.close();
+    int code = sqlite3_open_v2(path.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                               nullptr);
+    if (code == SQLITE_OK) {
+        sqlite3_extended_result_codes(m_db, 1);
+        sqlite3_busy_timeout(m_db, 2000);
+        // Before anything is written, so that a damaged file is moved aside as it was found.
+        // It reads every page, so it is kept to databases that read in moments; a larger one
+        // is found damaged by the step that meets the damage.
+        const qint64 bytes = QFileInfo(databasePath).size() +
+                             QFileInfo(databasePath + QStringLiteral("-wal")).size();
+        if (bytes <= quickCheckBytes) {
+            Statement check(m_db, "PRAGMA quick_check(1)");
+            code = check.step() == SQLITE_ROW ? SQLITE_OK : sqlite3_errcode(m_db);
+            if (code == SQLITE_OK && check.blob(0) != "ok") {
+                m_error = QString::fromUtf8(check.blob(0));
+                code = SQLITE_CORRUPT;
+            }
+        }
     }
+    if (code == SQLITE_OK) {
+        // Both chosen before the first table exists (they cannot be changed after): texts of
+        // a few kilobytes fill large pages better (a file a fifth smaller than with 4 KB), and
+        // space that pruning frees can be given back without rewriting the whole file.
+        // Write-ahead: a process killed at any moment leaves the database as of its last
+        // commit; the log shrinks back after a large prune.
+        if (!run("PRAGMA page_size=16384") || !run("PRAGMA auto_vacuum=INCREMENTAL") ||
+            !run("PRAGMA journal_mode=WAL") || !run("PRAGMA journal_size_limit=8388608") ||
+            !run("PRAGMA synchronous=NORMAL") || !run(schema))
+            code = sqlite3_errcode(m_db);
+    }
+    if (code != SQLITE_OK) {
+        if (m_error.isEmpty())
+            m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
+        close();
+    }
+    return code;
+}
+
+void HistoryStore::close()
+{
+    sqlite3_close(m_db);
+    m_db = nullptr;
 }
 
 HistoryStore::~HistoryStore()
 {
-    sqlite3_close(m_db);
+    close();
 }
 
 bool HistoryStore::run(const char* sql)
 {
-    char* message = nullptr;
-    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &message) == SQLITE_OK)
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK)
         return true;
-    m_error = QString::fromUtf8(message ? message : sqlite3_errmsg(m_db));
-    sqlite3_free(message);
+    return failed();
+}
+
+bool HistoryStore::failed() const
+{
+    m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
+    return false;
+}
+
+bool HistoryStore::transaction(const std::function<bool()>& work)
+{
+    if (!m_db || !run("BEGIN IMMEDIATE"))
+        return false;
+    if (work() && run("COMMIT"))
+        return true;
+    // A failed commit (a full disk, say) can leave the transaction open, and every later
+    // write would fail on it.
+    if (!sqlite3_get_autocommit(m_db))
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     return false;
 }
 
@@ -159,16 +259,31 @@ qint64 HistoryStore::noteId(const QString& path, bool create)
 
 bool HistoryStore::keep(const QString& note, const QString& text, Kind kind, const QDateTime& at)
 {
-    if (!m_db || !run("BEGIN IMMEDIATE"))
-        return false;
-    const auto fail = [this] {
-        m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
-        run("ROLLBACK");
-        return false;
-    };
+    return transaction([&] { return keepVersion(note, text, kind, at); });
+}
+
+bool HistoryStore::keepOnce(const QString& key, const QString& note, const QString& text, Kind kind,
+                            const QDateTime& at)
+{
+    bool keptBefore = false;
+    const bool done = transaction([&] {
+        Statement mark(m_db, "INSERT OR IGNORE INTO imported (key) VALUES (?)");
+        if (mark.bind(1, key).step() != SQLITE_DONE)
+            return failed();
+        keptBefore = sqlite3_changes(m_db) == 0;
+        return keptBefore || keepVersion(note, text, kind, at);
+    });
+    if (done && keptBefore)
+        m_error.clear();
+    return done && !keptBefore;
+}
+
+bool HistoryStore::keepVersion(const QString& note, const QString& text, Kind kind,
+                               const QDateTime& at)
+{
     const qint64 id = noteId(note, true);
     if (!id)
-        return fail();
+        return failed();
     const QByteArray utf8 = text.toUtf8();
     const QByteArray hash = QCryptographicHash::hash(utf8, QCryptographicHash::Sha256);
     const qint64 now = at.toMSecsSinceEpoch();
@@ -178,37 +293,36 @@ bool HistoryStore::keep(const QString& note, const QString& text, Kind kind, con
     newest.bind(1, id);
     const bool hasNewest = newest.step() == SQLITE_ROW;
     if (hasNewest && newest.blob(3) == hash)
-        return run("COMMIT");
+        return true;
     // The file as we found it matters only when no version holds that text yet.
     if (kind == Kind::BeforeSave) {
         Statement known(m_db, "SELECT 1 FROM versions WHERE note = ? AND hash = ?");
         if (known.bind(1, id).bind(2, hash).step() == SQLITE_ROW)
-            return run("COMMIT");
+            return true;
     }
-    Statement text1(m_db, "INSERT OR IGNORE INTO texts (hash, compressed, size) VALUES (?, ?, ?)");
-    text1.bind(1, hash).bind(2, qCompress(utf8)).bind(3, utf8.size());
+    Statement text1(m_db, "INSERT OR IGNORE INTO texts (hash, size, compressed) VALUES (?, ?, ?)");
+    text1.bind(1, hash).bind(2, utf8.size()).bind(3, qCompress(utf8));
     if (text1.step() != SQLITE_DONE)
-        return fail();
+        return failed();
     // Typing on: the version this save would follow was our own save of moments ago.
     const bool coalesce = kind == Kind::Saved && hasNewest &&
                           Kind(newest.integer(1)) == Kind::Saved &&
                           now - newest.integer(2) < coalesceMs;
     if (coalesce) {
-        const QByteArray replaced = newest.blob(3);
         Statement update(m_db, "UPDATE versions SET at = ?, hash = ? WHERE id = ?");
         update.bind(1, now).bind(2, hash).bind(3, newest.integer(0));
         Statement orphan(m_db, "DELETE FROM texts WHERE hash = ?1 AND NOT EXISTS "
                                "(SELECT 1 FROM versions WHERE hash = ?1)");
-        if (update.step() != SQLITE_DONE || orphan.bind(1, replaced).step() != SQLITE_DONE)
-            return fail();
+        if (update.step() != SQLITE_DONE || orphan.bind(1, newest.blob(3)).step() != SQLITE_DONE)
+            return failed();
     } else {
         Statement add(m_db, "INSERT INTO versions (note, kind, since, at, hash) "
                             "VALUES (?, ?, ?, ?, ?)");
         add.bind(1, id).bind(2, qint64(kind)).bind(3, now).bind(4, now).bind(5, hash);
         if (add.step() != SQLITE_DONE)
-            return fail();
+            return failed();
     }
-    return run("COMMIT");
+    return true;
 }
 
 QList<HistoryStore::Version> HistoryStore::versions(const QString& note) const
@@ -274,28 +388,82 @@ QList<HistoryStore::NoteHistory> HistoryStore::notes() const
     return found;
 }
 
-bool HistoryStore::keepOnce(const QString&, const QString&, const QString&, Kind, const QDateTime&)
+bool HistoryStore::prune(const QDateTime& now, const Limits& limits)
 {
-    m_error = QStringLiteral("not available yet");
-    return false;
+    const qint64 day = qint64(24) * 60 * 60 * 1000;
+    const qint64 everyVersionSince = now.toMSecsSinceEpoch() - limits.everyVersionDays * day;
+    const qint64 keptSince = now.toMSecsSinceEpoch() - limits.days * day;
+    const bool pruned = transaction([&] {
+        Statement tooOld(m_db, "DELETE FROM versions WHERE at < ?");
+        // Between the two limits, the last version of each calendar day (the user's own).
+        Statement daily(m_db,
+                        "DELETE FROM versions WHERE at < ?1 AND id NOT IN (SELECT id FROM "
+                        "(SELECT id, row_number() OVER (PARTITION BY note, "
+                        "date(at / 1000, 'unixepoch', 'localtime') ORDER BY at DESC, id DESC) AS "
+                        "newest FROM versions WHERE at < ?1) WHERE newest = 1)");
+        if (tooOld.bind(1, keptSince).step() != SQLITE_DONE ||
+            daily.bind(1, everyVersionSince).step() != SQLITE_DONE || !run(dropUnusedTexts))
+            return failed();
+        // Then the oldest first, across notes, until the texts fit. A text that newer versions
+        // share frees nothing, so the count is guessed again from what is left.
+        qint64 versionCount = 0;
+        {
+            Statement count(m_db, "SELECT count(*) FROM versions");
+            versionCount = count.step() == SQLITE_ROW ? count.integer(0) : 0;
+        }
+        qint64 stored = storedBytes();
+        while (stored > limits.maxBytes && versionCount > 0) {
+            const qint64 perVersion = std::max<qint64>(1, stored / versionCount);
+            const qint64 count = std::max<qint64>(1, (stored - limits.maxBytes) / perVersion);
+            Statement oldest(m_db, "DELETE FROM versions WHERE id IN "
+                                   "(SELECT id FROM versions ORDER BY at, id LIMIT ?)");
+            if (oldest.bind(1, count).step() != SQLITE_DONE)
+                return failed();
+            versionCount -= sqlite3_changes64(m_db);
+            if (!run(dropUnusedTexts))
+                return false;
+            stored = storedBytes();
+        }
+        Statement unused(m_db, "DELETE FROM notes WHERE NOT EXISTS "
+                               "(SELECT 1 FROM versions v WHERE v.note = notes.id)");
+        return unused.step() == SQLITE_DONE || failed();
+    });
+    return pruned && giveBackSpace();
 }
 
-bool HistoryStore::prune(const QDateTime&, const Limits&)
+// Free pages are reused by the next versions, so a little is left for them; when much was
+// dropped, the file gives it back. Only the pages past the last used one move: the cost is
+// what was dropped, never the size of the whole file, as a full VACUUM's would be.
+bool HistoryStore::giveBackSpace()
 {
-    m_error = QStringLiteral("not available yet");
-    return false;
+    qint64 free = 0, pages = 0;
+    {
+        Statement freeList(m_db, "PRAGMA freelist_count");
+        Statement pageCount(m_db, "PRAGMA page_count");
+        if (freeList.step() != SQLITE_ROW || pageCount.step() != SQLITE_ROW)
+            return failed();
+        free = freeList.integer(0);
+        pages = pageCount.integer(0);
+    }
+    if (free == 0 || free < pages / 8)
+        return true;
+    // The write-ahead log holds the moved pages until they are written back.
+    return run("PRAGMA incremental_vacuum") && run("PRAGMA wal_checkpoint(TRUNCATE)");
 }
 
 bool HistoryStore::clear()
 {
-    return m_db && run("BEGIN IMMEDIATE; DELETE FROM versions; DELETE FROM texts; "
-                       "DELETE FROM notes; COMMIT");
+    return transaction([this] {
+               return run("DELETE FROM versions; DELETE FROM texts; DELETE FROM notes; "
+                          "DELETE FROM dropped");
+           }) &&
+           giveBackSpace();
 }
 
 qint64 HistoryStore::storedBytes() const
 {
     if (!m_db)
         return 0;
-    Statement sum(m_db, "SELECT total(length(compressed)) FROM texts");
+    Statement sum(m_db, "SELECT bytes FROM stored");
     return sum.step() == SQLITE_ROW ? sum.integer(0) : 0;
 }

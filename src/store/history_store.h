@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 struct sqlite3;
@@ -64,9 +65,10 @@ public:
     HistoryStore& operator=(const HistoryStore&) = delete;
 
     bool isOpen() const { return m_db != nullptr; }
-    // Why the last step failed: the database's own words.
+    // Why the last step failed: the database's own words ("database or disk is full").
     const QString& error() const { return m_error; }
-    // A database that could not be read was moved here and a new one begun; empty otherwise.
+    // A database that could not be read (not a database, or damaged) was moved here, with its
+    // journal files beside it under the same name, and a new one begun; empty otherwise.
     const QString& movedAside() const { return m_movedAside; }
 
     // Keeps text as the note's newest version; the same text as that version is not kept
@@ -80,18 +82,31 @@ public:
     // Every note with versions, the most recently changed first.
     QList<NoteHistory> notes() const;
     // Keeps text once for key (a recovered file, say): a second call with the same key keeps
-    // nothing. True when it was kept now.
+    // nothing. True when it was kept now; false with an empty error() when the key was kept
+    // before, false with the reason when the database refused.
     bool keepOnce(const QString& key, const QString& note, const QString& text, Kind kind,
                   const QDateTime& at);
-    // Drops the versions past the limits, oldest first.
+    // Drops the versions past the limits: past everyVersionDays, all but the newest of each
+    // note's calendar day; past days, all; then the oldest, across notes, until the texts
+    // take no more than maxBytes. Space that much dropping frees goes back to the system.
     bool prune(const QDateTime& now, const Limits& limits);
     // Forgets every version of every note.
     bool clear();
     // The bytes the kept texts take, compressed.
     qint64 storedBytes() const;
 
+    // Larger databases are not read whole at open to find damage: that takes seconds.
+    static constexpr qint64 quickCheckBytes = qint64(64) * 1024 * 1024;
+
 private:
+    int open(const QString& databasePath); // SQLite's result code
+    void close();
     bool run(const char* sql);
+    bool failed() const; // records the error; false
+    // One write transaction: committed when work returns true, rolled back otherwise.
+    bool transaction(const std::function<bool()>& work);
+    bool keepVersion(const QString& note, const QString& text, Kind kind, const QDateTime& at);
+    bool giveBackSpace();
     qint64 noteId(const QString& path, bool create);
 
     sqlite3* m_db = nullptr;

@@ -5,6 +5,8 @@
 #include "store/note_text.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -165,6 +167,37 @@ RecoveryFolder::Kept RecoveryFolder::keep(const QString& notePath, const QString
         }
     }
     return kept;
+}
+
+QList<RecoveryFolder::Recovered> RecoveryFolder::recoveredFrom(const QString& folder)
+{
+    QList<Recovered> found;
+    const QString place = path();
+    const QString wanted = QDir::cleanPath(folder);
+    const QString originSuffix = QStringLiteral(".origin");
+    for (const QString& name : QDir(place).entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
+        if (name.endsWith(originSuffix))
+            continue;
+        const QString file = place + QLatin1Char('/') + name;
+        QFile origin(file + originSuffix);
+        if (!origin.open(QIODevice::ReadOnly))
+            continue;
+        // The folder, then the note's own name: the file's may carry a number this folder
+        // gave it beside another recovered text of the same name.
+        const QList<QByteArray> lines = origin.readAll().split('\n');
+        if (lines.size() < 2 || lines[1].isEmpty() ||
+            QDir::cleanPath(Naming::pathFromBytes(lines[0])) != wanted)
+            continue;
+        QFile recovered(file);
+        if (!recovered.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray bytes = recovered.readAll();
+        const std::optional<NoteText::Decoded> decoded = NoteText::decode(bytes);
+        found.append({file, wanted + QLatin1Char('/') + Naming::pathFromBytes(lines[1]),
+                      QString::fromUtf8(decoded ? decoded->utf8 : bytes),
+                      QFileInfo(file).lastModified()});
+    }
+    return found;
 }
 
 void RecoveryFolder::tellStandardError(const QString& notePath, const Kept& kept,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -30,6 +32,15 @@ public:
     // Never replaces an earlier recovered file.
     static Kept keep(const QString& notePath, const QString& text, bool hasBom,
                      Reach reach = Reach::RecoveryFolderOnly);
+    struct Recovered
+    {
+        QString file; // in path()
+        QString note; // the note it could not reach
+        QString text; // without the byte-order mark
+        QDateTime modified;
+    };
+    // The texts in path() that could not reach a note of folder, in file name order.
+    static QList<Recovered> recoveredFrom(const QString& folder);
     // A process ended by the system can tell no one else: one line on standard error says
     // where the text went, or holds the text itself when it went nowhere.
     static void tellStandardError(const QString& notePath, const Kept& kept, const QString& text);

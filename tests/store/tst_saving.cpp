@@ -36,6 +36,8 @@ private slots:
     void aFolderSwappedForALinkIsNeverWrittenThrough();
     void textWithNowhereToGoIsNeverLost_data();
     void textWithNowhereToGoIsNeverLost();
+    void recoveredTextsComeBackToTheirNotes_data();
+    void recoveredTextsComeBackToTheirNotes();
 };
 
 namespace {
@@ -578,6 +580,48 @@ void SavingTest::textWithNowhereToGoIsNeverLost()
     QVERIFY(place != "recovery folder" || modeOf(state) == 0700);
     // The next start offers it wherever it went.
     QCOMPARE(RecoveryFolder::placeWithFiles(), keptIn);
+}
+
+void SavingTest::recoveredTextsComeBackToTheirNotes_data()
+{
+    QTest::addColumn<QString>("folder"); // of the note, under the home
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("hasBom");
+    row("a note of the folder", QString("Notes"), QString("Ideas.md"), false);
+    row("numbered beside an earlier one, the note's own name", QString("Notes"), QString("Plan.md"),
+        false);
+    row("a name with a number of its own", QString("Notes"), QString("Plan (2).md"), false);
+    row("without its byte-order mark", QString("Notes"), QString("Ideas.md"), true);
+    row("another folder's", QString("Other"), QString("Ideas.md"), false);
+}
+
+void SavingTest::recoveredTextsComeBackToTheirNotes()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, name);
+    QFETCH(bool, hasBom);
+    TestHome home;
+    const QString notes = home.notesFolder();
+    const RecoveryFolder::Kept earlier = RecoveryFolder::keep(notes + "/Plan.md", "earlier", false);
+    const QString note = home.makeFolder(folder) + "/" + name;
+    const RecoveryFolder::Kept kept = RecoveryFolder::keep(note, "Plan\nkeep me", hasBom);
+    QVERIFY(earlier.error == 0 && kept.error == 0);
+    QFile touched(kept.file);
+    QVERIFY(touched.open(QIODevice::ReadWrite) &&
+            touched.setFileTime(monday, QFileDevice::FileModificationTime));
+    touched.close();
+
+    QHash<QString, RecoveryFolder::Recovered> found;
+    for (const RecoveryFolder::Recovered& recovered : RecoveryFolder::recoveredFrom(notes))
+        found.insert(recovered.file, recovered);
+    QCOMPARE(found.value(earlier.file).note, notes + "/Plan.md");
+    QCOMPARE(found.value(earlier.file).text, QString("earlier"));
+    QCOMPARE(found.size(), folder == "Notes" ? 2 : 1);
+    if (folder != "Notes")
+        return;
+    QCOMPARE(found.value(kept.file).note, note);
+    QCOMPARE(found.value(kept.file).text, QString("Plan\nkeep me"));
+    QCOMPARE(found.value(kept.file).modified, monday);
 }
 
 QUILLBOX_TEST_MAIN(SavingTest)
