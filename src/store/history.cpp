@@ -1,6 +1,7 @@
 #include "store/history.h"
 
 #include "store/clock.h"
+#include "store/recovery_folder.h"
 
 #include <future>
 
@@ -98,7 +99,7 @@ void History::setFolder(const QString& folder)
         limits = m_limits;
     }
     const QDateTime now = m_clock.now();
-    post([this, path, limits, now](HistoryStore*) {
+    post([this, folder, path, limits, now](HistoryStore*) {
         m_store.reset();
         m_reported.reset();
         if (path.isEmpty())
@@ -110,6 +111,14 @@ void History::setFolder(const QString& folder)
         }
         if (!m_store->movedAside().isEmpty())
             tell(Problem::Damaged, m_store->movedAside());
+        // Texts the application could not save when it last ended come home to their notes'
+        // histories, once each however often the folder is opened.
+        for (const RecoveryFolder::Recovered& text : RecoveryFolder::recoveredFrom(folder)) {
+            const QString key =
+                text.file + QLatin1Char('@') + QString::number(text.modified.toMSecsSinceEpoch());
+            m_store->keepOnce(key, text.note, text.text, HistoryStore::Kind::Recovered,
+                              text.modified);
+        }
         if (limits)
             m_store->prune(now, *limits);
     });

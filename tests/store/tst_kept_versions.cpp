@@ -1,3 +1,4 @@
+#include "store/recovery_folder.h"
 #include "store_fixture.h"
 
 #include <QSignalSpy>
@@ -15,6 +16,7 @@ private slots:
     void whatIsKept();
     void aDeletedNoteComesBackUnderAFreeName();
     void historyThatCannotBeKeptNeverStopsASave();
+    void recoveredTextComesHomeOnce();
 };
 
 namespace {
@@ -174,6 +176,22 @@ void KeptVersionsTest::historyThatCannotBeKeptNeverStopsASave()
     QTRY_COMPARE(problems.size(), 1);
     QCOMPARE(problems.first().at(0).value<History::Problem>(), History::Problem::NotKept);
     QVERIFY(store.history().versions(f.path("Plan.md")).isEmpty());
+}
+
+void KeptVersionsTest::recoveredTextComesHomeOnce()
+{
+    StoreFixture f;
+    f.write("Plan.md", "Plan");
+    QVERIFY(!RecoveryFolder::keep(f.path("Plan.md"), "Plan\nunsaved", false).file.isEmpty());
+    NotesStore& store = f.start();
+    f.type("Plan.md", "Plan\nlater");
+    f.commit("Plan.md");
+    store.setFolderURL(f.folder); // opened again: nothing more
+    QStringList found;
+    for (const HistoryStore::Version& version : store.history().versions(f.path("Plan.md")))
+        found.append(kindName(version.kind) + ' ' + store.history().text(version.id).value_or("?"));
+    QCOMPARE(found,
+             QStringList({"saved Plan\nlater", "before-save Plan", "recovered Plan\nunsaved"}));
 }
 
 QTEST_GUILESS_MAIN(KeptVersionsTest)
