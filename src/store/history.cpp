@@ -120,20 +120,25 @@ void History::setFolder(const QString& folder)
                               text.modified);
         }
         if (limits)
-            m_store->prune(now, *limits);
+            m_store->pruneDaily(now, *limits);
     });
 }
 
 void History::setLimits(const HistoryStore::Limits& limits)
 {
+    bool changed = false;
     {
         std::lock_guard lock(m_mutex);
+        changed = m_limits.has_value();
         m_limits = limits;
     }
     const QDateTime now = m_clock.now();
-    post([limits, now](HistoryStore* store) {
-        if (store)
+    // New limits apply at once; the ones the application starts with, once a day.
+    post([limits, now, changed](HistoryStore* store) {
+        if (store && changed)
             store->prune(now, limits);
+        else if (store)
+            store->pruneDaily(now, limits);
     });
 }
 

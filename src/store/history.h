@@ -35,7 +35,8 @@ public:
     // The history of another notes folder (none for an empty path). Versions past the limits
     // are dropped after it opens, off the window's thread, once limits were set.
     void setFolder(const QString& folder);
-    // Drops what is past them now, and after every change of folder.
+    // Drops what is past them: at once when they change, else once a day, and after every
+    // change of folder.
     void setLimits(const HistoryStore::Limits& limits);
     HistoryStore::Limits limits() const;
 

@@ -388,6 +388,19 @@ QList<HistoryStore::NoteHistory> HistoryStore::notes() const
     return found;
 }
 
+bool HistoryStore::pruneDaily(const QDateTime& now, const Limits& limits)
+{
+    if (!m_db)
+        return false;
+    // Marked among the keys of things done once: a day's first opening of the folder pays for
+    // the pass over every version, later ones read at once.
+    Statement mark(m_db, "INSERT OR IGNORE INTO imported (key) VALUES (?)");
+    mark.bind(1, QStringLiteral("pruned ") + now.date().toString(Qt::ISODate));
+    if (mark.step() != SQLITE_DONE)
+        return failed();
+    return sqlite3_changes(m_db) == 0 || prune(now, limits);
+}
+
 bool HistoryStore::prune(const QDateTime& now, const Limits& limits)
 {
     const qint64 day = qint64(24) * 60 * 60 * 1000;

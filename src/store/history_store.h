@@ -27,10 +27,10 @@ public:
         BeforeRename,
         BeforeDelete,
         BeforeRestore,
-        Merged,     // our save that joined another program's lines in
-        Restored,   // an older version made the note's text again
-        Recovered,  // text that could not reach its note when the application ended
-        BeforeSave, // the file as we found it, before our first save over it
+        Merged,       // our save that joined another program's lines in
+        Restored,     // an older version made the note's text again
+        Recovered,    // text that could not reach its note when the application ended
+        BeforeSave,   // the file as we found it, before our first save over it
         ConflictCopy, // our text, which went into a conflict copy beside the note instead
     };
     struct Version
@@ -90,6 +90,8 @@ public:
     // note's calendar day; past days, all; then the oldest, across notes, until the texts
     // take no more than maxBytes. Space that much dropping frees goes back to the system.
     bool prune(const QDateTime& now, const Limits& limits);
+    // The same, at most once a calendar day.
+    bool pruneDaily(const QDateTime& now, const Limits& limits);
     // Forgets every version of every note.
     bool clear();
     // The bytes the kept texts take, compressed.

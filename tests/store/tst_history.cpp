@@ -219,6 +219,15 @@ void HistoryTest::pruneDropsTheOldestUntilTheTextsFit()
     QVERIFY(fitTo(0));
     QVERIFY(history.notes().isEmpty());
     QVERIFY2(bytesOnDisk() < full / 4, qPrintable(QString::number(bytesOnDisk())));
+
+    // Opening the folder prunes once a day: the pass over every version is paid once.
+    const HistoryStore::Limits none{30, 365, 0};
+    QVERIFY(history.pruneDaily(start, none));
+    QVERIFY(history.keep("D", "kept until tomorrow", Kind::BeforeMerge, start));
+    QVERIFY(history.pruneDaily(start.addSecs(3600), none));
+    QCOMPARE(history.notes().size(), 1);
+    QVERIFY(history.pruneDaily(start.addDays(1), none));
+    QVERIFY(history.notes().isEmpty());
 }
 
 void HistoryTest::keptOncePerKey()
