@@ -148,8 +148,15 @@ void HistoryWindow::showNote(const QString& url, const QString& title, const QSt
     {
         const QSignalBlocker blocker(m_versions);
         m_versions->clear();
+        QStringList rows;
+        rows.reserve(m_versionList.size());
+        const QLocale locale;
+        const QString format = locale.dateTimeFormat(QLocale::ShortFormat);
         for (const HistoryStore::Version& version : m_versionList)
-            m_versions->addItem(tr("%1, %2").arg(when(version.at), describe(version.kind)));
+            rows.append(
+                tr("%1, %2").arg(locale.toString(version.at, format), describe(version.kind)));
+        // One insertion: a note with a thousand versions is one layout, not a thousand.
+        m_versions->addItems(rows);
         int chosen = 0;
         for (int i = 0; chosenId != 0 && i < m_versionList.size(); ++i) {
             if (m_versionList[i].id == chosenId)
