@@ -4,7 +4,8 @@
 # pause is left byte for byte; Ctrl+N, typing, the pause that saves and renames; a second
 # launch raises the first and leaves; SIGTERM straight after typing. Started again: another
 # program rewrites a note while the user types in it; the folder is changed in the
-# preferences before the pause; last, a save that fails (its folder deleted) and SIGTERM while
+# preferences before the pause; another program renames a stale version over a save, and the
+# History window restores ours; last, a save that fails (its folder deleted) and SIGTERM while
 # its alert is open: the text goes to the recovery folder.
 set -euo pipefail
 bin=$(realpath "$1")
@@ -152,6 +153,26 @@ if ! wait_for 15 all_kept; then
 fi
 [ "$(ls "$notes" | grep -c '^Tort')" = 1 ] || fail "joined lines were kept apart:" "$(ls "$notes")"
 
+# Another program that read the note before our save renames its version over it: our line is
+# gone from the folder. The note's history still has it, and restoring brings it back.
+stale=$(cat "$notes"/Tort*.md)
+xdotool key ctrl+End Return
+xdotool type --delay 10 "a line only we wrote"
+has_line() { grep -qs "a line only we wrote" "$notes"/Tort*.md; }
+wait_for 10 has_line || fail "the line was not saved"
+tort=$(ls "$notes"/Tort*.md)
+printf '%s' "$stale" >"$notes/.stale" && mv "$notes/.stale" "$tort"
+wait_for 10 eval '! has_line' || fail "the stale version did not land"
+sleep 1 # the watch's refresh keeps both versions
+xdotool key ctrl+shift+h
+history=$(wait_for 10 window_named '^History — ') || fail "Notes ▸ History did not open"
+xdotool windowfocus --sync "$history" 2>/dev/null
+# The newest row is the other program's version; ours is the one below. Restore This Version.
+xdotool key Down Tab Tab space
+wait_for 10 has_line || fail "restoring did not bring the lost line back: $(cat "$tort")"
+xdotool key Escape
+xdotool windowfocus --sync "$win" 2>/dev/null
+
 # Typed, then at once, before the pause: Preferences, "Use Default". The folder is remembered
 # before the old one's unsaved text is written: wait for the text.
 xdotool key ctrl+End Return
@@ -182,4 +203,4 @@ recovered="$work/.local/state/quillbox/recovered"
 grep -qs " bread$" "$recovered"/*.md ||
     fail "the unsaved text was not recovered: $(cat "$recovered"/* 2>&1)"
 echo "PASS: first start, viewing, new note, save, rename, second launch, SIGTERM, a writer" \
-    "alongside, folder change, recovery"
+    "alongside, a version restored from the history, folder change, recovery"
