@@ -3,9 +3,9 @@
 # own. A new user has no folder yet, so the chooser opens; a CRLF note only looked at past the
 # pause is left byte for byte; Ctrl+N, typing, the pause that saves and renames; a second
 # launch raises the first and leaves; SIGTERM straight after typing. Started again: another
-# program rewrites a note while the user types in it; the folder is changed in the
-# preferences before the pause; another program renames a stale version over a save, and the
-# History window restores ours; last, a save that fails (its folder deleted) and SIGTERM while
+# program rewrites a note while the user types in it, then renames a stale version over a save,
+# which the History window restores; the folder is changed in the preferences before the
+# pause; last, a save that fails (its folder deleted) and SIGTERM while
 # its alert is open: the text goes to the recovery folder.
 set -euo pipefail
 bin=$(realpath "$1")
