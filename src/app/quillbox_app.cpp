@@ -161,11 +161,11 @@ void QuillboxApp::showHistoryOf(const std::optional<Note>& note)
 {
     if (!m_historyWindow) {
         m_historyWindow = new HistoryWindow(m_store->history(), m_window.get());
+        // Both select the note they wrote, and the window follows the selection.
         connect(m_historyWindow, &HistoryWindow::restoreRequested, this,
                 [this](const QString& url, const QString& text) {
                     // A failed save is told as every failed save is; the text stays a draft.
                     m_store->restoreVersion(url, text);
-                    showHistory();
                 });
         connect(m_historyWindow, &HistoryWindow::restoreDeletedRequested, this,
                 [this](const QString& formerUrl, const QString& text) {
@@ -174,17 +174,25 @@ void QuillboxApp::showHistoryOf(const std::optional<Note>& note)
                         m_flows->showError(*restored.error);
                     else if (!restored.url)
                         showPreferences();
-                    showHistory();
                 });
+        connect(m_store.get(), &NotesStore::selectedNoteChanged, m_historyWindow, [this] {
+            if (m_historyWindow->isVisible())
+                fillHistory(m_store->selectedNote());
+        });
     }
+    fillHistory(note);
+    m_historyWindow->show();
+    m_historyWindow->raise();
+    m_historyWindow->activateWindow();
+}
+
+void QuillboxApp::fillHistory(const std::optional<Note>& note)
+{
     m_historyWindow->showDeleted([this](const QString& path) { return m_store->contains(path); });
     if (note) {
         m_historyWindow->showNote(note->url, note->title, m_store->textFor(*note));
         m_historyWindow->tabs()->setCurrentIndex(0);
     }
-    m_historyWindow->show();
-    m_historyWindow->raise();
-    m_historyWindow->activateWindow();
 }
 
 void QuillboxApp::show()

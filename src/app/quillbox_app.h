@@ -69,6 +69,7 @@ protected:
 private:
     void connectDesktop();
     void showHistoryOf(const std::optional<Note>& note);
+    void fillHistory(const std::optional<Note>& note);
 
     MessageBoxAlerts m_alerts;
     FreedesktopTrash m_trash;

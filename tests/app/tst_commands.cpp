@@ -167,7 +167,8 @@ void CommandsTest::historyWindowRestores()
 {
     TestHome home;
     const QString folder = home.notesFolder();
-    TestFiles::write(folder + "/Plan.md", "Plan\nfirst", Day::monday);
+    TestFiles::write(folder + "/Older.md", "Older", Day::monday);
+    TestFiles::write(folder + "/Plan.md", "Plan\nfirst", Day::tuesday);
     const auto app = start(folder);
     NotesStore& store = app->store();
     store.setSelectedNote(store.notes().value(0));
@@ -188,6 +189,9 @@ void CommandsTest::historyWindowRestores()
     // The text it replaced was the newest version already.
     QCOMPARE(versions->count(), 3);
     QVERIFY(versions->item(0)->text().endsWith(", Restored"));
+    // The window follows the note the user turns to.
+    store.setSelectedNote(store.note(folder + "/Older.md"));
+    QCOMPARE(history->windowTitle(), QStringLiteral("History — Older"));
 }
 
 void CommandsTest::undoDelete()
