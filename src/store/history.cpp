@@ -73,7 +73,11 @@ template <typename T> std::optional<T> History::ask(std::function<T(HistoryStore
 void History::report(HistoryStore* store, bool kept)
 {
     if (kept) {
-        m_reported.reset();
+        if (m_reported) {
+            m_reported.reset();
+            QMetaObject::invokeMethod(
+                this, [this] { m_told.reset(); }, Qt::QueuedConnection);
+        }
         return;
     }
     if (m_reported == Problem::NotKept)
@@ -87,7 +91,12 @@ void History::report(HistoryStore* store, bool kept)
 void History::tell(Problem which, const QString& detail)
 {
     QMetaObject::invokeMethod(
-        this, [this, which, detail] { emit problem(which, detail); }, Qt::QueuedConnection);
+        this,
+        [this, which, detail] {
+            m_told = Told{which, detail};
+            emit problem(which, detail);
+        },
+        Qt::QueuedConnection);
 }
 
 void History::setFolder(const QString& folder)

@@ -52,6 +52,14 @@ public:
     bool clear();
     qint64 storedBytes();
 
+    // The problem said last, until versions are kept again: for a view made after it was said.
+    struct Told
+    {
+        Problem problem;
+        QString detail;
+    };
+    const std::optional<Told>& problemNow() const { return m_told; }
+
 signals:
     // Said once for each problem until versions are kept again.
     void problem(History::Problem problem, const QString& detail);
@@ -75,5 +83,7 @@ private:
     // Touched on the worker only.
     std::unique_ptr<HistoryStore> m_store;
     std::optional<Problem> m_reported;
+    // Touched on the window's thread only.
+    std::optional<Told> m_told;
     std::thread m_worker;
 };

@@ -103,17 +103,9 @@ ContentView::ContentView(NotesStore& store, PrintService& printer, QWidget* pare
             (from == m_conflictTheirs ? m_conflictTheirs : m_conflictOurs) = to;
             showConflict();
         });
-    connect(&m_store.history(), &History::problem, this,
-            [this](History::Problem problem, const QString& detail) {
-                m_messageBar->showMessage(
-                    problem == History::Problem::Damaged
-                        ? tr("The history of your notes could not be read. It was moved to "
-                             "“%1”, and a new one was begun.")
-                              .arg(detail)
-                        : tr("Earlier versions of your notes can’t be kept: %1. Your notes are "
-                             "saved as usual.")
-                              .arg(detail));
-            });
+    connect(&m_store.history(), &History::problem, this, &ContentView::showHistoryProblem);
+    if (const std::optional<History::Told>& told = m_store.history().problemNow())
+        showHistoryProblem(told->problem, told->detail);
     connect(&m_store, &NotesStore::notesChanged, this, [this] {
         if (!m_conflictOurs.isEmpty() &&
             (!m_store.contains(m_conflictTheirs) || !m_store.contains(m_conflictOurs))) {
@@ -128,6 +120,17 @@ ContentView::ContentView(NotesStore& store, PrintService& printer, QWidget* pare
     connectKeyboard();
     nameControls();
     showNoMatches();
+}
+
+void ContentView::showHistoryProblem(History::Problem problem, const QString& detail)
+{
+    m_messageBar->showMessage(
+        problem == History::Problem::Damaged
+            ? tr("The history of your notes could not be read. It was moved to “%1”, and a new "
+                 "one was begun.")
+                  .arg(detail)
+            : tr("Earlier versions of your notes can’t be kept: %1. Your notes are saved as usual.")
+                  .arg(detail));
 }
 
 void ContentView::showConflict()

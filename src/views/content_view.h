@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/history.h"
+
 #include <QMainWindow>
 #include <QPointer>
 
@@ -75,6 +77,7 @@ private:
     int selectedRow() const;
     void highlightSelection();
     void showConflict();
+    void showHistoryProblem(History::Problem problem, const QString& detail);
     void showTrashed();
 
     NotesStore& m_store;

@@ -96,6 +96,7 @@ private slots:
     void editorFollowsTheNote();
     void editorKeepsItsPlaceWhenTheFileChanges();
     void viewingNeverWrites();
+    void historyTroubleIsSaidInTheBar();
 };
 
 // What a screen reader reads of a row; changes reach the list as the rows they touch.
@@ -397,6 +398,19 @@ void ContentViewTest::viewingNeverWrites()
     settle();
     for (const auto& note : notes)
         QCOMPARE(w.f.read(QString::fromUtf8(note[2])), note[3]);
+}
+
+// Said at the start, before the window was made; the notes are saved all the same.
+void ContentViewTest::historyTroubleIsSaidInTheBar()
+{
+    WindowFixture w;
+    w.f.home.makeFolder(".local/state");
+    TestFiles::write(w.f.home.path() + "/.local/state/quillbox", "a file where the folder is");
+    ContentView& window = w.open();
+    QTRY_VERIFY(window.messageBar()->isVisible());
+    QVERIFY2(
+        window.messageBar()->text().startsWith("Earlier versions of your notes can’t be kept: "),
+        qPrintable(window.messageBar()->text()));
 }
 
 QUILLBOX_GUI_TEST_MAIN(ContentViewTest)
