@@ -275,9 +275,11 @@ NoteFiles::Restored NoteFiles::restoreFromTrash(const QString& url,
         return {{}, FileError::notInTrash(url)};
     if (origin.error)
         return {{}, FileError::fileNotRestored(url, origin.error)};
-    // Whatever took the name meanwhile stays: the note comes back beside it.
+    // Whatever took the name meanwhile stays: the note comes back beside it. Into the folder
+    // it was deleted from, whatever the record says now: the record is a file anyone of ours
+    // could have changed, and a note belongs in its notes folder.
     const auto [path, error] =
-        placeUnique(Naming::folderOf(origin.path), Naming::baseName(origin.path),
+        placeUnique(Naming::folderOf(url), Naming::baseName(origin.path),
                     [&](const QString& candidate) { return m_trash.restore(entry, candidate); });
     if (error)
         return {{}, FileError::fileNotRestored(path.isEmpty() ? origin.path : path, error)};

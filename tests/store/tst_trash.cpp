@@ -148,6 +148,8 @@ void TrashTest::undoPutsTheNoteBack_data()
     row("its name is taken now", "taken", QStringList({"Older.md", "Plan (2).md", "Plan.md"}),
         "Plan (2).md");
     row("the Trash was emptied", "emptied", QStringList({"Older.md"}), "Older.md");
+    // Its record says it came from elsewhere now: it still comes back where it was deleted.
+    row("its record was changed", "moved", QStringList({"Older.md", "Plan.md"}), "Plan.md");
 }
 
 void TrashTest::undoPutsTheNoteBack()
@@ -165,6 +167,11 @@ void TrashTest::undoPutsTheNoteBack()
         f.write("Plan.md", "theirs");
     if (meanwhile == "emptied")
         QVERIFY(QDir(trash()).removeRecursively());
+    if (meanwhile == "moved") {
+        const QString info = trash() + "/info/Plan.md.trashinfo";
+        TestFiles::write(info, TestFiles::read(info).replace(QFile::encodeName(f.folder),
+                                                             QFile::encodeName(f.home.path())));
+    }
 
     const std::optional<FileError> error = store.undoDelete();
     QCOMPARE(error.has_value(), meanwhile == "emptied");
