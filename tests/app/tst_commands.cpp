@@ -73,6 +73,7 @@ private slots:
     void startsAsItWasLeft();
     void undoDelete();
     void historyWindowRestores();
+    void compareShowsWhatWentIntoTheCopy();
     void endedBySignal_data();
     void endedBySignal();
     // Last: quitting ends the application's event loop.
@@ -192,6 +193,34 @@ void CommandsTest::historyWindowRestores()
     // The window follows the note the user turns to.
     store.setSelectedNote(store.note(folder + "/Older.md"));
     QCOMPARE(history->windowTitle(), QStringLiteral("History — Older"));
+}
+
+// From the conflict message: the note's history, on the version that went into the copy, which
+// can be made the note's text from there.
+void CommandsTest::compareShowsWhatWentIntoTheCopy()
+{
+    TestHome home;
+    const QString folder = home.notesFolder();
+    TestFiles::write(folder + "/Plan.md", "Plan\nfirst", Day::monday);
+    const auto app = start(folder);
+    NotesStore& store = app->store();
+    store.setSelectedNote(store.notes().value(0));
+    app->window().editor()->textEdit()->setPlainText("Plan\nmine");
+    TestFiles::write(folder + "/Plan.md", "Plan\ntheirs", Day::tuesday);
+    QVERIFY(store.saveDraftNow(folder + "/Plan.md"));
+    settle();
+    QPushButton* compare = nullptr;
+    for (QPushButton* button : app->window().messageBar()->findChildren<QPushButton*>()) {
+        if (button->text() == "Compare…" && button->isVisible())
+            compare = button;
+    }
+    QVERIFY(compare);
+    compare->click();
+    HistoryWindow* history = app->historyWindow();
+    QVERIFY(history && history->isVisible());
+    QCOMPARE(history->windowTitle(), QStringLiteral("History — Plan"));
+    history->restoreButton()->click();
+    QCOMPARE(TestFiles::read(folder + "/Plan.md"), QByteArray("Plan\nmine"));
 }
 
 void CommandsTest::undoDelete()
