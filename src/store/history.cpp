@@ -7,7 +7,10 @@
 
 History::History(const Clock& clock, QObject* parent)
     : QObject(parent), m_clock(clock), m_worker([this] { run(); })
-{}
+{
+    m_look.setSingleShot(true);
+    connect(&m_look, &QTimer::timeout, this, &History::deliver);
+}
 
 History::~History()
 {
@@ -27,6 +30,8 @@ void History::post(Task task)
         m_tasks.push_back(std::move(task));
     }
     m_wake.notify_one();
+    if (!m_look.isActive())
+        m_look.start(0);
 }
 
 void History::run()
@@ -75,8 +80,9 @@ void History::report(HistoryStore* store, bool kept)
     if (kept) {
         if (m_reported) {
             m_reported.reset();
-            QMetaObject::invokeMethod(
-                this, [this] { m_told.reset(); }, Qt::QueuedConnection);
+            std::lock_guard lock(m_mutex);
+            m_toldAgain = true;
+            m_toTell.reset();
         }
         return;
     }
@@ -86,17 +92,35 @@ void History::report(HistoryStore* store, bool kept)
     tell(Problem::NotKept, store ? store->error() : QString());
 }
 
-// Said on the window's thread, once the event loop runs: whoever listens has connected by then,
-// even to a problem found while the store was being made.
+// On the worker: the window's thread hears of it at its next look (see deliver()).
 void History::tell(Problem which, const QString& detail)
 {
-    QMetaObject::invokeMethod(
-        this,
-        [this, which, detail] {
-            m_told = Told{which, detail};
-            emit problem(which, detail);
-        },
-        Qt::QueuedConnection);
+    std::lock_guard lock(m_mutex);
+    m_toTell = Told{which, detail};
+}
+
+// On the window's thread, a moment after work was handed over, and again while the worker is
+// at it: problems found meanwhile are said there. A poll rather than a call across threads, so
+// that everything the two threads share goes through one mutex.
+void History::deliver()
+{
+    std::optional<Told> told;
+    bool cleared = false;
+    bool working = false;
+    {
+        std::lock_guard lock(m_mutex);
+        told = std::exchange(m_toTell, std::nullopt);
+        cleared = std::exchange(m_toldAgain, false);
+        working = m_busy || !m_tasks.empty();
+    }
+    if (cleared)
+        m_told.reset();
+    if (told) {
+        m_told = told;
+        emit problem(told->problem, told->detail);
+    }
+    if (working)
+        m_look.start(50);
 }
 
 void History::setFolder(const QString& folder)
@@ -107,8 +131,15 @@ void History::setFolder(const QString& folder)
         std::lock_guard lock(m_mutex);
         limits = m_limits;
     }
-    const QDateTime now = m_clock.now();
-    post([this, folder, path, limits, now](HistoryStore*) {
+    // Times reach the worker in UTC: turning local time into an instant there would race with
+    // the window's thread over the C library's time zone state.
+    const QDateTime now = m_clock.now().toUTC();
+    QList<RecoveryFolder::Recovered> recovered;
+    if (!path.isEmpty())
+        recovered = RecoveryFolder::recoveredFrom(folder);
+    for (RecoveryFolder::Recovered& text : recovered)
+        text.modified = text.modified.toUTC();
+    post([this, path, limits, now, recovered](HistoryStore*) {
         m_store.reset();
         m_reported.reset();
         if (path.isEmpty())
@@ -122,7 +153,7 @@ void History::setFolder(const QString& folder)
             tell(Problem::Damaged, m_store->movedAside());
         // Texts the application could not save when it last ended come home to their notes'
         // histories, once each however often the folder is opened.
-        for (const RecoveryFolder::Recovered& text : RecoveryFolder::recoveredFrom(folder)) {
+        for (const RecoveryFolder::Recovered& text : recovered) {
             const QString key =
                 text.file + QLatin1Char('@') + QString::number(text.modified.toMSecsSinceEpoch());
             m_store->keepOnce(key, text.note, text.text, HistoryStore::Kind::Recovered,
@@ -141,7 +172,7 @@ void History::setLimits(const HistoryStore::Limits& limits)
         changed = m_limits.has_value();
         m_limits = limits;
     }
-    const QDateTime now = m_clock.now();
+    const QDateTime now = m_clock.now().toUTC();
     // New limits apply at once; the ones the application starts with, once a day.
     post([limits, now, changed](HistoryStore* store) {
         if (store && changed)
@@ -159,7 +190,7 @@ HistoryStore::Limits History::limits() const
 
 void History::keep(const QString& note, const QString& text, HistoryStore::Kind kind)
 {
-    post([this, note, text, kind, at = m_clock.now()](HistoryStore* store) {
+    post([this, note, text, kind, at = m_clock.now().toUTC()](HistoryStore* store) {
         if (store)
             report(store, store->keep(note, text, kind, at));
     });
@@ -167,7 +198,7 @@ void History::keep(const QString& note, const QString& text, HistoryStore::Kind 
 
 void History::keep(const QString& note, const QByteArray& utf8, HistoryStore::Kind kind)
 {
-    post([this, note, utf8, kind, at = m_clock.now()](HistoryStore* store) {
+    post([this, note, utf8, kind, at = m_clock.now().toUTC()](HistoryStore* store) {
         if (store)
             report(store, store->keep(note, QString::fromUtf8(utf8), kind, at));
     });

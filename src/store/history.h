@@ -3,6 +3,7 @@
 #include "store/history_store.h"
 
 #include <QObject>
+#include <QTimer>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -70,6 +71,7 @@ private:
     void run();
     void report(HistoryStore* store, bool kept);
     void tell(Problem which, const QString& detail);
+    void deliver();
     template <typename T> std::optional<T> ask(std::function<T(HistoryStore*)> question);
 
     const Clock& m_clock;
@@ -83,7 +85,11 @@ private:
     // Touched on the worker only.
     std::unique_ptr<HistoryStore> m_store;
     std::optional<Problem> m_reported;
-    // Touched on the window's thread only.
+    // From the worker to the window's thread, under the mutex.
+    std::optional<Told> m_toTell;
+    bool m_toldAgain = false;
+    // The window's thread's own.
     std::optional<Told> m_told;
+    QTimer m_look;
     std::thread m_worker;
 };

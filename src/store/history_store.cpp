@@ -335,7 +335,8 @@ QList<HistoryStore::Version> HistoryStore::versions(const QString& note) const
                          "WHERE n.path = ? ORDER BY v.id DESC");
     list.bind(1, note);
     while (list.step() == SQLITE_ROW) {
-        found.append(Version{list.integer(0), QDateTime::fromMSecsSinceEpoch(list.integer(1)),
+        found.append(Version{list.integer(0),
+                             QDateTime::fromMSecsSinceEpoch(list.integer(1), Qt::UTC),
                              Kind(list.integer(2)), list.integer(3)});
     }
     return found;
@@ -380,10 +381,10 @@ QList<HistoryStore::NoteHistory> HistoryStore::notes() const
                    "JOIN versions v ON v.id = (SELECT max(id) FROM versions WHERE note = n.id) "
                    "JOIN texts t ON t.hash = v.hash ORDER BY v.id DESC");
     while (list.step() == SQLITE_ROW) {
-        found.append(
-            NoteHistory{QString::fromUtf8(list.blob(0)),
-                        Version{list.integer(1), QDateTime::fromMSecsSinceEpoch(list.integer(2)),
-                                Kind(list.integer(3)), list.integer(4)}});
+        found.append(NoteHistory{QString::fromUtf8(list.blob(0)),
+                                 Version{list.integer(1),
+                                         QDateTime::fromMSecsSinceEpoch(list.integer(2), Qt::UTC),
+                                         Kind(list.integer(3)), list.integer(4)}});
     }
     return found;
 }

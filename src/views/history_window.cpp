@@ -153,8 +153,8 @@ void HistoryWindow::showNote(const QString& url, const QString& title, const QSt
         const QLocale locale;
         const QString format = locale.dateTimeFormat(QLocale::ShortFormat);
         for (const HistoryStore::Version& version : m_versionList)
-            rows.append(
-                tr("%1, %2").arg(locale.toString(version.at, format), describe(version.kind)));
+            rows.append(tr("%1, %2").arg(locale.toString(version.at.toLocalTime(), format),
+                                         describe(version.kind)));
         // One insertion: a note with a thousand versions is one layout, not a thousand.
         m_versions->addItems(rows);
         int chosen = 0;
