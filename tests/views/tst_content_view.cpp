@@ -400,7 +400,7 @@ void ContentViewTest::viewingNeverWrites()
         QCOMPARE(w.f.read(QString::fromUtf8(note[2])), note[3]);
 }
 
-// Said at the start, before the window was made; the notes are saved all the same.
+// Said at the start, whenever the window was made; the notes are saved all the same.
 void ContentViewTest::historyTroubleIsSaidInTheBar()
 {
     WindowFixture w;
@@ -411,6 +411,10 @@ void ContentViewTest::historyTroubleIsSaidInTheBar()
     QVERIFY2(
         window.messageBar()->text().startsWith("Earlier versions of your notes can’t be kept: "),
         qPrintable(window.messageBar()->text()));
+    // A window made after it was said says it too.
+    ContentView later(w.f.store(), w.f.printer);
+    QVERIFY(!later.messageBar()->isHidden());
+    QCOMPARE(later.messageBar()->text(), window.messageBar()->text());
 }
 
 QUILLBOX_GUI_TEST_MAIN(ContentViewTest)
