@@ -5,6 +5,23 @@
 
 #include <future>
 
+namespace {
+
+// What the worker is handed is its own: a string shared with the window's thread would have its
+// last reference dropped on either side, inside Qt, where ThreadSanitizer cannot see the atomic
+// count that orders the two.
+QString own(const QString& text)
+{
+    return QString(text.constData(), text.size());
+}
+
+QByteArray own(const QByteArray& bytes)
+{
+    return QByteArray(bytes.constData(), bytes.size());
+}
+
+} // namespace
+
 History::History(const Clock& clock, QObject* parent)
     : QObject(parent), m_clock(clock), m_worker([this] { run(); })
 {
@@ -96,7 +113,7 @@ void History::report(HistoryStore* store, bool kept)
 void History::tell(Problem which, const QString& detail)
 {
     std::lock_guard lock(m_mutex);
-    m_toTell = Told{which, detail};
+    m_toTell = Told{which, own(detail)};
 }
 
 // On the window's thread, a moment after work was handed over, and again while the worker is
@@ -139,7 +156,12 @@ void History::setFolder(const QString& folder)
         recovered = RecoveryFolder::recoveredFrom(folder);
     for (RecoveryFolder::Recovered& text : recovered)
         text.modified = text.modified.toUTC();
-    post([this, path, limits, now, recovered](HistoryStore*) {
+    for (RecoveryFolder::Recovered& text : recovered) {
+        text.file = own(text.file);
+        text.note = own(text.note);
+        text.text = own(text.text);
+    }
+    post([this, path = own(path), limits, now, recovered](HistoryStore*) {
         m_store.reset();
         m_reported.reset();
         if (path.isEmpty())
@@ -190,7 +212,8 @@ HistoryStore::Limits History::limits() const
 
 void History::keep(const QString& note, const QString& text, HistoryStore::Kind kind)
 {
-    post([this, note, text, kind, at = m_clock.now().toUTC()](HistoryStore* store) {
+    post([this, note = own(note), text = own(text), kind,
+          at = m_clock.now().toUTC()](HistoryStore* store) {
         if (store)
             report(store, store->keep(note, text, kind, at));
     });
@@ -198,7 +221,8 @@ void History::keep(const QString& note, const QString& text, HistoryStore::Kind 
 
 void History::keep(const QString& note, const QByteArray& utf8, HistoryStore::Kind kind)
 {
-    post([this, note, utf8, kind, at = m_clock.now().toUTC()](HistoryStore* store) {
+    post([this, note = own(note), utf8 = own(utf8), kind,
+          at = m_clock.now().toUTC()](HistoryStore* store) {
         if (store)
             report(store, store->keep(note, QString::fromUtf8(utf8), kind, at));
     });
@@ -206,7 +230,7 @@ void History::keep(const QString& note, const QByteArray& utf8, HistoryStore::Ki
 
 void History::follow(const QString& from, const QString& to)
 {
-    post([this, from, to](HistoryStore* store) {
+    post([this, from = own(from), to = own(to)](HistoryStore* store) {
         if (store)
             report(store, store->follow(from, to));
     });
@@ -214,7 +238,7 @@ void History::follow(const QString& from, const QString& to)
 
 QList<HistoryStore::Version> History::versions(const QString& note)
 {
-    return ask<QList<HistoryStore::Version>>([note](HistoryStore* store) {
+    return ask<QList<HistoryStore::Version>>([note = own(note)](HistoryStore* store) {
                return store ? store->versions(note) : QList<HistoryStore::Version>();
            })
         .value_or(QList<HistoryStore::Version>());
