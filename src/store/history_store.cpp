@@ -1,5 +1,8 @@
 #include "store/history_store.h"
 
+#include "store/history_schema.h"
+#include "store/sqlite_statement.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -14,74 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-// One prepared statement, finalized however the function that made it returns.
-class Statement
-{
-public:
-    Statement(sqlite3* db, const char* sql)
-    {
-        sqlite3_prepare_v2(db, sql, -1, &m_statement, nullptr);
-    }
-    ~Statement() { sqlite3_finalize(m_statement); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    bool ok() const { return m_statement != nullptr; }
-    Statement& bind(int at, qint64 value)
-    {
-        sqlite3_bind_int64(m_statement, at, value);
-        return *this;
-    }
-    Statement& bind(int at, const QByteArray& bytes)
-    {
-        sqlite3_bind_blob64(m_statement, at, bytes.constData(), sqlite3_uint64(bytes.size()),
-                            SQLITE_TRANSIENT);
-        return *this;
-    }
-    Statement& bind(int at, const QString& text)
-    {
-        const QByteArray utf8 = text.toUtf8();
-        sqlite3_bind_text64(m_statement, at, utf8.constData(), sqlite3_uint64(utf8.size()),
-                            SQLITE_TRANSIENT, SQLITE_UTF8);
-        return *this;
-    }
-    // SQLITE_ROW while rows come, SQLITE_DONE at the end, else the error.
-    int step() { return sqlite3_step(m_statement); }
-    qint64 integer(int column) const { return sqlite3_column_int64(m_statement, column); }
-    QByteArray blob(int column) const
-    {
-        const auto* data = static_cast<const char*>(sqlite3_column_blob(m_statement, column));
-        return QByteArray(data, sqlite3_column_bytes(m_statement, column));
-    }
-
-private:
-    sqlite3_stmt* m_statement = nullptr;
-};
-
-// Texts live in a rowid table: there a text of a few kilobytes lies in its row, where keyed by its
-// hash it would spill into overflow pages of its own and take three times the room.
-constexpr const char* schema = R"(
-CREATE TABLE IF NOT EXISTS notes (id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE);
-CREATE TABLE IF NOT EXISTS texts (id INTEGER PRIMARY KEY, hash BLOB NOT NULL UNIQUE,
-                                  size INTEGER NOT NULL, compressed BLOB NOT NULL);
-CREATE TABLE IF NOT EXISTS versions (id INTEGER PRIMARY KEY, note INTEGER NOT NULL,
-                                     kind INTEGER NOT NULL, since INTEGER NOT NULL,
-                                     at INTEGER NOT NULL, hash BLOB NOT NULL);
-CREATE INDEX IF NOT EXISTS versions_of_note ON versions (note, id);
-CREATE INDEX IF NOT EXISTS versions_by_time ON versions (at, id);
-CREATE INDEX IF NOT EXISTS versions_of_text ON versions (hash);
-CREATE TABLE IF NOT EXISTS imported (key TEXT PRIMARY KEY) WITHOUT ROWID;
-CREATE TABLE IF NOT EXISTS stored (bytes INTEGER NOT NULL);
-INSERT INTO stored SELECT 0 WHERE NOT EXISTS (SELECT 1 FROM stored);
-CREATE TRIGGER IF NOT EXISTS text_added AFTER INSERT ON texts
-    BEGIN UPDATE stored SET bytes = bytes + length(new.compressed); END;
-CREATE TRIGGER IF NOT EXISTS text_dropped AFTER DELETE ON texts
-    BEGIN UPDATE stored SET bytes = bytes - length(old.compressed); END;
-CREATE TEMP TABLE IF NOT EXISTS dropped (hash BLOB PRIMARY KEY) WITHOUT ROWID;
-CREATE TEMP TRIGGER IF NOT EXISTS version_dropped AFTER DELETE ON main.versions
-    BEGIN INSERT OR IGNORE INTO dropped VALUES (old.hash); END;
-)";
 
 // The texts of dropped versions that no version shows any more.
 constexpr const char* dropUnusedTexts =
@@ -180,7 +115,7 @@ int HistoryStore::open(const QString& databasePath)
         const qint64 bytes = QFileInfo(databasePath).size() +
                              QFileInfo(databasePath + QStringLiteral("-wal")).size();
         if (bytes <= quickCheckBytes) {
-            Statement check(m_db, "PRAGMA quick_check(1)");
+            SqliteStatement check(m_db, "PRAGMA quick_check(1)");
             code = check.step() == SQLITE_ROW ? SQLITE_OK : sqlite3_errcode(m_db);
             if (code == SQLITE_OK && check.blob(0) != "ok") {
                 m_error = QString::fromUtf8(check.blob(0));
@@ -196,7 +131,7 @@ int HistoryStore::open(const QString& databasePath)
         // commit; the log shrinks back after a large prune.
         if (!run("PRAGMA page_size=16384") || !run("PRAGMA auto_vacuum=INCREMENTAL") ||
             !run("PRAGMA journal_mode=WAL") || !run("PRAGMA journal_size_limit=8388608") ||
-            !run("PRAGMA synchronous=NORMAL") || !run(schema))
+            !run("PRAGMA synchronous=NORMAL") || !run(historySchema))
             code = sqlite3_errcode(m_db);
     }
     if (code != SQLITE_OK) {
@@ -246,13 +181,13 @@ bool HistoryStore::transaction(const std::function<bool()>& work)
 
 qint64 HistoryStore::noteId(const QString& path, bool create)
 {
-    Statement find(m_db, "SELECT id FROM notes WHERE path = ?");
+    SqliteStatement find(m_db, "SELECT id FROM notes WHERE path = ?");
     find.bind(1, path);
     if (find.step() == SQLITE_ROW)
         return find.integer(0);
     if (!create)
         return 0;
-    Statement add(m_db, "INSERT INTO notes (path) VALUES (?)");
+    SqliteStatement add(m_db, "INSERT INTO notes (path) VALUES (?)");
     add.bind(1, path);
     return add.step() == SQLITE_DONE ? sqlite3_last_insert_rowid(m_db) : 0;
 }
@@ -267,7 +202,7 @@ bool HistoryStore::keepOnce(const QString& key, const QString& note, const QStri
 {
     bool keptBefore = false;
     const bool done = transaction([&] {
-        Statement mark(m_db, "INSERT OR IGNORE INTO imported (key) VALUES (?)");
+        SqliteStatement mark(m_db, "INSERT OR IGNORE INTO imported (key) VALUES (?)");
         if (mark.bind(1, key).step() != SQLITE_DONE)
             return failed();
         keptBefore = sqlite3_changes(m_db) == 0;
@@ -288,19 +223,20 @@ bool HistoryStore::keepVersion(const QString& note, const QString& text, Kind ki
     const QByteArray hash = QCryptographicHash::hash(utf8, QCryptographicHash::Sha256);
     const qint64 now = at.toMSecsSinceEpoch();
 
-    Statement newest(m_db, "SELECT id, kind, since, hash FROM versions WHERE note = ? "
-                           "ORDER BY id DESC LIMIT 1");
+    SqliteStatement newest(m_db, "SELECT id, kind, since, hash FROM versions WHERE note = ? "
+                                 "ORDER BY id DESC LIMIT 1");
     newest.bind(1, id);
     const bool hasNewest = newest.step() == SQLITE_ROW;
     if (hasNewest && newest.blob(3) == hash)
         return true;
     // The file as we found it matters only when no version holds that text yet.
     if (kind == Kind::BeforeSave) {
-        Statement known(m_db, "SELECT 1 FROM versions WHERE note = ? AND hash = ?");
+        SqliteStatement known(m_db, "SELECT 1 FROM versions WHERE note = ? AND hash = ?");
         if (known.bind(1, id).bind(2, hash).step() == SQLITE_ROW)
             return true;
     }
-    Statement text1(m_db, "INSERT OR IGNORE INTO texts (hash, size, compressed) VALUES (?, ?, ?)");
+    SqliteStatement text1(m_db,
+                          "INSERT OR IGNORE INTO texts (hash, size, compressed) VALUES (?, ?, ?)");
     text1.bind(1, hash).bind(2, utf8.size()).bind(3, qCompress(utf8));
     if (text1.step() != SQLITE_DONE)
         return failed();
@@ -309,15 +245,15 @@ bool HistoryStore::keepVersion(const QString& note, const QString& text, Kind ki
                           Kind(newest.integer(1)) == Kind::Saved &&
                           now - newest.integer(2) < coalesceMs;
     if (coalesce) {
-        Statement update(m_db, "UPDATE versions SET at = ?, hash = ? WHERE id = ?");
+        SqliteStatement update(m_db, "UPDATE versions SET at = ?, hash = ? WHERE id = ?");
         update.bind(1, now).bind(2, hash).bind(3, newest.integer(0));
-        Statement orphan(m_db, "DELETE FROM texts WHERE hash = ?1 AND NOT EXISTS "
-                               "(SELECT 1 FROM versions WHERE hash = ?1)");
+        SqliteStatement orphan(m_db, "DELETE FROM texts WHERE hash = ?1 AND NOT EXISTS "
+                                     "(SELECT 1 FROM versions WHERE hash = ?1)");
         if (update.step() != SQLITE_DONE || orphan.bind(1, newest.blob(3)).step() != SQLITE_DONE)
             return failed();
     } else {
-        Statement add(m_db, "INSERT INTO versions (note, kind, since, at, hash) "
-                            "VALUES (?, ?, ?, ?, ?)");
+        SqliteStatement add(m_db, "INSERT INTO versions (note, kind, since, at, hash) "
+                                  "VALUES (?, ?, ?, ?, ?)");
         add.bind(1, id).bind(2, qint64(kind)).bind(3, now).bind(4, now).bind(5, hash);
         if (add.step() != SQLITE_DONE)
             return failed();
@@ -330,9 +266,9 @@ QList<HistoryStore::Version> HistoryStore::versions(const QString& note) const
     QList<Version> found;
     if (!m_db)
         return found;
-    Statement list(m_db, "SELECT v.id, v.at, v.kind, t.size FROM versions v "
-                         "JOIN notes n ON n.id = v.note JOIN texts t ON t.hash = v.hash "
-                         "WHERE n.path = ? ORDER BY v.id DESC");
+    SqliteStatement list(m_db, "SELECT v.id, v.at, v.kind, t.size FROM versions v "
+                               "JOIN notes n ON n.id = v.note JOIN texts t ON t.hash = v.hash "
+                               "WHERE n.path = ? ORDER BY v.id DESC");
     list.bind(1, note);
     while (list.step() == SQLITE_ROW) {
         found.append(Version{list.integer(0),
@@ -346,7 +282,8 @@ std::optional<QString> HistoryStore::text(qint64 version) const
 {
     if (!m_db)
         return std::nullopt;
-    Statement read(m_db, "SELECT t.compressed FROM versions v JOIN texts t ON t.hash = v.hash "
+    SqliteStatement read(m_db,
+                         "SELECT t.compressed FROM versions v JOIN texts t ON t.hash = v.hash "
                          "WHERE v.id = ?");
     read.bind(1, version);
     if (read.step() != SQLITE_ROW)
@@ -360,9 +297,9 @@ bool HistoryStore::follow(const QString& from, const QString& to)
         return false;
     // A history already kept under the new name (a note that was there before) stays its own:
     // the moved note takes the name, and the older history keeps a key no file can have.
-    Statement free(m_db, "UPDATE notes SET path = '' || id || char(0) WHERE path = ?");
+    SqliteStatement free(m_db, "UPDATE notes SET path = '' || id || char(0) WHERE path = ?");
     free.bind(1, to);
-    Statement move(m_db, "UPDATE notes SET path = ? WHERE path = ?");
+    SqliteStatement move(m_db, "UPDATE notes SET path = ? WHERE path = ?");
     move.bind(1, to).bind(2, from);
     if (free.step() != SQLITE_DONE || move.step() != SQLITE_DONE) {
         m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
@@ -376,10 +313,10 @@ QList<HistoryStore::NoteHistory> HistoryStore::notes() const
     QList<NoteHistory> found;
     if (!m_db)
         return found;
-    Statement list(m_db,
-                   "SELECT n.path, v.id, v.at, v.kind, t.size FROM notes n "
-                   "JOIN versions v ON v.id = (SELECT max(id) FROM versions WHERE note = n.id) "
-                   "JOIN texts t ON t.hash = v.hash ORDER BY v.id DESC");
+    SqliteStatement list(
+        m_db, "SELECT n.path, v.id, v.at, v.kind, t.size FROM notes n "
+              "JOIN versions v ON v.id = (SELECT max(id) FROM versions WHERE note = n.id) "
+              "JOIN texts t ON t.hash = v.hash ORDER BY v.id DESC");
     while (list.step() == SQLITE_ROW) {
         found.append(NoteHistory{QString::fromUtf8(list.blob(0)),
                                  Version{list.integer(1),
@@ -395,7 +332,7 @@ bool HistoryStore::pruneDaily(const QDateTime& now, const Limits& limits)
         return false;
     // Marked among the keys of things done once: a day's first opening of the folder pays for
     // the pass over every version, later ones read at once.
-    Statement mark(m_db, "INSERT OR IGNORE INTO imported (key) VALUES (?)");
+    SqliteStatement mark(m_db, "INSERT OR IGNORE INTO imported (key) VALUES (?)");
     mark.bind(1, QStringLiteral("pruned ") + now.date().toString(Qt::ISODate));
     if (mark.step() != SQLITE_DONE)
         return failed();
@@ -408,13 +345,13 @@ bool HistoryStore::prune(const QDateTime& now, const Limits& limits)
     const qint64 everyVersionSince = now.toMSecsSinceEpoch() - limits.everyVersionDays * day;
     const qint64 keptSince = now.toMSecsSinceEpoch() - limits.days * day;
     const bool pruned = transaction([&] {
-        Statement tooOld(m_db, "DELETE FROM versions WHERE at < ?");
+        SqliteStatement tooOld(m_db, "DELETE FROM versions WHERE at < ?");
         // Between the two limits, the last version of each calendar day (the user's own).
-        Statement daily(m_db,
-                        "DELETE FROM versions WHERE at < ?1 AND id NOT IN (SELECT id FROM "
-                        "(SELECT id, row_number() OVER (PARTITION BY note, "
-                        "date(at / 1000, 'unixepoch', 'localtime') ORDER BY at DESC, id DESC) AS "
-                        "newest FROM versions WHERE at < ?1) WHERE newest = 1)");
+        SqliteStatement daily(
+            m_db, "DELETE FROM versions WHERE at < ?1 AND id NOT IN (SELECT id FROM "
+                  "(SELECT id, row_number() OVER (PARTITION BY note, "
+                  "date(at / 1000, 'unixepoch', 'localtime') ORDER BY at DESC, id DESC) AS "
+                  "newest FROM versions WHERE at < ?1) WHERE newest = 1)");
         if (tooOld.bind(1, keptSince).step() != SQLITE_DONE ||
             daily.bind(1, everyVersionSince).step() != SQLITE_DONE || !run(dropUnusedTexts))
             return failed();
@@ -422,15 +359,15 @@ bool HistoryStore::prune(const QDateTime& now, const Limits& limits)
         // share frees nothing, so the count is guessed again from what is left.
         qint64 versionCount = 0;
         {
-            Statement count(m_db, "SELECT count(*) FROM versions");
+            SqliteStatement count(m_db, "SELECT count(*) FROM versions");
             versionCount = count.step() == SQLITE_ROW ? count.integer(0) : 0;
         }
         qint64 stored = storedBytes();
         while (stored > limits.maxBytes && versionCount > 0) {
             const qint64 perVersion = std::max<qint64>(1, stored / versionCount);
             const qint64 count = std::max<qint64>(1, (stored - limits.maxBytes) / perVersion);
-            Statement oldest(m_db, "DELETE FROM versions WHERE id IN "
-                                   "(SELECT id FROM versions ORDER BY at, id LIMIT ?)");
+            SqliteStatement oldest(m_db, "DELETE FROM versions WHERE id IN "
+                                         "(SELECT id FROM versions ORDER BY at, id LIMIT ?)");
             if (oldest.bind(1, count).step() != SQLITE_DONE)
                 return failed();
             versionCount -= sqlite3_changes64(m_db);
@@ -438,8 +375,8 @@ bool HistoryStore::prune(const QDateTime& now, const Limits& limits)
                 return false;
             stored = storedBytes();
         }
-        Statement unused(m_db, "DELETE FROM notes WHERE NOT EXISTS "
-                               "(SELECT 1 FROM versions v WHERE v.note = notes.id)");
+        SqliteStatement unused(m_db, "DELETE FROM notes WHERE NOT EXISTS "
+                                     "(SELECT 1 FROM versions v WHERE v.note = notes.id)");
         return unused.step() == SQLITE_DONE || failed();
     });
     return pruned && giveBackSpace();
@@ -452,8 +389,8 @@ bool HistoryStore::giveBackSpace()
 {
     qint64 free = 0, pages = 0;
     {
-        Statement freeList(m_db, "PRAGMA freelist_count");
-        Statement pageCount(m_db, "PRAGMA page_count");
+        SqliteStatement freeList(m_db, "PRAGMA freelist_count");
+        SqliteStatement pageCount(m_db, "PRAGMA page_count");
         if (freeList.step() != SQLITE_ROW || pageCount.step() != SQLITE_ROW)
             return failed();
         free = freeList.integer(0);
@@ -478,6 +415,6 @@ qint64 HistoryStore::storedBytes() const
 {
     if (!m_db)
         return 0;
-    Statement sum(m_db, "SELECT bytes FROM stored");
+    SqliteStatement sum(m_db, "SELECT bytes FROM stored");
     return sum.step() == SQLITE_ROW ? sum.integer(0) : 0;
 }

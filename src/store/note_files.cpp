@@ -231,34 +231,31 @@ NoteFiles::Created NoteFiles::createDated(const QString& folder) const
     const QDateTime now = m_clock.now();
     const QString name = generatedNamePrefix + now.toString(QStringLiteral("yyyy-MM-dd")) +
                          QLatin1Char(' ') + now.toString(QStringLiteral("HHmmss"));
-    const QByteArray utf8 = name.toUtf8();
-    const auto [path, written] = createUnique(folder, name, utf8);
-    if (written.error) {
-        return {{},
-                FileError::fileNotCreated(path.isEmpty() ? folder + QLatin1Char('/') + name : path,
-                                          written.error)};
-    }
-    Note note = recordFor(Note{}, path, Naming::baseName(path), utf8, written.identity);
-    note.id = NoteLoader::newId();
-    note.fallbackTitle = note.title;
-    return {note, std::nullopt};
+    return create(folder, name, name, {});
 }
 
 NoteFiles::Created NoteFiles::createWithText(const QString& folder, const QString& formerUrl,
                                              const QString& text) const
 {
     const QString fallback = Naming::baseName(formerUrl);
-    const QString title = Naming::derivedTitle(text, fallback);
+    return create(folder, Naming::sanitizedFileName(Naming::derivedTitle(text, fallback)), text,
+                  fallback);
+}
+
+// A new note named base (numbered when taken); fallbackTitle empty: the name it got.
+NoteFiles::Created NoteFiles::create(const QString& folder, const QString& base,
+                                     const QString& text, const QString& fallbackTitle) const
+{
     const QByteArray utf8 = text.toUtf8();
-    const auto [path, written] = createUnique(folder, Naming::sanitizedFileName(title), utf8);
+    const auto [path, written] = createUnique(folder, base, utf8);
     if (written.error) {
         return {{},
-                FileError::fileNotCreated(path.isEmpty() ? folder + QLatin1Char('/') + title : path,
+                FileError::fileNotCreated(path.isEmpty() ? folder + QLatin1Char('/') + base : path,
                                           written.error)};
     }
     Note note = recordFor(Note{}, path, Naming::baseName(path), utf8, written.identity);
     note.id = NoteLoader::newId();
-    note.fallbackTitle = fallback;
+    note.fallbackTitle = fallbackTitle.isEmpty() ? note.title : fallbackTitle;
     return {note, std::nullopt};
 }
 

@@ -68,6 +68,8 @@ public:
     Restored restoreFromTrash(const QString& url, const TrashService::Entry& entry) const;
 
 private:
+    Created create(const QString& folder, const QString& base, const QString& text,
+                   const QString& fallbackTitle) const;
     Note recordFor(const Note& base, const QString& url, const QString& title,
                    const QByteArray& utf8, const FileIdentity& identity) const;
 
