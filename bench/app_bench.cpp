@@ -1,4 +1,5 @@
 #include "app_bench.h"
+#include "find_bench.h"
 
 #include "store/note_loader.h"
 #include "store/notes_store.h"
@@ -260,6 +261,7 @@ void AppBench::run(const QString& folder, int count, double folderMB, StoreServi
                .arg(median(large), 0, 'f', 1)
                .arg(median(small), 0, 'f', 2)
                .arg(median(large) / 16, 0, 'f', 2);
+    FindBench::run(window, out);
     store.setSaveDelay(60000);
     QThreadPool::globalInstance()->waitForDone();
 }

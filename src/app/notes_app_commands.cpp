@@ -3,6 +3,8 @@
 #include "app/note_flows.h"
 #include "store/notes_store.h"
 #include "views/content_view.h"
+#include "views/find_bar.h"
+#include "views/note_editor.h"
 
 #include <QAction>
 #include <QMenuBar>
@@ -55,6 +57,7 @@ void NotesAppCommands::addEditMenu(NotesStore& store, NoteFlows& flows, ContentV
     connect(&store, &NotesStore::trashedNoteChanged, this, followTrash);
     followTrash();
     window.addUndoDelete(m_undoDelete);
+    addFindCommands(edit, window);
 }
 
 void NotesAppCommands::addNotesMenu(NotesStore& store, NoteFlows& flows, ContentView& window)
@@ -75,8 +78,6 @@ void NotesAppCommands::addNotesMenu(NotesStore& store, NoteFlows& flows, Content
     m_history = addCommand(notes, tr("&History…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H));
     notes->addSeparator();
     m_search = addCommand(notes, tr("&Search"), QKeySequence(Qt::CTRL | Qt::Key_L));
-    // Ctrl+F is where most desktop programs find things.
-    m_search->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence::Find});
 
     // The note being left is saved before another is created or this one deleted.
     connect(m_newNote, &QAction::triggered, &flows, &NoteFlows::createNote);
@@ -92,6 +93,24 @@ void NotesAppCommands::addNotesMenu(NotesStore& store, NoteFlows& flows, Content
     connect(&store, &NotesStore::selectedNoteChanged, this, followSelection);
     followSelection();
     window.addNoteActions(m_newNote, m_deleteButton);
+}
+
+// In the note shown; without one there is nothing to find in.
+void NotesAppCommands::addFindCommands(QMenu* edit, ContentView& window)
+{
+    edit->addSeparator();
+    const auto command = [&](const QString& label, const QKeySequence& keys,
+                             void (FindBar::*act)()) {
+        QAction* action = addCommand(edit, label, keys);
+        connect(action, &QAction::triggered, this, [&window, act] {
+            if (window.showsEditor())
+                (window.editor()->findBar()->*act)();
+        });
+    };
+    command(tr("&Find…"), QKeySequence(Qt::CTRL | Qt::Key_F), &FindBar::openFind);
+    command(tr("Find &Next"), QKeySequence(Qt::Key_F3), &FindBar::findNext);
+    command(tr("Find Pre&vious"), QKeySequence(Qt::SHIFT | Qt::Key_F3), &FindBar::findPrevious);
+    command(tr("&Replace…"), QKeySequence(Qt::CTRL | Qt::Key_H), &FindBar::openReplace);
 }
 
 void NotesAppCommands::addViewAndHelp(ContentView& window)

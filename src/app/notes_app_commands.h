@@ -44,6 +44,7 @@ private:
     void addEditMenu(NotesStore& store, NoteFlows& flows, ContentView& window);
     void addNotesMenu(NotesStore& store, NoteFlows& flows, ContentView& window);
     void addViewAndHelp(ContentView& window);
+    void addFindCommands(QMenu* edit, ContentView& window);
 
     QAction* m_preferences = nullptr;
     QAction* m_quit = nullptr;

@@ -9,6 +9,7 @@
 #include "views/note_row_delegate.h"
 #include "views/notes_list_model.h"
 #include "views/print_service.h"
+#include "views/search_hits.h"
 #include "views/text_key_guard.h"
 
 #include <QAction>
@@ -115,6 +116,7 @@ ContentView::ContentView(NotesStore& store, PrintService& printer, QWidget* pare
         }
     });
     connect(&m_store, &NotesStore::trashedNoteChanged, this, &ContentView::showTrashed);
+    new SearchHits(m_store, *m_editor);
     storeSelectionChanged();
     connectFirstRun();
     connectKeyboard();

@@ -3,6 +3,7 @@
 #include "folder/app_settings.h"
 #include "store/notes_store.h"
 #include "views/editor_font.h"
+#include "views/find_bar.h"
 #include "views/text_key_guard.h"
 
 #include <QApplication>
@@ -15,7 +16,8 @@
 #include <QVBoxLayout>
 
 NoteEditor::NoteEditor(NotesStore& store, QWidget* parent)
-    : QWidget(parent), m_store(store), m_edit(new QPlainTextEdit(this)), m_notice(new QLabel(this))
+    : QWidget(parent), m_store(store), m_edit(new QPlainTextEdit(this)), m_notice(new QLabel(this)),
+      m_findBar(new FindBar(m_edit, this))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -28,6 +30,7 @@ NoteEditor::NoteEditor(NotesStore& store, QWidget* parent)
     m_notice->hide();
     layout->addWidget(m_notice);
     layout->addWidget(m_edit);
+    layout->addWidget(m_findBar);
 
     m_zoom = AppSettings::value(zoomKey, 0).toInt();
     applyFont();
@@ -63,6 +66,8 @@ void NoteEditor::setNote(const Note& note)
     m_hasNote = true;
     if (otherFile || changedElsewhere)
         load(!otherFile);
+    if (otherFile)
+        emit noteOpened();
 }
 
 void NoteEditor::clear()

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class FindBar;
 class NotesStore;
 class QLabel;
 class QPlainTextEdit;
@@ -26,6 +27,7 @@ public:
     void clear();
     const Note& note() const { return m_note; }
     QPlainTextEdit* textEdit() const { return m_edit; }
+    FindBar* findBar() const { return m_findBar; }
     // What the editor holds, as the note's file would hold it.
     QString text() const;
     void focusAtEnd();
@@ -33,6 +35,10 @@ public:
     // across launches.
     void zoom(int step);
     static inline const QString zoomKey = QStringLiteral("EditorZoom");
+
+signals:
+    // Another note is shown, not the same one refreshed.
+    void noteOpened();
 
 private:
     void load(bool sameNote);
@@ -42,6 +48,7 @@ private:
     NotesStore& m_store;
     QPlainTextEdit* m_edit;
     QLabel* m_notice;
+    FindBar* m_findBar;
     Note m_note;
     bool m_hasNote = false;
     bool m_loading = false;
