@@ -59,7 +59,11 @@ FindBar::FindBar(QPlainTextEdit* edit, QWidget* parent)
     connect(m_find, &QLineEdit::textEdited, this, &FindBar::queryEdited);
     connect(m_edit, &QPlainTextEdit::cursorPositionChanged, this, &FindBar::showCount);
     EditorMatches& matches = EditorMatches::of(m_edit);
-    connect(&matches, &EditorMatches::settled, this, &FindBar::showCount);
+    connect(&matches, &EditorMatches::settled, this, [this, &matches] {
+        if (!isHidden() && !m_find->text().isEmpty())
+            matches.matches(m_find->text());
+        showCount();
+    });
     hide();
 }
 
@@ -163,7 +167,8 @@ void FindBar::showCount()
     else if (at >= 0)
         m_count->setText(tr("%1 of %2").arg(at + 1).arg(matches.size()));
     else
-        m_count->setText(tr("%n match(es)", nullptr, int(matches.size())));
+        m_count->setText(matches.size() == 1 ? tr("1 match")
+                                             : tr("%1 matches").arg(matches.size()));
 }
 
 void FindBar::replace()

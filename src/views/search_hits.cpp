@@ -18,7 +18,12 @@ SearchHits::SearchHits(NotesStore& store, NoteEditor& editor)
     QPlainTextEdit* edit = editor.textEdit();
     connect(&editor, &NoteEditor::noteOpened, this, &SearchHits::noteOpened);
     connect(&store, &NotesStore::searchTextChanged, this, &SearchHits::mark);
-    connect(&EditorMatches::of(edit), &EditorMatches::settled, this, &SearchHits::mark);
+    EditorMatches& matches = EditorMatches::of(edit);
+    connect(&matches, &EditorMatches::settled, this, [this, &matches] {
+        if (!m_store.searchText().isEmpty())
+            matches.matches(m_store.searchText());
+        mark();
+    });
     connect(edit->verticalScrollBar(), &QScrollBar::valueChanged, this, &SearchHits::mark);
     connect(edit->horizontalScrollBar(), &QScrollBar::valueChanged, this, &SearchHits::mark);
     // A taller window shows more lines.
