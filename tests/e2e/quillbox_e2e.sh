@@ -153,6 +153,14 @@ if ! wait_for 15 all_kept; then
 fi
 [ "$(ls "$notes" | grep -c '^Tort')" = 1 ] || fail "joined lines were kept apart:" "$(ls "$notes")"
 
+# Ctrl+F finds a word typed earlier, in any case; what is typed after Escape replaces it.
+xdotool key ctrl+f
+xdotool type --delay 20 "LAZY"
+xdotool key Escape
+xdotool type --delay 20 "busy"
+found_typed() { grep -qsF "the busy dog" "$notes"/Tort*.md; }
+wait_for 10 found_typed || fail "Ctrl+F did not find a word typed earlier: $(cat "$notes"/Tort*.md)"
+
 # Another program that read the note before our save renames its version over it: our line is
 # gone from the folder. The note's history still has it, and restoring brings it back.
 stale=$(cat "$notes"/Tort*.md)
