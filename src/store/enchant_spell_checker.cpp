@@ -55,14 +55,6 @@ QChar::Script scriptOf(const QString& tag)
     return name.isEmpty() ? QChar::Script_Unknown : QChar::script(codePointAt(name, 0));
 }
 
-// Dictionaries know the typewriter apostrophe; users type the typographic one as well.
-QString asTyped(QStringView word)
-{
-    QString plain = word.toString();
-    plain.replace(typographicApostrophe, u'\'');
-    return plain;
-}
-
 void collectTag(const char* tag, const char*, const char*, const char*, void* into)
 {
     static_cast<QStringList*>(into)->append(QString::fromUtf8(tag));
@@ -156,7 +148,7 @@ QList<Misspelling> EnchantSpellChecker::misspellings(QStringView text) const
 
 bool EnchantSpellChecker::isCorrect(QStringView word) const
 {
-    const QString key = asTyped(word);
+    const QString key = word.toString();
     if (const auto known = m_verdicts.constFind(key); known != m_verdicts.cend())
         return *known;
     const QByteArray utf8 = key.toUtf8();
@@ -173,12 +165,12 @@ QStringList EnchantSpellChecker::suggestions(const QString& word, int most) cons
     QStringList offered;
     if (!m_dict || word.isEmpty())
         return offered;
-    const QByteArray utf8 = asTyped(word).toUtf8();
+    const QByteArray utf8 = word.toUtf8();
     size_t count = 0;
     char** list = enchant_dict_suggest(m_dict, utf8.constData(), utf8.size(), &count);
     for (size_t i = 0; i < count && offered.size() < most; ++i) {
         QString suggestion = QString::fromUtf8(list[i]);
-        // Offered as the user writes their apostrophes.
+        // Dictionaries spell with the typewriter's apostrophe: offered as the user writes it.
         if (word.contains(typographicApostrophe))
             suggestion.replace(u'\'', typographicApostrophe);
         offered.append(suggestion);
@@ -192,7 +184,7 @@ void EnchantSpellChecker::addToDictionary(const QString& word)
 {
     if (!m_dict || word.isEmpty())
         return;
-    const QByteArray utf8 = asTyped(word).toUtf8();
+    const QByteArray utf8 = word.toUtf8();
     enchant_dict_add(m_dict, utf8.constData(), utf8.size());
     // Its other spellings ("Teh" as well as "teh") may pass now too.
     m_verdicts.clear();
