@@ -13,16 +13,17 @@ namespace {
 // distinct words than a real screen holds so that the first pass asks the dictionary often.
 QStringList screenOfProse()
 {
-    const QStringList words = QStringLiteral(
-        "the morning meeting moved to Thursday because several people were travelling and "
-        "nobody wanted to decide the budget without hearing from finance first; we agreed to "
-        "write down every open question, send teh list around, and recieve answers before "
-        "lunch. Groceries: apples, bread, coffee, butter, eggs, spinach, tomatoes, onions, "
-        "garlic and a bottle of olive oil. Remember to call the plumber about the kitchen "
-        "sink, which still drips at night, and ask whether the warranty covers the new tap. "
-        "Reading list for the holidays includes two novels, a history of cartography and an "
-        "essay collection about gardens, weather, patience and the art of doing nothing well.")
-                                  .split(u' ');
+    const QStringList words =
+        QStringLiteral(
+            "the morning meeting moved to Thursday because several people were travelling and "
+            "nobody wanted to decide the budget without hearing from finance first; we agreed to "
+            "write down every open question, send teh list around, and recieve answers before "
+            "lunch. Groceries: apples, bread, coffee, butter, eggs, spinach, tomatoes, onions, "
+            "garlic and a bottle of olive oil. Remember to call the plumber about the kitchen "
+            "sink, which still drips at night, and ask whether the warranty covers the new tap. "
+            "Reading list for the holidays includes two novels, a history of cartography and an "
+            "essay collection about gardens, weather, patience and the art of doing nothing well.")
+            .split(u' ');
     QStringList lines;
     qsizetype next = 0;
     while (lines.size() < 60) {
