@@ -11,6 +11,7 @@
 
 #include "app_bench.h"
 #include "history_bench.h"
+#include "spelling_bench.h"
 
 #include <QApplication>
 #include <QDir>
@@ -217,6 +218,13 @@ int main(int argc, char** argv)
         return HistoryBench::generated(argc > 2 ? QByteArray(argv[2]).toInt() : 100000, 10, out);
     }
 
+    if (argc == 2 && QByteArray(argv[1]) == "--spelling") {
+        QCoreApplication app(argc, argv);
+        TestHome home;
+        QTextStream out(stdout);
+        SpellingBench::run(out);
+        return 0;
+    }
     QList<int> sizes;
     for (int i = 1; i < argc; ++i)
         sizes.append(QByteArray(argv[i]).toInt());

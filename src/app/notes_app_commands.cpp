@@ -5,8 +5,12 @@
 #include "views/content_view.h"
 #include "views/find_bar.h"
 #include "views/note_editor.h"
+#include "views/spelling_menu.h"
+#include "views/spelling_settings.h"
 
 #include <QAction>
+#include <QActionGroup>
+#include <QLocale>
 #include <QMenuBar>
 
 namespace {
@@ -22,6 +26,18 @@ QAction* addCommand(QMenu* menu, const QString& label, const QKeySequence& short
 QString shortcutText(const QAction* action)
 {
     return action->shortcut().toString(QKeySequence::NativeText);
+}
+
+// "English (United States)" for "en_US"; a tag QLocale does not know is shown as it is.
+QString languageName(const QString& tag)
+{
+    const QLocale locale(tag);
+    if (locale.language() == QLocale::C)
+        return tag;
+    const QString language = QLocale::languageToString(locale.language());
+    if (!tag.contains(u'_'))
+        return language;
+    return QStringLiteral("%1 (%2)").arg(language, QLocale::territoryToString(locale.territory()));
 }
 
 } // namespace
@@ -58,6 +74,39 @@ void NotesAppCommands::addEditMenu(NotesStore& store, NoteFlows& flows, ContentV
     followTrash();
     window.addUndoDelete(m_undoDelete);
     addFindCommands(edit, window);
+    addSpelling(edit, window);
+}
+
+void NotesAppCommands::addSpelling(QMenu* edit, ContentView& window)
+{
+    m_spelling = new SpellingSettings(this);
+    new SpellingMenu(*window.editor()->textEdit(), *m_spelling);
+    edit->addSeparator();
+    m_checkSpelling = edit->addAction(tr("Check &Spelling"));
+    m_checkSpelling->setCheckable(true);
+    m_checkSpelling->setChecked(m_spelling->isEnabled());
+    connect(m_checkSpelling, &QAction::toggled, m_spelling, &SpellingSettings::setEnabled);
+    QMenu* languages = edit->addMenu(tr("Spelling &Language"));
+    // The dictionaries are known once they have been read, after the window opened.
+    connect(languages, &QMenu::aboutToShow, this, [this, languages] {
+        qDeleteAll(languages->findChildren<QActionGroup*>());
+        languages->clear();
+        auto* group = new QActionGroup(languages);
+        for (const QString& tag : m_spelling->languages()) {
+            QAction* language = group->addAction(languageName(tag));
+            language->setCheckable(true);
+            language->setChecked(tag == m_spelling->language());
+            language->setToolTip(tag);
+            connect(language, &QAction::triggered, m_spelling,
+                    [this, tag] { m_spelling->setLanguage(tag); });
+        }
+        languages->addActions(group->actions());
+        // Nothing to check with: said where the user looks for it, and nowhere else.
+        if (group->actions().isEmpty())
+            languages->addAction(tr("No Dictionaries Installed"))->setEnabled(false);
+    });
+    connect(m_spelling, &SpellingSettings::changed, m_checkSpelling,
+            [this] { m_checkSpelling->setEnabled(!m_spelling->language().isEmpty()); });
 }
 
 void NotesAppCommands::addNotesMenu(NotesStore& store, NoteFlows& flows, ContentView& window)

@@ -7,6 +7,7 @@ class NoteFlows;
 class NotesStore;
 class QAction;
 class QMenu;
+class SpellingSettings;
 
 // Every command of the application, each one QAction: the menu bar ("File" with Preferences…
 // and Quit, "Edit" with Undo Delete, "Notes", the editor's zoom in "View", "About Quillbox" in
@@ -31,6 +32,8 @@ public:
     QAction* history() const { return m_history; }
     QAction* search() const { return m_search; }
     QAction* about() const { return m_about; }
+    QAction* checkSpelling() const { return m_checkSpelling; }
+    SpellingSettings* spelling() const { return m_spelling; }
 
 signals:
     void preferencesRequested();
@@ -45,6 +48,7 @@ private:
     void addNotesMenu(NotesStore& store, NoteFlows& flows, ContentView& window);
     void addViewAndHelp(ContentView& window);
     void addFindCommands(QMenu* edit, ContentView& window);
+    void addSpelling(QMenu* edit, ContentView& window);
 
     QAction* m_preferences = nullptr;
     QAction* m_quit = nullptr;
@@ -59,4 +63,6 @@ private:
     QAction* m_zoomOut = nullptr;
     QAction* m_zoomReset = nullptr;
     QAction* m_about = nullptr;
+    QAction* m_checkSpelling = nullptr;
+    SpellingSettings* m_spelling = nullptr;
 };
