@@ -31,6 +31,7 @@ public:
     QAction* history() const { return m_history; }
     QAction* search() const { return m_search; }
     QAction* about() const { return m_about; }
+    QAction* markdownHighlighting() const { return m_markdownHighlighting; }
 
 signals:
     void preferencesRequested();
@@ -44,6 +45,7 @@ private:
     void addEditMenu(NotesStore& store, NoteFlows& flows, ContentView& window);
     void addNotesMenu(NotesStore& store, NoteFlows& flows, ContentView& window);
     void addViewAndHelp(ContentView& window);
+    void addHighlighting(ContentView& window, QMenu* view);
 
     QAction* m_preferences = nullptr;
     QAction* m_quit = nullptr;
@@ -58,4 +60,5 @@ private:
     QAction* m_zoomOut = nullptr;
     QAction* m_zoomReset = nullptr;
     QAction* m_about = nullptr;
+    QAction* m_markdownHighlighting = nullptr;
 };

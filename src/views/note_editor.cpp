@@ -3,6 +3,7 @@
 #include "folder/app_settings.h"
 #include "store/notes_store.h"
 #include "views/editor_font.h"
+#include "views/markdown_highlighter.h"
 #include "views/text_key_guard.h"
 
 #include <QApplication>
@@ -37,6 +38,8 @@ NoteEditor::NoteEditor(NotesStore& store, QWidget* parent)
     m_edit->setAccessibleName(tr("Note"));
     m_edit->setTabChangesFocus(false);
     TextKeyGuard::install(m_edit);
+    m_highlighter = new MarkdownHighlighter(m_edit);
+    m_highlighter->setEnabled(AppSettings::value(MarkdownHighlighter::enabledKey, true).toBool());
     connect(m_edit, &QPlainTextEdit::textChanged, this, &NoteEditor::textEdited);
     connect(&m_store, &NotesStore::draftMerged, this, [this](const QString& url) {
         if (m_hasNote && url == m_note.url)

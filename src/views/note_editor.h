@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class MarkdownHighlighter;
 class NotesStore;
 class QLabel;
 class QPlainTextEdit;
@@ -26,6 +27,7 @@ public:
     void clear();
     const Note& note() const { return m_note; }
     QPlainTextEdit* textEdit() const { return m_edit; }
+    MarkdownHighlighter* highlighter() const { return m_highlighter; }
     // What the editor holds, as the note's file would hold it.
     QString text() const;
     void focusAtEnd();
@@ -42,6 +44,7 @@ private:
     NotesStore& m_store;
     QPlainTextEdit* m_edit;
     QLabel* m_notice;
+    MarkdownHighlighter* m_highlighter;
     Note m_note;
     bool m_hasNote = false;
     bool m_loading = false;
