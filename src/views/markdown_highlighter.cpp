@@ -113,7 +113,8 @@ void MarkdownHighlighter::contentsChanged(int position, int /*removed*/, int add
     if (last.blockNumber() - first.blockNumber() < linesFormattedAtOnce) {
         // Formatted before the change is painted, or the line would flash plain.
         for (QTextBlock block = first; block.isValid(); block = block.next()) {
-            format(block);
+            if (format(block))
+                relayout(block.position(), block.position() + block.length());
             if (block == last)
                 break;
         }
@@ -124,7 +125,10 @@ void MarkdownHighlighter::contentsChanged(int position, int /*removed*/, int add
         if (m_knownStates > last.blockNumber() && after.isValid() && afterWas < known &&
             after.userState() >= 0 && entryOf(after.userState()) == exitOf(last.userState())) {
             m_knownStates = std::min(known + delta, m_document->blockCount());
+            return;
         }
+        if (!after.isValid())
+            return;
     }
     // Lines below whose state changed, or a whole new text, once the layout has caught up.
     highlightLater();
@@ -148,11 +152,18 @@ void MarkdownHighlighter::highlightVisible()
     const QTextBlock first = m_edit->cursorForPosition(QPoint(0, 0)).block();
     const QTextBlock last =
         m_edit->cursorForPosition(QPoint(0, m_edit->viewport()->height())).block();
+    // The lines whose formats changed are laid out again at once.
+    int from = -1, to = -1;
     for (QTextBlock block = first; block.isValid(); block = block.next()) {
-        format(block);
+        if (format(block)) {
+            from = from < 0 ? block.position() : from;
+            to = block.position() + block.length();
+        }
         if (block == last)
             break;
     }
+    if (from >= 0)
+        relayout(from, to);
 }
 
 void MarkdownHighlighter::updateStates(int lastBlock)
@@ -183,13 +194,13 @@ MarkdownSpans::Line MarkdownHighlighter::spansOf(const QTextBlock& block)
     return MarkdownSpans::read(block.text(), stateBefore(block));
 }
 
-void MarkdownHighlighter::format(const QTextBlock& block)
+bool MarkdownHighlighter::format(const QTextBlock& block)
 {
     const State entry = stateBefore(block);
     auto* formatted = static_cast<Formatted*>(block.userData());
     if (formatted && formatted->revision == block.revision() &&
         formatted->entry == entry.encoded() && formatted->generation == m_generation) {
-        return;
+        return false;
     }
     const QString text = block.text();
     const MarkdownSpans::Line line = MarkdownSpans::read(text, entry);
@@ -216,15 +227,22 @@ void MarkdownHighlighter::format(const QTextBlock& block)
     formatted->revision = block.revision();
     formatted->entry = entry.encoded();
     formatted->generation = m_generation;
-    if (block.layout()->formats() != ranges)
-        setFormats(block, ranges);
+    if (block.layout()->formats() == ranges)
+        return false;
+    block.layout()->setFormats(ranges);
+    return true;
 }
 
 void MarkdownHighlighter::setFormats(const QTextBlock& block,
                                      const QList<QTextLayout::FormatRange>& ranges)
 {
     block.layout()->setFormats(ranges);
+    relayout(block.position(), block.position() + block.length());
+}
+
+void MarkdownHighlighter::relayout(int from, int to)
+{
     m_formatting = true;
-    m_document->markContentsDirty(block.position(), block.length());
+    m_document->markContentsDirty(from, to - from);
     m_formatting = false;
 }

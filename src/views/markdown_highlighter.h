@@ -43,8 +43,10 @@ private:
     void highlightLater();
     MarkdownSpans::State stateBefore(const QTextBlock& block);
     void updateStates(int lastBlock);
-    void format(const QTextBlock& block);
+    // True when the line's formats changed: its layout is to be made again.
+    bool format(const QTextBlock& block);
     void setFormats(const QTextBlock& block, const QList<QTextLayout::FormatRange>& ranges);
+    void relayout(int from, int to);
     // Everything formatted so far is formatted again when it is next shown.
     void restyle();
     bool active() const { return m_enabled || m_spell; }
