@@ -95,7 +95,9 @@ void NoteLinks::showPointer(bool ctrlHeld)
     QWidget* viewport = m_editor.textEdit()->viewport();
     const QPoint position = viewport->mapFromGlobal(QCursor::pos());
     const bool hand = ctrlHeld && viewport->rect().contains(position) && onLink(position);
-    viewport->setCursor(hand ? Qt::PointingHandCursor : Qt::IBeamCursor);
+    const Qt::CursorShape shape = hand ? Qt::PointingHandCursor : Qt::IBeamCursor;
+    if (viewport->cursor().shape() != shape)
+        viewport->setCursor(shape);
 }
 
 bool NoteLinks::eventFilter(QObject* watched, QEvent* event)
