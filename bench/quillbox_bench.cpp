@@ -10,6 +10,7 @@
 #include "views/file_error_text.h"
 
 #include "app_bench.h"
+#include "editor_bench.h"
 #include "history_bench.h"
 #include "spelling_bench.h"
 
@@ -205,12 +206,34 @@ int runOne(int argc, char** argv, int count)
     return 0;
 }
 
+// The editor alone, on a few large notes of its own.
+int runEditor(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+    qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
+    qputenv("XDG_STATE_HOME", (home.path() + "/state").toUtf8());
+    const QString folder = home.path() + QStringLiteral("/Notes");
+    QDir().mkpath(folder);
+    FolderAccess::saveBookmark(folder);
+    QTextStream out(stdout);
+    out << QStringLiteral("== editor ==\n");
+    EditorBench::run(folder, out);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc == 3 && QByteArray(argv[1]) == "--one")
         return runOne(argc, argv, QByteArray(argv[2]).toInt());
+    if (argc == 2 && QByteArray(argv[1]) == "--editor")
+        return runEditor(argc, argv);
     // Slow to generate (minutes): only when asked, e.g. --history 100000.
     if (argc >= 2 && QByteArray(argv[1]) == "--history") {
         QCoreApplication app(argc, argv);
@@ -239,5 +262,9 @@ int main(int argc, char** argv)
         if (child.exitCode() != 0)
             return child.exitCode();
     }
-    return 0;
+    QProcess editor;
+    editor.setProcessChannelMode(QProcess::ForwardedChannels);
+    editor.start(QString::fromLocal8Bit(argv[0]), {QStringLiteral("--editor")});
+    editor.waitForFinished(-1);
+    return editor.exitCode();
 }

@@ -42,7 +42,18 @@ void NoteFlows::reportFolderProblem(const FileError& error)
 
 void NoteFlows::createNote()
 {
-    const NotesStore::NewNote created = m_store.createDatedNote();
+    reportCreation(m_store.createDatedNote());
+}
+
+void NoteFlows::offerNote(const QString& title)
+{
+    if (ask(tr("Create a note named “%1”?").arg(title), tr("No note has this title yet."),
+            AlertService::Style::Informational, {tr("Create Note"), tr("Cancel")}))
+        reportCreation(m_store.createNoteTitled(title));
+}
+
+void NoteFlows::reportCreation(const NotesStore::NewNote& created)
+{
     if (created.outcome == NotesStore::NewNote::Outcome::NeedsFolder) {
         if (ask(tr("Select a notes folder"),
                 tr("Open Preferences (Ctrl+,) and choose a writable folder, such as one in your "

@@ -1,9 +1,11 @@
 #include "app/notes_app_commands.h"
 
 #include "app/note_flows.h"
+#include "folder/app_settings.h"
 #include "store/notes_store.h"
 #include "views/content_view.h"
 #include "views/find_bar.h"
+#include "views/markdown_highlighter.h"
 #include "views/note_editor.h"
 #include "views/spelling_menu.h"
 #include "views/spelling_settings.h"
@@ -107,6 +109,10 @@ void NotesAppCommands::addSpelling(QMenu* edit, ContentView& window)
     });
     connect(m_spelling, &SpellingSettings::changed, m_checkSpelling,
             [this] { m_checkSpelling->setEnabled(!m_spelling->language().isEmpty()); });
+    MarkdownHighlighter* highlighter = window.editor()->highlighter();
+    connect(m_spelling, &SpellingSettings::changed, highlighter,
+            &MarkdownHighlighter::setSpellChecker);
+    highlighter->setSpellChecker(m_spelling->checker());
 }
 
 void NotesAppCommands::addNotesMenu(NotesStore& store, NoteFlows& flows, ContentView& window)
@@ -174,9 +180,23 @@ void NotesAppCommands::addViewAndHelp(ContentView& window)
     connect(m_zoomIn, &QAction::triggered, this, [this] { emit zoomRequested(1); });
     connect(m_zoomOut, &QAction::triggered, this, [this] { emit zoomRequested(-1); });
     connect(m_zoomReset, &QAction::triggered, this, [this] { emit zoomRequested(0); });
+    addHighlighting(window, view);
 
     QMenu* help = window.menuBar()->addMenu(tr("&Help"));
     m_about = help->addAction(tr("&About Quillbox"));
     m_about->setMenuRole(QAction::AboutRole);
     connect(m_about, &QAction::triggered, this, &NotesAppCommands::aboutRequested);
+}
+
+void NotesAppCommands::addHighlighting(ContentView& window, QMenu* view)
+{
+    view->addSeparator();
+    m_markdownHighlighting = view->addAction(tr("&Markdown Highlighting"));
+    m_markdownHighlighting->setCheckable(true);
+    MarkdownHighlighter* highlighter = window.editor()->highlighter();
+    m_markdownHighlighting->setChecked(highlighter->isEnabled());
+    connect(m_markdownHighlighting, &QAction::toggled, highlighter, [highlighter](bool on) {
+        highlighter->setEnabled(on);
+        AppSettings::setValue(MarkdownHighlighter::enabledKey, on);
+    });
 }

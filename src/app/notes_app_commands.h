@@ -34,6 +34,7 @@ public:
     QAction* about() const { return m_about; }
     QAction* checkSpelling() const { return m_checkSpelling; }
     SpellingSettings* spelling() const { return m_spelling; }
+    QAction* markdownHighlighting() const { return m_markdownHighlighting; }
 
 signals:
     void preferencesRequested();
@@ -49,6 +50,7 @@ private:
     void addViewAndHelp(ContentView& window);
     void addFindCommands(QMenu* edit, ContentView& window);
     void addSpelling(QMenu* edit, ContentView& window);
+    void addHighlighting(ContentView& window, QMenu* view);
 
     QAction* m_preferences = nullptr;
     QAction* m_quit = nullptr;
@@ -65,4 +67,5 @@ private:
     QAction* m_about = nullptr;
     QAction* m_checkSpelling = nullptr;
     SpellingSettings* m_spelling = nullptr;
+    QAction* m_markdownHighlighting = nullptr;
 };

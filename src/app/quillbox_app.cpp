@@ -16,6 +16,7 @@
 #include "views/history_window.h"
 #include "views/message_bar.h"
 #include "views/note_editor.h"
+#include "views/note_links.h"
 #include "views/palette_colors.h"
 
 #include <QApplication>
@@ -80,6 +81,8 @@ void QuillboxApp::connectDesktop()
     }
     connect(m_commands, &NotesAppCommands::zoomRequested, m_window->editor(), &NoteEditor::zoom);
     connect(m_commands, &NotesAppCommands::aboutRequested, this, &QuillboxApp::showAbout);
+    m_links = new NoteLinks(*m_window->editor(), *m_store, m_urls);
+    connect(m_links, &NoteLinks::missingNote, m_flows, &NoteFlows::offerNote);
     // However the application ends, after the windows have closed but still exist.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &QuillboxApp::rememberWindows);
 }

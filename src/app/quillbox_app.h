@@ -2,6 +2,7 @@
 
 #include "folder/bookmarked_folder_access.h"
 #include "preferences/dbus_file_manager.h"
+#include "preferences/desktop_url_service.h"
 #include "preferences/qt_clipboard.h"
 #include "store/clock.h"
 #include "store/freedesktop_trash.h"
@@ -22,6 +23,7 @@ class PreferencesView;
 class NoteFlows;
 class SingleInstance;
 class NotesAppCommands;
+class NoteLinks;
 class NotesStore;
 class UnixSignalWatcher;
 
@@ -39,6 +41,7 @@ public:
     ContentView& window() { return *m_window; }
     NotesAppCommands& commands() { return *m_commands; }
     NoteFlows& flows() { return *m_flows; }
+    NoteLinks& links() { return *m_links; }
     void show();
     // Another launch asked for us: the main window comes to the front, restored if minimised.
     void raiseWindow(const QString& activationToken = QString());
@@ -79,6 +82,7 @@ private:
     DialogPrinter m_printer;
     QtClipboard m_clipboard;
     DbusFileManager m_fileManager;
+    DesktopUrlService m_urls;
     std::unique_ptr<NotesStore> m_store;
     NoteFlows* m_flows = nullptr;
     std::unique_ptr<FolderChooser> m_chooser;
@@ -89,4 +93,5 @@ private:
     HistoryWindow* m_historyWindow = nullptr;         // a child of the main window
     NotesAppCommands* m_commands = nullptr;
     UnixSignalWatcher* m_signals = nullptr;
+    NoteLinks* m_links = nullptr; // a child of the editor
 };

@@ -117,6 +117,25 @@ NotesStore::NewNote NotesStore::createDatedNote()
     return {NewNote::Outcome::Created, std::nullopt};
 }
 
+NotesStore::NewNote NotesStore::createNoteTitled(const QString& title)
+{
+    m_saver.save(m_selection.url());
+    const QString folder = m_sync.folder();
+    if (folder.isEmpty() || !m_services.folders.canWrite(folder))
+        return {NewNote::Outcome::NeedsFolder, std::nullopt};
+    // The cursor goes to the line under the title.
+    const NoteFiles::Created created =
+        m_files.createWithText(folder, {}, title + QLatin1Char('\n'));
+    if (created.error)
+        return {NewNote::Outcome::Failed, created.error};
+    m_sync.touched(created.note.url);
+    m_list.add(created.note);
+    emit notesChanged();
+    m_selection.set(created.note);
+    emit noteCreated();
+    return {NewNote::Outcome::Created, std::nullopt};
+}
+
 std::optional<QString> NotesStore::saveBeforeDelete(const QString& url)
 {
     // The Trash keeps what the user last typed; a conflict copy means another program changed

@@ -122,6 +122,9 @@ public:
         std::optional<FileError> error; // when Failed
     };
     NewNote createDatedNote();
+    // A new note whose first line is title, named after it (numbered when the name is taken),
+    // selected with the same steps: a link named a note that did not exist.
+    NewNote createNoteTitled(const QString& title);
     // Deleting, step by step. First the note's last text is saved: nothing is deleted when it
     // cannot be, or went to a conflict copy; the path the save left (a new title renames) is
     // the one the next steps take. Then the Trash; then, when the Trash refused, removal for

@@ -4,6 +4,7 @@
 #include "store/notes_store.h"
 #include "views/editor_font.h"
 #include "views/find_bar.h"
+#include "views/markdown_highlighter.h"
 #include "views/text_key_guard.h"
 
 #include <QApplication>
@@ -40,6 +41,8 @@ NoteEditor::NoteEditor(NotesStore& store, QWidget* parent)
     m_edit->setAccessibleName(tr("Note"));
     m_edit->setTabChangesFocus(false);
     TextKeyGuard::install(m_edit);
+    m_highlighter = new MarkdownHighlighter(m_edit);
+    m_highlighter->setEnabled(AppSettings::value(MarkdownHighlighter::enabledKey, true).toBool());
     connect(m_edit, &QPlainTextEdit::textChanged, this, &NoteEditor::textEdited);
     connect(&m_store, &NotesStore::draftMerged, this, [this](const QString& url) {
         if (m_hasNote && url == m_note.url)

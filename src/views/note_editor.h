@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class FindBar;
+class MarkdownHighlighter;
 class NotesStore;
 class QLabel;
 class QPlainTextEdit;
@@ -28,6 +29,7 @@ public:
     const Note& note() const { return m_note; }
     QPlainTextEdit* textEdit() const { return m_edit; }
     FindBar* findBar() const { return m_findBar; }
+    MarkdownHighlighter* highlighter() const { return m_highlighter; }
     // What the editor holds, as the note's file would hold it.
     QString text() const;
     void focusAtEnd();
@@ -49,6 +51,7 @@ private:
     QPlainTextEdit* m_edit;
     QLabel* m_notice;
     FindBar* m_findBar;
+    MarkdownHighlighter* m_highlighter;
     Note m_note;
     bool m_hasNote = false;
     bool m_loading = false;

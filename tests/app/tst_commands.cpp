@@ -9,6 +9,7 @@
 #include "store_fixture.h"
 #include "views/content_view.h"
 #include "views/history_window.h"
+#include "views/markdown_highlighter.h"
 #include "views/message_bar.h"
 #include "views/note_editor.h"
 
@@ -133,6 +134,8 @@ void CommandsTest::startsAsItWasLeft()
                  desktopSize + 2);
         window.resize(820, 560);
         window.splitter()->setSizes({220, 600});
+        QVERIFY(app->commands().markdownHighlighting()->isChecked());
+        app->commands().markdownHighlighting()->trigger();
         // One preferences window, from the menu and from the "Select a notes folder" alert.
         app->commands().preferences()->trigger();
         PreferencesView* first = app->preferencesView();
@@ -146,6 +149,8 @@ void CommandsTest::startsAsItWasLeft()
     QCOMPARE(window.size(), QSize(820, 560));
     QCOMPARE(window.splitter()->sizes().value(0), 220);
     QCOMPARE(window.editor()->textEdit()->font().pointSizeF(), desktopSize + 2);
+    QVERIFY(!app->commands().markdownHighlighting()->isChecked());
+    QVERIFY(!window.editor()->highlighter()->isEnabled());
     // Typing is saved after a pause of three seconds.
     QCOMPARE(app->store().saveDelay(), 3000);
     app->showPreferences();
