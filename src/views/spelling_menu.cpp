@@ -7,6 +7,9 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextLayout>
+
+#include <algorithm>
 
 SpellingMenu::SpellingMenu(QPlainTextEdit& edit, SpellingSettings& spelling)
     : QObject(&edit), m_edit(edit), m_spelling(spelling)
@@ -32,9 +35,19 @@ QMenu* SpellingMenu::menuAt(const QPoint& pos)
     const QTextBlock block = at.block();
     const QString text = block.text();
     const qsizetype inBlock = at.positionInBlock();
+    // Corrections only where the editor drew the wavy line: a word inside code, an address or
+    // a link between notes is not prose, and offering to "correct" it would break it.
+    const auto underlined = [&block](qsizetype start) {
+        const QList<QTextLayout::FormatRange> formats = block.layout()->formats();
+        return std::any_of(formats.cbegin(), formats.cend(), [start](const auto& range) {
+            return range.start <= start && start < range.start + range.length &&
+                   range.format.underlineStyle() == QTextCharFormat::SpellCheckUnderline;
+        });
+    };
     for (const Misspelling& wrong : checker->misspellings(text)) {
         // A click just after the word's last letter is still on it.
-        if (inBlock < wrong.start || inBlock > wrong.start + wrong.length)
+        if (inBlock < wrong.start || inBlock > wrong.start + wrong.length ||
+            !underlined(wrong.start))
             continue;
         const QString word = text.mid(wrong.start, wrong.length);
         const int position = block.position() + int(wrong.start);

@@ -81,6 +81,7 @@ class SpellingMenuTest : public QObject
 private slots:
     void cleanup() { delete QApplication::activePopupWidget(); }
     void correctingIsOneUndoStepAndSaved();
+    void noSuggestionsForACorrectWord_data();
     void noSuggestionsForACorrectWord();
     void wordChangedUnderTheMenuStays();
     void addedWordRedrawn();
@@ -107,10 +108,21 @@ void SpellingMenuTest::correctingIsOneUndoStepAndSaved()
     QCOMPARE(w.edit()->toPlainText(), QStringLiteral("Typos\nI saw teh cat"));
 }
 
+void SpellingMenuTest::noSuggestionsForACorrectWord_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("at");
+    QTest::newRow("a correct word") << QByteArray("Typos\nI saw teh cat") << tehAt + 4;
+    // Not prose: a correction would break the code.
+    QTest::newRow("code") << QByteArray("Typos\nI saw `teh` cat") << tehAt + 1;
+}
+
 void SpellingMenuTest::noSuggestionsForACorrectWord()
 {
-    SpellingFixture w;
-    QMenu* menu = w.menuOn(tehAt + 4); // "cat"
+    QFETCH(QByteArray, text);
+    QFETCH(int, at);
+    SpellingFixture w(text);
+    QMenu* menu = w.menuOn(at);
     QVERIFY(menu);
     const std::unique_ptr<QMenu> plain(w.edit()->createStandardContextMenu());
     QCOMPARE(menu->actions().size(), plain->actions().size());
