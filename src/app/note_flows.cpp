@@ -42,7 +42,16 @@ void NoteFlows::reportFolderProblem(const FileError& error)
 
 void NoteFlows::createNote()
 {
-    const NotesStore::NewNote created = m_store.createDatedNote();
+    reportCreation(m_store.createDatedNote());
+}
+
+void NoteFlows::createNoteFromText(const QString& text)
+{
+    reportCreation(m_store.createNote(text));
+}
+
+void NoteFlows::reportCreation(const NotesStore::NewNote& created)
+{
     if (created.outcome == NotesStore::NewNote::Outcome::NeedsFolder) {
         if (ask(tr("Select a notes folder"),
                 tr("Open Preferences (Ctrl+,) and choose a writable folder, such as one in your "

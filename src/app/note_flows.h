@@ -1,12 +1,12 @@
 #pragma once
 
+#include "store/notes_store.h"
 #include "views/alert_service.h"
 
 #include <QObject>
 
 class FolderChooser;
 class FolderPreferences;
-class NotesStore;
 struct FileError;
 
 // The operations that ask the user (creating, deleting, quitting) and what the user is told
@@ -22,6 +22,8 @@ public:
     // A dated note in the folder, selected; without a usable folder, points to the
     // preferences.
     void createNote();
+    // The same for a note holding text, named after its first line.
+    void createNoteFromText(const QString& text);
     // Asks, then moves the selected note to the Trash; when the Trash refuses, asks again and
     // deletes it for good.
     void deleteSelectedNote();
@@ -40,6 +42,7 @@ signals:
     void preferencesRequested();
 
 private:
+    void reportCreation(const NotesStore::NewNote& created);
     void reportFolderProblem(const FileError& error);
     bool ask(const QString& message, const QString& informativeText, AlertService::Style style,
              const QStringList& buttons);

@@ -1,6 +1,7 @@
 #include "app/notes_app_commands.h"
 
 #include "app/note_flows.h"
+#include "app/sort_by_menu.h"
 #include "store/notes_store.h"
 #include "views/content_view.h"
 
@@ -39,6 +40,7 @@ NotesAppCommands::NotesAppCommands(NotesStore& store, NoteFlows& flows, ContentV
     addEditMenu(store, flows, window);
     addNotesMenu(store, flows, window);
     addViewAndHelp(window);
+    addSearchAndSort(store, flows, window);
 }
 
 void NotesAppCommands::addEditMenu(NotesStore& store, NoteFlows& flows, ContentView& window)
@@ -96,7 +98,7 @@ void NotesAppCommands::addNotesMenu(NotesStore& store, NoteFlows& flows, Content
 
 void NotesAppCommands::addViewAndHelp(ContentView& window)
 {
-    QMenu* view = window.menuBar()->addMenu(tr("&View"));
+    QMenu* view = m_view = window.menuBar()->addMenu(tr("&View"));
     m_zoomIn = addCommand(view, tr("Zoom &In"), QKeySequence(Qt::CTRL | Qt::Key_Equal));
     // Ctrl++ as well: on most layouts "+" is Shift+=, and the menu shows the one a user reads.
     m_zoomIn->setShortcuts(
@@ -111,4 +113,11 @@ void NotesAppCommands::addViewAndHelp(ContentView& window)
     m_about = help->addAction(tr("&About Quillbox"));
     m_about->setMenuRole(QAction::AboutRole);
     connect(m_about, &QAction::triggered, this, &NotesAppCommands::aboutRequested);
+}
+
+void NotesAppCommands::addSearchAndSort(NotesStore& store, NoteFlows& flows, ContentView& window)
+{
+    connect(&window, &ContentView::noteFromSearchRequested, &flows, &NoteFlows::createNoteFromText);
+    m_view->addSeparator();
+    m_sortBy = new SortByMenu(*m_view, store, this);
 }

@@ -7,6 +7,7 @@ class NoteFlows;
 class NotesStore;
 class QAction;
 class QMenu;
+class SortByMenu;
 
 // Every command of the application, each one QAction: the menu bar ("File" with Preferences…
 // and Quit, "Edit" with Undo Delete, "Notes", the editor's zoom in "View", "About Quillbox" in
@@ -31,6 +32,7 @@ public:
     QAction* history() const { return m_history; }
     QAction* search() const { return m_search; }
     QAction* about() const { return m_about; }
+    SortByMenu* sortBy() const { return m_sortBy; }
 
 signals:
     void preferencesRequested();
@@ -44,6 +46,7 @@ private:
     void addEditMenu(NotesStore& store, NoteFlows& flows, ContentView& window);
     void addNotesMenu(NotesStore& store, NoteFlows& flows, ContentView& window);
     void addViewAndHelp(ContentView& window);
+    void addSearchAndSort(NotesStore& store, NoteFlows& flows, ContentView& window);
 
     QAction* m_preferences = nullptr;
     QAction* m_quit = nullptr;
@@ -58,4 +61,6 @@ private:
     QAction* m_zoomOut = nullptr;
     QAction* m_zoomReset = nullptr;
     QAction* m_about = nullptr;
+    QMenu* m_view = nullptr;
+    SortByMenu* m_sortBy = nullptr;
 };
