@@ -122,11 +122,21 @@ ListDiff stepsFor(const std::vector<qsizetype>& newOf, qsizetype nextCount)
               [&](qsizetype i) { return newOf[size_t(i)] < 0; });
     // Kept rows into their new order: each one out of order goes right after the row that
     // precedes it there; the others keep their place.
-    const bool ordered = std::is_sorted(keptOrder.begin(), keptOrder.end());
-    if (!ordered) {
+    // Of two neighbours out of order one moves, and such pairs that share no row are at least
+    // half of them: a new order of the whole list (another sort) is told as a reset at once,
+    // before the longest run in order is looked for.
+    qsizetype descents = 0;
+    for (size_t k = 1; k < keptOrder.size(); ++k)
+        descents += keptOrder[k] < keptOrder[k - 1];
+    if ((descents + 1) / 2 > ListDiff::maxSteps) {
+        diff.steps.clear();
+        diff.reset = true;
+        return diff;
+    }
+    if (descents > 0) {
         const std::vector<char> inOrder = longestIncreasing(keptOrder);
-        // Every row out of order is a step: a new order of the whole list (another sort) is
-        // told as a reset before a single row is looked for.
+        // Every row out of order is a step: too many are told as a reset before a single row
+        // is looked for.
         const auto moves = std::count(inOrder.begin(), inOrder.end(), 0);
         if (qsizetype(diff.steps.size()) + moves > ListDiff::maxSteps) {
             diff.steps.clear();

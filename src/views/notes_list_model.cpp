@@ -187,13 +187,18 @@ void NotesListModel::followSortOrder()
         if (!m_rows)
             m_rows = allRows(m_list);
         m_byTitle = true;
+        m_newOrder = true;
         applySearch();
         return;
     }
-    const std::optional<std::vector<qsizetype>> found = m_store.filteredRows();
-    applyOrder(found ? *found : allRows(m_list));
-    m_byTitle = false;
-    m_rows = found;
+    {
+        const QScopedValueRollback refreshing(m_refreshing, true);
+        beginResetModel();
+        m_byTitle = false;
+        m_newOrder = false;
+        m_rows = m_store.filteredRows();
+        endResetModel();
+    }
     emit refreshed();
 }
 
@@ -267,8 +272,17 @@ void NotesListModel::applySearch()
 {
     if (m_byTitle) {
         // Until the title order of the list as it is now is ready the rows stay as they are.
-        if (const std::optional<std::vector<qsizetype>> next = m_store.rowsByTitle())
+        std::optional<std::vector<qsizetype>> next = m_store.rowsByTitle();
+        // Another order of the whole list is one reset: looking for the few rows that moved
+        // would cost more than the view's start over.
+        if (next && std::exchange(m_newOrder, false)) {
+            const QScopedValueRollback refreshing(m_refreshing, true);
+            beginResetModel();
+            m_rows = std::move(next);
+            endResetModel();
+        } else if (next) {
             applyOrder(*next);
+        }
         emit refreshed();
         return;
     }

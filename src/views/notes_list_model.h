@@ -60,6 +60,8 @@ private:
     std::optional<std::vector<qsizetype>> m_rows;
     // m_rows is in the order the title order last gave, and is always there.
     bool m_byTitle = false;
+    // The title order replaces the date order once it is ready.
+    bool m_newOrder = false;
     // A move's rows as they will be once the list has moved, and whether the view was told.
     std::vector<qsizetype> m_movedRows;
     bool m_told = false;
