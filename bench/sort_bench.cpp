@@ -89,12 +89,15 @@ void SortBench::run(NotesStore& store, ContentView& window, QTextStream& out)
         store.setSelectedNote(std::nullopt);
         search->clear();
         runUntil([&] { return model->rowCount() == store.notes().size(); });
+        search->setFocus();
         QElapsedTimer timer;
         timer.start();
         search->setText(query);
         QTest::keyClick(search, Qt::Key_Return);
         QCoreApplication::processEvents();
         typedThenEnter = std::min(typedThenEnter, elapsedMs(timer));
+        if (selectedUrl(store).isEmpty())
+            std::fprintf(stderr, "Enter opened nothing\n");
         runUntil([&] { return model->rowCount() < store.notes().size(); });
     }
     QObject::disconnect(connection);
