@@ -27,6 +27,7 @@ NotesListModel::NotesListModel(NotesStore& store, QObject* parent)
     relayList();
     connect(&m_store, &NotesStore::notesChanged, this, &NotesListModel::applySearch);
     connect(&m_store, &NotesStore::searchFinished, this, &NotesListModel::applySearch);
+    followSortOrder();
 }
 
 // Each change of the list as the same change of the rows; under a search, only of the rows

@@ -78,12 +78,15 @@ void SearchAndSortTest::sortByTitle()
     ContentView& window = w.open();
     NotesListModel* model = window.notesModel();
     QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    const auto rows = [&] {
-        settle();
+    const auto shown = [&] {
         QStringList titles;
         for (int row = 0; row < model->rowCount(); ++row)
             titles.append(model->index(row).data().toString());
         return titles.join(", ");
+    };
+    const auto rows = [&] {
+        settle();
+        return shown();
     };
     SortByMenu& sortBy = *w.commands->sortBy();
     QVERIFY(sortBy.byDate()->isChecked());
@@ -96,7 +99,12 @@ void SearchAndSortTest::sortByTitle()
     QPlainTextEdit* edit = window.editor()->textEdit();
     edit->moveCursor(QTextCursor::Start);
     QTest::keyClicks(edit, "A ");
+    // Saved, it becomes the newest: while it moves to the top of the list, each row still
+    // shows its own note.
+    QString whenMoved;
+    connect(&w.f.store().noteList(), &NoteList::rowMoved, this, [&] { whenMoved = shown(); });
     w.f.commit("Trip.md");
+    QCOMPARE(whenMoved, "A Trip, Note 2, Note 10");
     QCOMPARE(rows(), "A Trip, Note 2, Note 10");
     QCOMPARE(w.highlighted(), "A Trip");
     window.searchField()->clear();
