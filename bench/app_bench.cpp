@@ -1,5 +1,6 @@
 #include "app_bench.h"
 #include "find_bench.h"
+#include "sort_bench.h"
 
 #include "store/note_loader.h"
 #include "store/notes_store.h"
@@ -229,6 +230,7 @@ void AppBench::run(const QString& folder, int count, double folderMB, StoreServi
                .arg(searchBlocked, 0, 'f', 1)
                .arg(median(keystrokes) / 16, 0, 'f', 2)
                .arg(*std::max_element(keystrokes.begin(), keystrokes.end()) / 16, 0, 'f', 2);
+    SortBench::run(store, window, out);
 
     // A keystroke in a small note is the reference for one in a 10 MB note.
     QPlainTextEdit* edit = window.editor()->textEdit();

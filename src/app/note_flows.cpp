@@ -49,7 +49,12 @@ void NoteFlows::offerNote(const QString& title)
 {
     if (ask(tr("Create a note named “%1”?").arg(title), tr("No note has this title yet."),
             AlertService::Style::Informational, {tr("Create Note"), tr("Cancel")}))
-        reportCreation(m_store.createNoteTitled(title));
+        reportCreation(m_store.createNote(title + u'\n'));
+}
+
+void NoteFlows::createNoteFromText(const QString& text)
+{
+    reportCreation(m_store.createNote(text));
 }
 
 void NoteFlows::reportCreation(const NotesStore::NewNote& created)

@@ -24,6 +24,8 @@ public:
     void createNote();
     // A link named a note that does not exist: asks, then creates it, selected.
     void offerNote(const QString& title);
+    // The same for a note holding text, named after its first line.
+    void createNoteFromText(const QString& text);
     // Asks, then moves the selected note to the Trash; when the Trash refuses, asks again and
     // deletes it for good.
     void deleteSelectedNote();
@@ -42,8 +44,8 @@ signals:
     void preferencesRequested();
 
 private:
-    void reportFolderProblem(const FileError& error);
     void reportCreation(const NotesStore::NewNote& created);
+    void reportFolderProblem(const FileError& error);
     bool ask(const QString& message, const QString& informativeText, AlertService::Style style,
              const QStringList& buttons);
 

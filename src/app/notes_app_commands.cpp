@@ -1,6 +1,7 @@
 #include "app/notes_app_commands.h"
 
 #include "app/note_flows.h"
+#include "app/sort_by_menu.h"
 #include "folder/app_settings.h"
 #include "store/notes_store.h"
 #include "views/content_view.h"
@@ -59,6 +60,7 @@ NotesAppCommands::NotesAppCommands(NotesStore& store, NoteFlows& flows, ContentV
     addEditMenu(store, flows, window);
     addNotesMenu(store, flows, window);
     addViewAndHelp(window);
+    addSearchAndSort(store, flows, window);
 }
 
 void NotesAppCommands::addEditMenu(NotesStore& store, NoteFlows& flows, ContentView& window)
@@ -170,7 +172,7 @@ void NotesAppCommands::addFindCommands(QMenu* edit, ContentView& window)
 
 void NotesAppCommands::addViewAndHelp(ContentView& window)
 {
-    QMenu* view = window.menuBar()->addMenu(tr("&View"));
+    QMenu* view = m_view = window.menuBar()->addMenu(tr("&View"));
     m_zoomIn = addCommand(view, tr("Zoom &In"), QKeySequence(Qt::CTRL | Qt::Key_Equal));
     // Ctrl++ as well: on most layouts "+" is Shift+=, and the menu shows the one a user reads.
     m_zoomIn->setShortcuts(
@@ -199,4 +201,11 @@ void NotesAppCommands::addHighlighting(ContentView& window, QMenu* view)
         highlighter->setEnabled(on);
         AppSettings::setValue(MarkdownHighlighter::enabledKey, on);
     });
+}
+
+void NotesAppCommands::addSearchAndSort(NotesStore& store, NoteFlows& flows, ContentView& window)
+{
+    connect(&window, &ContentView::noteFromSearchRequested, &flows, &NoteFlows::createNoteFromText);
+    m_view->addSeparator();
+    m_sortBy = new SortByMenu(*m_view, store, this);
 }

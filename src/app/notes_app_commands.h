@@ -8,6 +8,7 @@ class NotesStore;
 class QAction;
 class QMenu;
 class SpellingSettings;
+class SortByMenu;
 
 // Every command of the application, each one QAction: the menu bar ("File" with Preferences…
 // and Quit, "Edit" with Undo Delete, "Notes", the editor's zoom in "View", "About Quillbox" in
@@ -35,6 +36,7 @@ public:
     QAction* checkSpelling() const { return m_checkSpelling; }
     SpellingSettings* spelling() const { return m_spelling; }
     QAction* markdownHighlighting() const { return m_markdownHighlighting; }
+    SortByMenu* sortBy() const { return m_sortBy; }
 
 signals:
     void preferencesRequested();
@@ -51,6 +53,7 @@ private:
     void addFindCommands(QMenu* edit, ContentView& window);
     void addSpelling(QMenu* edit, ContentView& window);
     void addHighlighting(ContentView& window, QMenu* view);
+    void addSearchAndSort(NotesStore& store, NoteFlows& flows, ContentView& window);
 
     QAction* m_preferences = nullptr;
     QAction* m_quit = nullptr;
@@ -68,4 +71,6 @@ private:
     QAction* m_checkSpelling = nullptr;
     SpellingSettings* m_spelling = nullptr;
     QAction* m_markdownHighlighting = nullptr;
+    QMenu* m_view = nullptr;
+    SortByMenu* m_sortBy = nullptr;
 };

@@ -97,37 +97,55 @@ bool resetIfTooMany(ListDiff& diff)
     return true;
 }
 
-} // namespace
-
-ListDiff ListDiff::between(const QList<Note>& before, const QList<Note>& next)
+// The steps from the old rows to the new ones, given each old row's place in the new list (-1
+// when it went).
+ListDiff stepsFor(const std::vector<qsizetype>& newOf, qsizetype nextCount)
 {
-    using Kind = Step::Kind;
+    using Kind = ListDiff::Step::Kind;
+    const qsizetype oldCount = qsizetype(newOf.size());
     ListDiff diff;
-    const std::vector<qsizetype> newOf = newPlaces(before, next);
-    std::vector<qsizetype> oldOf(size_t(next.size()), -1);
+    std::vector<qsizetype> oldOf(size_t(nextCount), -1);
     std::vector<qsizetype> keptOrder; // new place of each kept row, in old order
-    for (qsizetype i = 0; i < before.size(); ++i) {
+    for (qsizetype i = 0; i < oldCount; ++i) {
         if (newOf[size_t(i)] >= 0) {
             oldOf[size_t(newOf[size_t(i)])] = i;
             keptOrder.push_back(newOf[size_t(i)]);
         }
     }
-    if (keptOrder.empty() && !before.isEmpty() && !next.isEmpty()) {
+    if (keptOrder.empty() && oldCount > 0 && nextCount > 0) {
         diff.reset = true;
         return diff;
     }
 
     // Removed from the end, so every range keeps its position.
-    addRanges(diff, Kind::Remove, before.size(), true,
+    addRanges(diff, Kind::Remove, oldCount, true,
               [&](qsizetype i) { return newOf[size_t(i)] < 0; });
     // Kept rows into their new order: each one out of order goes right after the row that
     // precedes it there; the others keep their place.
-    const bool ordered = std::is_sorted(keptOrder.begin(), keptOrder.end());
-    if (!ordered) {
+    // Of two neighbours out of order one moves, and such pairs that share no row are at least
+    // half of them: a new order of the whole list (another sort) is told as a reset at once,
+    // before the longest run in order is looked for.
+    qsizetype descents = 0;
+    for (size_t k = 1; k < keptOrder.size(); ++k)
+        descents += keptOrder[k] < keptOrder[k - 1];
+    if ((descents + 1) / 2 > ListDiff::maxSteps) {
+        diff.steps.clear();
+        diff.reset = true;
+        return diff;
+    }
+    if (descents > 0) {
         const std::vector<char> inOrder = longestIncreasing(keptOrder);
-        std::vector<char> stays(size_t(before.size()), 0);
+        // Every row out of order is a step: too many are told as a reset before a single row
+        // is looked for.
+        const auto moves = std::count(inOrder.begin(), inOrder.end(), 0);
+        if (qsizetype(diff.steps.size()) + moves > ListDiff::maxSteps) {
+            diff.steps.clear();
+            diff.reset = true;
+            return diff;
+        }
+        std::vector<char> stays(size_t(oldCount), 0);
         std::vector<qsizetype> rows; // the old row at each place, as the steps leave them
-        for (qsizetype i = 0, k = 0; i < before.size(); ++i) {
+        for (qsizetype i = 0, k = 0; i < oldCount; ++i) {
             if (newOf[size_t(i)] >= 0) {
                 stays[size_t(i)] = inOrder[size_t(k++)];
                 rows.push_back(i);
@@ -156,16 +174,46 @@ ListDiff ListDiff::between(const QList<Note>& before, const QList<Note>& next)
         }
     }
     // Inserted in ascending order: every row before a new one is in place by then.
-    addRanges(diff, Kind::Insert, next.size(), false,
+    addRanges(diff, Kind::Insert, nextCount, false,
               [&](qsizetype j) { return oldOf[size_t(j)] < 0; });
-    if (resetIfTooMany(diff))
+    resetIfTooMany(diff);
+    return diff;
+}
+
+} // namespace
+
+ListDiff ListDiff::between(const QList<Note>& before, const QList<Note>& next)
+{
+    const std::vector<qsizetype> newOf = newPlaces(before, next);
+    ListDiff diff = stepsFor(newOf, next.size());
+    if (diff.reset)
         return diff;
+    std::vector<qsizetype> oldOf(size_t(next.size()), -1);
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        if (newOf[size_t(i)] >= 0)
+            oldOf[size_t(newOf[size_t(i)])] = i;
+    }
     for (qsizetype j = 0; j < next.size(); ++j) {
         const qsizetype old = oldOf[size_t(j)];
         if (old >= 0 && !showsTheSame(before.at(old), next.at(j)))
             diff.changed.push_back(j);
     }
     return diff;
+}
+
+ListDiff ListDiff::ofOrder(const std::vector<qsizetype>& shown, const std::vector<qsizetype>& next)
+{
+    const qsizetype span =
+        std::max(shown.empty() ? 0 : *std::max_element(shown.begin(), shown.end()),
+                 next.empty() ? 0 : *std::max_element(next.begin(), next.end())) +
+        1;
+    std::vector<qsizetype> placeOf(size_t(span), -1);
+    for (size_t j = 0; j < next.size(); ++j)
+        placeOf[size_t(next[j])] = qsizetype(j);
+    std::vector<qsizetype> newOf(shown.size());
+    for (size_t i = 0; i < shown.size(); ++i)
+        newOf[i] = placeOf[size_t(shown[i])];
+    return stepsFor(newOf, qsizetype(next.size()));
 }
 
 ListDiff ListDiff::ofPositions(const std::vector<qsizetype>& shown,

@@ -38,4 +38,8 @@ struct ListDiff
     // insertions; nothing changes or moves.
     static ListDiff ofPositions(const std::vector<qsizetype>& shown,
                                 const std::vector<qsizetype>& next);
+    // The same for rows in any order (positions in one list, each at most once): what a new
+    // sort order, or a record that moved in it, asks of a view. Changes no row.
+    static ListDiff ofOrder(const std::vector<qsizetype>& shown,
+                            const std::vector<qsizetype>& next);
 };

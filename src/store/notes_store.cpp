@@ -8,14 +8,18 @@
 
 #include <QDir>
 
+#include <numeric>
+
 NotesStore::NotesStore(const StoreServices& services, QObject* parent)
     : QObject(parent), m_services(services), m_history(services.clock),
       m_files(services.clock, services.trash),
       m_sync(m_list, m_drafts, m_selection, m_queue, m_history),
       m_saver(m_list, m_drafts, m_selection, m_sync, m_files, m_queue, m_history),
-      m_search(m_list, [this] { return SearchKey::fold(Naming::trimmed(m_searchText)); })
+      m_search(m_list, [this] { return SearchKey::fold(Naming::trimmed(m_searchText)); }),
+      m_titleOrder(m_list)
 {
     connect(&m_search, &BackgroundSearch::finished, this, &NotesStore::searchFinished);
+    connect(&m_titleOrder, &TitleOrder::finished, this, &NotesStore::rowsOrdered);
     connect(&m_selection, &Selection::changed, this, &NotesStore::selectedNoteChanged);
     connect(&m_sync, &FolderSync::listChanged, this, &NotesStore::notesChanged);
     connect(&m_sync, &FolderSync::loadFinished, this, &NotesStore::loadFinished);
@@ -90,6 +94,48 @@ QList<Note> NotesStore::filteredNotes() const
     return found;
 }
 
+void NotesStore::setSortOrder(SortOrder order)
+{
+    if (order == m_sortOrder)
+        return;
+    m_sortOrder = order;
+    emit sortOrderChanged();
+}
+
+std::optional<std::vector<qsizetype>> NotesStore::rowsByTitle()
+{
+    const std::vector<qsizetype>* order = m_titleOrder.positions();
+    if (!order)
+        return std::nullopt;
+    const std::optional<std::vector<qsizetype>> found = filteredRows();
+    if (!found)
+        return *order;
+    std::vector<char> listed(size_t(m_list.notes().size()), 0);
+    for (const qsizetype row : *found)
+        listed[size_t(row)] = 1;
+    std::vector<qsizetype> rows;
+    rows.reserve(found->size());
+    for (const qsizetype position : *order) {
+        if (listed[size_t(position)])
+            rows.push_back(position);
+    }
+    return rows;
+}
+
+std::optional<Note> NotesStore::firstListed() const
+{
+    std::optional<std::vector<qsizetype>> rows = filteredRows();
+    if (!rows) {
+        rows.emplace(size_t(m_list.notes().size()));
+        std::iota(rows->begin(), rows->end(), qsizetype(0));
+    }
+    if (rows->empty())
+        return std::nullopt;
+    const qsizetype first =
+        m_sortOrder == SortOrder::Title ? m_titleOrder.first(*rows) : rows->front();
+    return m_list.notes().at(first);
+}
+
 void NotesStore::saveTyping()
 {
     m_queue.add([this, selected = m_selection.url()] {
@@ -100,32 +146,29 @@ void NotesStore::saveTyping()
 
 NotesStore::NewNote NotesStore::createDatedNote()
 {
+    return create([this](const QString& folder) { return m_files.createDated(folder); });
+}
+
+NotesStore::NewNote NotesStore::createNote(const QString& text)
+{
+    return create([this, &text](const QString& folder) {
+        return m_files.createWithText(folder,
+                                      folder + QLatin1Char('/') + Naming::sanitizedFileName(text) +
+                                          QLatin1Char('.') + Naming::extension,
+                                      text);
+    });
+}
+
+NotesStore::NewNote
+NotesStore::create(const std::function<NoteFiles::Created(const QString& folder)>& write)
+{
     // The note being left reaches its file before the new one takes the editor.
     m_saver.save(m_selection.url());
     const QString folder = m_sync.folder();
     // The folder stays remembered: it may be writable again the next time.
     if (folder.isEmpty() || !m_services.folders.canWrite(folder))
         return {NewNote::Outcome::NeedsFolder, std::nullopt};
-    const NoteFiles::Created created = m_files.createDated(folder);
-    if (created.error)
-        return {NewNote::Outcome::Failed, created.error};
-    m_sync.touched(created.note.url);
-    m_list.add(created.note);
-    emit notesChanged();
-    m_selection.set(created.note);
-    emit noteCreated();
-    return {NewNote::Outcome::Created, std::nullopt};
-}
-
-NotesStore::NewNote NotesStore::createNoteTitled(const QString& title)
-{
-    m_saver.save(m_selection.url());
-    const QString folder = m_sync.folder();
-    if (folder.isEmpty() || !m_services.folders.canWrite(folder))
-        return {NewNote::Outcome::NeedsFolder, std::nullopt};
-    // The cursor goes to the line under the title.
-    const NoteFiles::Created created =
-        m_files.createWithText(folder, {}, title + QLatin1Char('\n'));
+    const NoteFiles::Created created = write(folder);
     if (created.error)
         return {NewNote::Outcome::Failed, created.error};
     m_sync.touched(created.note.url);

@@ -11,11 +11,13 @@
 #include "store/note_list.h"
 #include "store/selection.h"
 #include "store/store_services.h"
+#include "store/title_order.h"
 #include "store/work_queue.h"
 
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -49,6 +51,22 @@ public:
     // search: all of them).
     const NoteList& noteList() const { return m_list; }
     std::optional<std::vector<qsizetype>> filteredRows() const;
+
+    // The order the list shows its notes in. The list itself stays newest first; the title
+    // order is its positions, sorted.
+    enum class SortOrder
+    {
+        DateModified,
+        Title,
+    };
+    SortOrder sortOrder() const { return m_sortOrder; }
+    void setSortOrder(SortOrder order);
+    // The positions filteredRows() keeps, by title; nothing while the title order of the list
+    // as it is now is being made (rowsOrdered() follows).
+    std::optional<std::vector<qsizetype>> rowsByTitle();
+    // The note the list shows first for the search text as it is now, in the sort order: the
+    // result is made now when the search has not delivered it yet.
+    std::optional<Note> firstListed() const;
 
     bool contains(const QString& url) const { return m_list.find(url) != nullptr; }
     std::optional<Note> note(const QString& url) const
@@ -122,9 +140,8 @@ public:
         std::optional<FileError> error; // when Failed
     };
     NewNote createDatedNote();
-    // A new note whose first line is title, named after it (numbered when the name is taken),
-    // selected with the same steps: a link named a note that did not exist.
-    NewNote createNoteTitled(const QString& title);
+    // The same for a note holding text, named after its title (numbered when taken).
+    NewNote createNote(const QString& text);
     // Deleting, step by step. First the note's last text is saved: nothing is deleted when it
     // cannot be, or went to a conflict copy; the path the save left (a new title renames) is
     // the one the next steps take. Then the Trash; then, when the Trash refused, removal for
@@ -159,6 +176,9 @@ signals:
     void searchTextChanged();
     // The result of the search text is ready: filteredRows() answers at once.
     void searchFinished();
+    void sortOrderChanged();
+    // The title order of the list as it is now is ready: rowsByTitle() answers at once.
+    void rowsOrdered();
     void folderURLChanged();
     // A load has run to its end, whether or not it changed anything.
     void loadFinished();
@@ -180,6 +200,7 @@ signals:
     void folderProblem(const FileError& error);
 
 private:
+    NewNote create(const std::function<NoteFiles::Created(const QString& folder)>& write);
     void keepBeforeDelete(const QString& url);
     void forgetDeleted(const QString& url);
     void forgetTrashed();
@@ -202,5 +223,7 @@ private:
     DraftSaver m_saver;
     QString m_searchText;
     BackgroundSearch m_search;
+    TitleOrder m_titleOrder;
+    SortOrder m_sortOrder = SortOrder::DateModified;
     std::optional<Trashed> m_trashed;
 };

@@ -61,6 +61,8 @@ signals:
     // From the conflict message: the note another program changed, beside the copy that
     // holds the user's text.
     void compareRequested(const QString& theirs, const QString& ours);
+    // Enter in the search field found no note, or Ctrl+Enter: a note holding text.
+    void noteFromSearchRequested(const QString& text);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -72,6 +74,7 @@ private:
     void connectKeyboard();
     void nameControls();
     void showNoMatches();
+    void searchEntered(bool create);
     void listSelectionChanged();
     void storeSelectionChanged();
     int selectedRow() const;

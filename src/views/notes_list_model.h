@@ -10,9 +10,10 @@
 class NoteList;
 class NotesStore;
 
-// The sidebar rows: the store's notes newest first, narrowed by its search. The store's list
-// says row by row what changed; the model passes that on, translated to the rows the search
-// shows, and follows a new search result as the rows it hides and shows.
+// The sidebar rows: the store's notes newest first or by title, narrowed by its search. The
+// store's list says row by row what changed; the model passes that on, translated to the rows
+// the search shows, and follows a new search result or order as the rows it hides, shows and
+// moves.
 class NotesListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -43,14 +44,24 @@ signals:
 private:
     void relayList();
     void applySearch();
+    // By title the rows are the list's positions in any order: each change of the list is
+    // followed on them as it comes, and the new order once the store has it.
+    void relayByTitle();
+    void applyOrder(const std::vector<qsizetype>& next);
+    void followSortOrder();
+    std::vector<qsizetype> rowsAt(qsizetype first, qsizetype last) const;
     const Note& noteAt(int row) const;
     // The rows showing list positions first..last: [begin, end).
     std::pair<qsizetype, qsizetype> rowsOf(qsizetype first, qsizetype last) const;
 
     NotesStore& m_store;
     const NoteList& m_list;
-    // Ascending positions in the list of the notes shown; none while every note is.
+    // Positions in the list of the notes shown, ascending by date; none while every note is.
     std::optional<std::vector<qsizetype>> m_rows;
+    // m_rows is in the order the title order last gave, and is always there.
+    bool m_byTitle = false;
+    // The title order replaces the date order once it is ready.
+    bool m_newOrder = false;
     // A move's rows as they will be once the list has moved, and whether the view was told.
     std::vector<qsizetype> m_movedRows;
     bool m_told = false;

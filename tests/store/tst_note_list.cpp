@@ -1,5 +1,6 @@
 #include "store/list_diff.h"
 #include "store/note_list.h"
+#include "store/title_order.h"
 #include "test_support.h"
 
 #include <QTest>
@@ -71,6 +72,10 @@ private slots:
     void reloadsAreTheFewStepsBetween();
     void searchesHideAndShowRanges_data();
     void searchesHideAndShowRanges();
+    void titlesInNaturalOrder_data();
+    void titlesInNaturalOrder();
+    void aNewOrderMovesRows_data();
+    void aNewOrderMovesRows();
 };
 
 namespace {
@@ -228,6 +233,59 @@ void NoteListTest::searchesHideAndShowRanges()
     QFETCH(std::vector<qsizetype>, next);
     QFETCH(QString, steps);
     const ListDiff diff = ListDiff::ofPositions(shown, next);
+    QCOMPARE(follow(diff, shown, next), steps);
+    if (!diff.reset)
+        QCOMPARE(shown, next);
+}
+
+void NoteListTest::titlesInNaturalOrder_data()
+{
+    QTest::addColumn<QStringList>("newestFirst");
+    QTest::addColumn<QStringList>("byTitle");
+    row("numbers by value", QStringList{"Note 10", "Note 2", "Note 1"},
+        QStringList{"Note 1", "Note 2", "Note 10"});
+    row("case ignored, equal titles newest first",
+        QStringList{"banana", "Apple", "apple", "Cherry"},
+        QStringList{"Apple", "apple", "banana", "Cherry"});
+    row("accents beside their letter", QStringList{"Ezra", "Zoo", "Éclair", "Eagle"},
+        QStringList{"Eagle", "Éclair", "Ezra", "Zoo"});
+    row("dates in titles", QStringList{"Daily 2026-03-09", "Daily 2026-03-10", "Daily 2026-3-8"},
+        QStringList{"Daily 2026-3-8", "Daily 2026-03-09", "Daily 2026-03-10"});
+}
+
+void NoteListTest::titlesInNaturalOrder()
+{
+    QFETCH(QStringList, newestFirst);
+    QFETCH(QStringList, byTitle);
+    QList<Note> list;
+    for (const QString& title : newestFirst)
+        list.append(note(title, monday, title));
+    QStringList sorted;
+    for (const qsizetype position :
+         TitleOrder::sorted(list, QLocale(QLocale::English, QLocale::UnitedStates)))
+        sorted.append(list.at(position).title);
+    QCOMPARE(sorted, byTitle);
+}
+
+void NoteListTest::aNewOrderMovesRows_data()
+{
+    using Rows = std::vector<qsizetype>;
+    QTest::addColumn<Rows>("shown");
+    QTest::addColumn<Rows>("next");
+    QTest::addColumn<QString>("steps");
+    row("a title changed", Rows{4, 0, 3, 1}, Rows{0, 3, 1, 4}, QString("m0>3"));
+    row("narrowed and grown", Rows{4, 0, 3, 1}, Rows{2, 4, 1}, QString("r1-2 i0-0"));
+    Rows every(200);
+    std::iota(every.begin(), every.end(), qsizetype(0));
+    row("the other order", every, Rows(every.rbegin(), every.rend()), QString("reset"));
+}
+
+void NoteListTest::aNewOrderMovesRows()
+{
+    QFETCH(std::vector<qsizetype>, shown);
+    QFETCH(std::vector<qsizetype>, next);
+    QFETCH(QString, steps);
+    const ListDiff diff = ListDiff::ofOrder(shown, next);
     QCOMPARE(follow(diff, shown, next), steps);
     if (!diff.reset)
         QCOMPARE(shown, next);
