@@ -122,6 +122,12 @@ std::optional<std::vector<qsizetype>> NotesStore::rowsByTitle()
     return rows;
 }
 
+bool NotesStore::searchAnswered() const
+{
+    const QByteArray query = SearchKey::fold(Naming::trimmed(m_searchText));
+    return query.isEmpty() || m_list.remembered(query);
+}
+
 std::optional<Note> NotesStore::firstListed() const
 {
     std::optional<std::vector<qsizetype>> rows = filteredRows();

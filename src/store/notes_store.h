@@ -67,6 +67,8 @@ public:
     // The note the list shows first for the search text as it is now, in the sort order: the
     // result is made now when the search has not delivered it yet.
     std::optional<Note> firstListed() const;
+    // The search text's result is known: firstListed() answers without scanning.
+    bool searchAnswered() const;
 
     bool contains(const QString& url) const { return m_list.find(url) != nullptr; }
     std::optional<Note> note(const QString& url) const

@@ -9,6 +9,7 @@
 #include "views/note_row_delegate.h"
 #include "views/notes_list_model.h"
 #include "views/print_service.h"
+#include "views/search_enter.h"
 #include "views/search_hits.h"
 #include "views/text_key_guard.h"
 
@@ -251,38 +252,15 @@ void ContentView::connectKeyboard()
         if (!m_list->selectionModel()->hasSelection() && m_model->rowCount() > 0)
             m_list->setCurrentIndex(m_model->index(0));
     });
-    keys(m_search, {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)},
-         [this] { searchEntered(false); });
-    keys(m_search,
-         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)},
-         [this] { searchEntered(true); });
+    auto* enter = new SearchEnter(*m_search, m_store, [this] {
+        if (showsEditor())
+            m_editor->textEdit()->setFocus(Qt::OtherFocusReason);
+    });
+    connect(enter, &SearchEnter::noteRequested, this, &ContentView::noteFromSearchRequested);
     keys(m_list, {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}, [this] {
         if (showsEditor())
             m_editor->textEdit()->setFocus(Qt::TabFocusReason);
     });
-}
-
-// Enter opens the first note listed for the text typed, even when the list has not caught up
-// with it yet; without one, or with Ctrl, a note of that title is made, its first line done.
-// A blank search makes nothing.
-void ContentView::searchEntered(bool create)
-{
-    const QString query = Naming::trimmed(m_search->text());
-    if (query.isEmpty())
-        return;
-    const std::optional<Note> first = create ? std::nullopt : m_store.firstListed();
-    if (!first) {
-        emit noteFromSearchRequested(query + QLatin1Char('\n'));
-        return;
-    }
-    const std::optional<Note>& leaving = m_store.selectedNote();
-    if (!leaving || leaving->url != first->url) {
-        m_store.saveDraftNow(leaving ? leaving->url : QString());
-        if (const std::optional<Note> note = m_store.note(first->url))
-            m_store.setSelectedNote(note);
-    }
-    if (showsEditor())
-        m_editor->textEdit()->setFocus(Qt::OtherFocusReason);
 }
 
 // Names for the controls a screen reader would otherwise announce as "button" or nothing.

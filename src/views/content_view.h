@@ -74,7 +74,6 @@ private:
     void connectKeyboard();
     void nameControls();
     void showNoMatches();
-    void searchEntered(bool create);
     void listSelectionChanged();
     void storeSelectionChanged();
     int selectedRow() const;

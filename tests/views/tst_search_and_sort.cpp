@@ -177,7 +177,7 @@ void SearchAndSortTest::enterSeesTheSearchTyped()
     const int count = w.f.files().size();
     search->setText("Trip");
     QTest::keyClick(search, Qt::Key_Return);
-    QCOMPARE(w.f.store().selectedNote().value_or(Note()).title, "Trip");
+    QTRY_COMPARE(w.f.store().selectedNote().value_or(Note()).title, "Trip");
     settle();
     QCOMPARE(w.f.files().size(), count);
     QCOMPARE(window.notesModel()->rowCount(), 1);
