@@ -22,6 +22,8 @@ public:
     QList<TextMatches::Match> matches(const QString& query);
     // Whether asking now costs no more than a search: the text has not changed since.
     bool isCurrent() const { return !m_stale; }
+    // The text changed and has not rested yet: what shows matches waits for settled().
+    bool isSettling() const { return m_settle.isActive(); }
 
 signals:
     // The text changed and then rested: what shows matches asks again.

@@ -63,7 +63,7 @@ void SearchHits::mark()
     }
     // Typing waits for a pause, as finding the matches reads the whole text; the marks
     // shown meanwhile move with the text around them.
-    if (!editorMatches.isCurrent())
+    if (!editorMatches.isCurrent() && editorMatches.isSettling())
         return;
     const QList<TextMatches::Match> matches = editorMatches.matches(query);
     const QRect view = edit->viewport()->rect();

@@ -2,6 +2,7 @@
 #include "app/notes_app_commands.h"
 #include "store_fixture.h"
 #include "views/content_view.h"
+#include "views/editor_matches.h"
 #include "views/find_bar.h"
 #include "views/note_editor.h"
 #include "views/notes_list_model.h"
@@ -12,6 +13,7 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 
 namespace {
 
@@ -126,8 +128,12 @@ void FindInNoteTest::replaceAllIsOneUndo()
 void FindInNoteTest::searchHitsShown()
 {
     FindFixture w;
+    // A search typed over the note already open marks its matches there.
+    QSignalSpy rested(&EditorMatches::of(w.edit()), &EditorMatches::settled);
+    w.clickRow("Trip");
+    QVERIFY(rested.wait());
     w.window->searchField()->setText("MILK");
-    settle();
+    QTRY_COMPARE(w.edit()->extraSelections().size(), 2);
     w.clickRow("Groceries");
     w.clickRow("Trip");
     const QTextCursor cursor = w.edit()->textCursor();
