@@ -4,6 +4,7 @@
 #include "views/editor_matches.h"
 #include "views/note_editor.h"
 
+#include <QEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -28,6 +29,15 @@ SearchHits::SearchHits(NotesStore& store, NoteEditor& editor)
     connect(edit->horizontalScrollBar(), &QScrollBar::valueChanged, this, &SearchHits::mark);
     // A taller window shows more lines.
     connect(edit->verticalScrollBar(), &QScrollBar::rangeChanged, this, &SearchHits::mark);
+    // The marks' colour is mixed from the palette: a desktop turning dark remixes it.
+    edit->installEventFilter(this);
+}
+
+bool SearchHits::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::PaletteChange)
+        mark();
+    return QObject::eventFilter(watched, event);
 }
 
 void SearchHits::noteOpened()

@@ -19,6 +19,9 @@ public:
 
     SearchHits(NotesStore& store, NoteEditor& editor);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void noteOpened();
     void mark();
