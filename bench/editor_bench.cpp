@@ -2,9 +2,9 @@
 
 #include "folder/bookmarked_folder_access.h"
 #include "store/clock.h"
+#include "store/enchant_spell_checker.h"
 #include "store/freedesktop_trash.h"
 #include "store/notes_store.h"
-#include "store/spell_checker.h"
 #include "test_support.h"
 #include "views/content_view.h"
 #include "views/markdown_highlighter.h"
@@ -16,7 +16,6 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QSet>
 #include <QTextBlock>
 
 #include <algorithm>
@@ -25,37 +24,6 @@
 #include <vector>
 
 namespace {
-
-// Stands for a dictionary: one hash lookup per word.
-class HashSpellChecker final : public SpellChecker
-{
-public:
-    HashSpellChecker()
-    {
-        for (const char* word : {"the", "note", "line", "with", "some", "ordinary", "words", "in",
-                                 "it", "a", "and", "see", "code", "list", "item", "heading"})
-            m_words.insert(QString::fromLatin1(word));
-    }
-    QList<Misspelling> misspellings(QStringView text) const override
-    {
-        QList<Misspelling> found;
-        qsizetype start = -1;
-        for (qsizetype i = 0; i <= text.size(); ++i) {
-            const bool letter = i < text.size() && text[i].isLetter();
-            if (letter && start < 0)
-                start = i;
-            if (!letter && start >= 0) {
-                if (!m_words.contains(text.sliced(start, i - start).toString().toLower()))
-                    found.append({start, i - start});
-                start = -1;
-            }
-        }
-        return found;
-    }
-
-private:
-    QSet<QString> m_words;
-};
 
 double elapsedMs(const QElapsedTimer& timer)
 {
@@ -142,7 +110,8 @@ void EditorBench::run(const QString& folder, QTextStream& out)
     settle();
     QPlainTextEdit* edit = window.editor()->textEdit();
     MarkdownHighlighter* highlighter = window.editor()->highlighter();
-    HashSpellChecker spelling;
+    // The user's dictionary, as the window has it: en_US, which the tests install too.
+    const EnchantSpellChecker spelling(QStringLiteral("en_US"));
     const auto select = [&](const QString& name) {
         for (const Note& note : store.notes()) {
             if (note.url.endsWith(QLatin1Char('/') + name))

@@ -26,6 +26,10 @@ FindBar::FindBar(QPlainTextEdit* edit, QWidget* parent)
     m_count->setAccessibleName(tr("Matches"));
     m_count->setForegroundRole(QPalette::PlaceholderText);
     m_count->setMinimumWidth(m_count->fontMetrics().horizontalAdvance(tr("999 of 999")));
+    // A narrow editor squeezes the buttons' neighbours first: the fields keep room for a word
+    // or two, and the window grows the editor's side instead.
+    for (QLineEdit* field : {m_find, m_replace})
+        field->setMinimumWidth(field->fontMetrics().averageCharWidth() * 16);
     for (QPushButton* button : {m_previous, m_next, m_replaceOne, m_replaceAll})
         button->setAutoDefault(false);
 
