@@ -1,4 +1,5 @@
 #include "app_bench.h"
+#include "bench_timing.h"
 #include "find_bench.h"
 #include "sort_bench.h"
 
@@ -28,10 +29,7 @@
 
 namespace {
 
-double elapsedMs(const QElapsedTimer& timer)
-{
-    return double(timer.nsecsElapsed()) / 1e6;
-}
+using namespace BenchTiming;
 
 // Every note file read into memory by one thread: what no start-up can beat by much.
 double readEveryFileMs(const QString& folder)
@@ -44,39 +42,6 @@ double readEveryFileMs(const QString& folder)
         if (file.open(QIODevice::ReadOnly))
             contents.push_back(file.readAll());
     }
-    return elapsedMs(timer);
-}
-
-// Runs events until done() holds; returns the longest the event loop went without turning.
-double runUntil(const std::function<bool()>& done)
-{
-    QElapsedTimer gap;
-    gap.start();
-    QElapsedTimer limit;
-    limit.start();
-    double longest = 0;
-    while (!done()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        longest = std::max(longest, elapsedMs(gap));
-        gap.restart();
-        if (!done())
-            QThread::usleep(200);
-        if (limit.elapsed() > 60000) {
-            std::fprintf(stderr, "gave up waiting\n");
-            break;
-        }
-    }
-    return longest;
-}
-
-// What a keystroke costs until the list or the editor shows its result on screen.
-double settleAndPaint(QWidget* widget)
-{
-    QElapsedTimer timer;
-    timer.start();
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-    widget->repaint();
     return elapsedMs(timer);
 }
 

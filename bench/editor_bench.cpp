@@ -1,4 +1,5 @@
 #include "editor_bench.h"
+#include "bench_timing.h"
 
 #include "folder/bookmarked_folder_access.h"
 #include "store/clock.h"
@@ -25,10 +26,7 @@
 
 namespace {
 
-double elapsedMs(const QElapsedTimer& timer)
-{
-    return double(timer.nsecsElapsed()) / 1e6;
-}
+using namespace BenchTiming;
 
 // The window thread's own time: on a machine shared with other work the wall clock also
 // counts the turns other processes had.
@@ -60,14 +58,6 @@ Timing measured(int runs, const std::function<void()>& prepare, const std::funct
     std::sort(walls.begin(), walls.end());
     std::sort(cpus.begin(), cpus.end());
     return {walls[walls.size() / 2], cpus[cpus.size() / 2]};
-}
-
-// Until what changed is on screen.
-void settleAndPaint(QWidget* widget)
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-    widget->repaint();
 }
 
 QByteArray markdown(qsizetype bytes)

@@ -1,4 +1,5 @@
 #include "find_bench.h"
+#include "bench_timing.h"
 
 #include "views/content_view.h"
 #include "views/find_bar.h"
@@ -15,13 +16,7 @@
 
 namespace {
 
-double msOf(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
+using namespace BenchTiming;
 
 } // namespace
 

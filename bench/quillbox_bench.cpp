@@ -1,4 +1,5 @@
 // Measures the store on generated folders, each size in a fresh process so that memory
+#include "bench_timing.h"
 // figures are its own. Every time is printed beside a reference measured in the same run.
 #include "folder/bookmarked_folder_access.h"
 #include "folder/folder_access.h"
@@ -33,13 +34,7 @@
 
 namespace {
 
-double msOf(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
+using namespace BenchTiming;
 
 double medianMs(int runs, const std::function<void()>& work)
 {
@@ -78,17 +73,26 @@ double bareWriteMs(const QString& path, const QByteArray& bytes)
     });
 }
 
+// The bench's own home, settings and history, so that nothing of the user's is read or written;
+// returns its notes folder, made.
+QString notesFolderIn(const QTemporaryDir& home)
+{
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+    qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
+    qputenv("XDG_STATE_HOME", (home.path() + "/state").toUtf8());
+    const QString folder = home.path() + QStringLiteral("/Notes");
+    QDir().mkpath(folder);
+    return folder;
+}
+
 int runOne(int argc, char** argv, int count)
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
-    qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
-    const QString folder = home.path() + QStringLiteral("/Notes");
-    QDir().mkpath(folder);
+    const QString folder = notesFolderIn(home);
     const qint64 bytes = NoteGenerator::fill(folder, count);
     FolderAccess::saveBookmark(folder);
     const double folderMB = double(bytes) / (1024.0 * 1024.0);
@@ -213,12 +217,7 @@ int runEditor(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
-    qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
-    qputenv("XDG_STATE_HOME", (home.path() + "/state").toUtf8());
-    const QString folder = home.path() + QStringLiteral("/Notes");
-    QDir().mkpath(folder);
+    const QString folder = notesFolderIn(home);
     FolderAccess::saveBookmark(folder);
     QTextStream out(stdout);
     out << QStringLiteral("== editor ==\n");

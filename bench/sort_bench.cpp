@@ -1,4 +1,5 @@
 #include "sort_bench.h"
+#include "bench_timing.h"
 
 #include "store/notes_store.h"
 #include "views/content_view.h"
@@ -17,28 +18,7 @@
 
 namespace {
 
-double elapsedMs(const QElapsedTimer& timer)
-{
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-// Runs events until done() holds; returns the longest the event loop went without turning.
-double runUntil(const std::function<bool()>& done)
-{
-    QElapsedTimer gap;
-    gap.start();
-    QElapsedTimer limit;
-    limit.start();
-    double longest = 0;
-    while (!done() && limit.elapsed() < 60000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        longest = std::max(longest, elapsedMs(gap));
-        gap.restart();
-        if (!done())
-            QThread::usleep(200);
-    }
-    return longest;
-}
+using namespace BenchTiming;
 
 QString selectedUrl(const NotesStore& store)
 {

@@ -1,12 +1,10 @@
-#include "app/note_flows.h"
-#include "app/notes_app_commands.h"
-#include "store_fixture.h"
 #include "views/content_view.h"
 #include "views/empty_detail_view.h"
 #include "views/message_bar.h"
 #include "views/note_editor.h"
 #include "views/notes_list_model.h"
 #include "views/row_text.h"
+#include "window_fixture.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
@@ -29,58 +27,15 @@ namespace {
 const QDateTime thursday(QDate(2026, 3, 5), QTime(9, 0));
 
 // A store on three notes, and the window and its commands as the application builds them.
-class WindowFixture
+class ThreeNotes : public WindowFixture
 {
 public:
-    WindowFixture()
-    {
-        f.write("Groceries.md", "Groceries\nmilk", Day::monday);
-        f.write("Trip.md", "Trip\ntrain at 6", Day::tuesday);
-        f.write("Ideas.md", "Ideas\nplain text", Day::wednesday);
-    }
-    ContentView& open(bool withFolder = true)
-    {
-        f.start();
-        if (!withFolder) {
-            f.store().setFolderURL(QString());
-            settle();
-        }
-        window = std::make_unique<ContentView>(f.store(), f.printer);
-        flows = std::make_unique<NoteFlows>(f.store(), f.alerts);
-        commands = new NotesAppCommands(f.store(), *flows, *window);
-        QObject::connect(window.get(), &ContentView::folderNeeded, &f.chooser(),
-                         &FolderChooser::chooseFolderIfNeeded);
-        window->show();
-        QApplication::setActiveWindow(window.get());
-        (void)QTest::qWaitForWindowActive(window.get()); // else keys typed into it go nowhere
-        settle();
-        return *window;
-    }
-    void clickRow(const QString& title, Qt::KeyboardModifiers modifiers = {})
-    {
-        const int row = f.titles().indexOf(title); // the list's rows, as notesList() shows
-        QVERIFY(row >= 0);
-        QListView* list = window->notesList();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
-                          list->visualRect(window->notesModel()->index(row)).center());
-        settle();
-    }
-    QString highlighted() const
-    {
-        const QModelIndexList selected = window->notesList()->selectionModel()->selectedRows();
-        return selected.isEmpty() ? QString() : selected.first().data().toString();
-    }
+    ThreeNotes() { writeThreeNotes(); }
     QPlainTextEdit* editAtEnd() const
     {
-        window->editor()->textEdit()->moveCursor(QTextCursor::End);
-        return window->editor()->textEdit();
+        edit()->moveCursor(QTextCursor::End);
+        return edit();
     }
-    QString editorText() const { return window->editor()->textEdit()->toPlainText(); }
-
-    StoreFixture f;
-    std::unique_ptr<ContentView> window;
-    std::unique_ptr<NoteFlows> flows;
-    NotesAppCommands* commands = nullptr; // owned by the window
 };
 
 } // namespace
@@ -102,7 +57,7 @@ private slots:
 // What a screen reader reads of a row; changes reach the list as the rows they touch.
 void ContentViewTest::notesList()
 {
-    WindowFixture w;
+    ThreeNotes w;
     const QString conflictName = "Plan.sync-conflict-20260303-101500-ABCDEFG";
     w.f.write(conflictName + ".md", "Plan from the phone", Day::tuesday.addSecs(60));
     ContentView& window = w.open();
@@ -189,7 +144,7 @@ void ContentViewTest::rowDatesAreLocalTime()
 // the user's choices to it; each command, in the menu and the toolbar, acts on the selection.
 void ContentViewTest::selectionKeysAndCommands()
 {
-    WindowFixture w;
+    ThreeNotes w;
     ContentView& window = w.open();
     NotesAppCommands& commands = *w.commands;
     QLineEdit* search = window.searchField();
@@ -284,7 +239,7 @@ void ContentViewTest::selectionKeysAndCommands()
 // The editor shows what the store holds of its note: unreadable, changed elsewhere, renamed.
 void ContentViewTest::editorFollowsTheNote()
 {
-    WindowFixture w;
+    ThreeNotes w;
     w.f.write("Latin.md", "Caf\xE9", thursday);
     ContentView& window = w.open(false);
     QCOMPARE(w.f.panel.presented, 0);
@@ -362,7 +317,7 @@ void ContentViewTest::editorKeepsItsPlaceWhenTheFileChanges()
 // and the characters the editor's plain text would turn into a space and a line feed.
 void ContentViewTest::viewingNeverWrites()
 {
-    WindowFixture w;
+    ThreeNotes w;
     const QByteArray spaces("Spaces\xC2\xA0"
                             "A\xE2\x80\xA8"
                             "B");
@@ -403,7 +358,7 @@ void ContentViewTest::viewingNeverWrites()
 // Said at the start, whenever the window was made; the notes are saved all the same.
 void ContentViewTest::historyTroubleIsSaidInTheBar()
 {
-    WindowFixture w;
+    ThreeNotes w;
     w.f.home.makeFolder(".local/state");
     TestFiles::write(w.f.home.path() + "/.local/state/quillbox", "a file where the folder is");
     ContentView& window = w.open();

@@ -1,11 +1,9 @@
-#include "app/note_flows.h"
-#include "app/notes_app_commands.h"
-#include "store_fixture.h"
 #include "views/content_view.h"
 #include "views/editor_matches.h"
 #include "views/find_bar.h"
 #include "views/note_editor.h"
 #include "views/notes_list_model.h"
+#include "window_fixture.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -18,38 +16,17 @@
 namespace {
 
 // The window and its commands as the application builds them, on a few notes.
-class FindFixture
+class FindFixture : public WindowFixture
 {
 public:
     FindFixture()
     {
         f.write("Groceries.md", "Groceries\nmilk, Milk and MILK", Day::monday);
         f.write("Trip.md", "Trip\ntrain at 6\nmilk on the way\nmilk", Day::tuesday);
-        f.start();
-        window = std::make_unique<ContentView>(f.store(), f.printer);
-        flows = std::make_unique<NoteFlows>(f.store(), f.alerts);
-        new NotesAppCommands(f.store(), *flows, *window);
-        window->show();
-        QApplication::setActiveWindow(window.get());
-        (void)QTest::qWaitForWindowActive(window.get());
-        settle();
+        open();
     }
-    void clickRow(const QString& title)
-    {
-        const int row = f.titles().indexOf(title);
-        QVERIFY(row >= 0);
-        QListView* list = window->notesList();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualRect(window->notesModel()->index(row)).center());
-        settle();
-    }
-    QPlainTextEdit* edit() const { return window->editor()->textEdit(); }
     FindBar* bar() const { return window->editor()->findBar(); }
     QString count() const { return bar()->countLabel()->text(); }
-
-    StoreFixture f;
-    std::unique_ptr<ContentView> window;
-    std::unique_ptr<NoteFlows> flows;
 };
 
 } // namespace

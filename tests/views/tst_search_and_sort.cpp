@@ -1,10 +1,8 @@
-#include "app/note_flows.h"
-#include "app/notes_app_commands.h"
 #include "app/sort_by_menu.h"
-#include "store_fixture.h"
 #include "views/content_view.h"
 #include "views/note_editor.h"
 #include "views/notes_list_model.h"
+#include "window_fixture.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
@@ -20,38 +18,10 @@ namespace {
 const QDateTime thursday(QDate(2026, 3, 5), QTime(9, 0));
 
 // Three notes in the window and its commands, as the application builds them.
-class WindowFixture
+class ThreeNotes : public WindowFixture
 {
 public:
-    WindowFixture()
-    {
-        f.write("Groceries.md", "Groceries\nmilk", Day::monday);
-        f.write("Trip.md", "Trip\ntrain at 6", Day::tuesday);
-        f.write("Ideas.md", "Ideas\nplain text", Day::wednesday);
-    }
-    ContentView& open()
-    {
-        f.start();
-        window = std::make_unique<ContentView>(f.store(), f.printer);
-        flows = std::make_unique<NoteFlows>(f.store(), f.alerts);
-        commands = new NotesAppCommands(f.store(), *flows, *window);
-        window->show();
-        QApplication::setActiveWindow(window.get());
-        (void)QTest::qWaitForWindowActive(window.get()); // else keys typed into it go nowhere
-        settle();
-        return *window;
-    }
-    QString highlighted() const
-    {
-        const QModelIndexList selected = window->notesList()->selectionModel()->selectedRows();
-        return selected.isEmpty() ? QString() : selected.first().data().toString();
-    }
-    QString editorText() const { return window->editor()->textEdit()->toPlainText(); }
-
-    StoreFixture f;
-    std::unique_ptr<ContentView> window;
-    std::unique_ptr<NoteFlows> flows;
-    NotesAppCommands* commands = nullptr; // owned by the window
+    ThreeNotes() { writeThreeNotes(); }
 };
 
 } // namespace
@@ -72,7 +42,7 @@ void SearchAndSortTest::sortByTitle()
 {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     const auto restore = qScopeGuard([] { QLocale::setDefault(QLocale::c()); });
-    WindowFixture w;
+    ThreeNotes w;
     w.f.write("Note 10.md", "Note 10\ntrain", thursday);
     w.f.write("Note 2.md", "Note 2\ntrain", Day::monday.addSecs(-60));
     ContentView& window = w.open();
@@ -122,7 +92,7 @@ void SearchAndSortTest::sortByTitle()
 // Enter in the search field opens the first note listed, or makes one of that title.
 void SearchAndSortTest::searchOrCreate()
 {
-    WindowFixture w;
+    ThreeNotes w;
     ContentView& window = w.open();
     QLineEdit* search = window.searchField();
     QPlainTextEdit* edit = window.editor()->textEdit();
@@ -165,7 +135,7 @@ void SearchAndSortTest::searchOrCreate()
 // the rows still shown for the text before.
 void SearchAndSortTest::enterSeesTheSearchTyped()
 {
-    WindowFixture w;
+    ThreeNotes w;
     for (int i = 0; i < NoteList::parallelSearchThreshold; ++i)
         w.f.write(QStringLiteral("Filler %1.md").arg(i), "Filler\nbeans", Day::monday);
     ContentView& window = w.open();

@@ -2,10 +2,10 @@
 #include "app/notes_app_commands.h"
 #include "folder/app_settings.h"
 #include "store/spell_checker.h"
-#include "store_fixture.h"
 #include "views/content_view.h"
 #include "views/note_editor.h"
 #include "views/spelling_settings.h"
+#include "window_fixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,21 +19,16 @@
 namespace {
 
 // The window and its commands as the application builds them, showing one note.
-class SpellingFixture
+class SpellingFixture : public WindowFixture
 {
 public:
     explicit SpellingFixture(const QByteArray& text = "Typos\nI saw teh cat")
     {
         f.write("Typos.md", text);
-        f.start();
-        window = std::make_unique<ContentView>(f.store(), f.printer);
-        flows = std::make_unique<NoteFlows>(f.store(), f.alerts);
-        commands = new NotesAppCommands(f.store(), *flows, *window);
-        window->show();
+        open();
         f.store().setSelectedNote(f.note("Typos.md"));
         settle();
     }
-    QPlainTextEdit* edit() const { return window->editor()->textEdit(); }
     // Right-clicks the word that starts at position, as a user does, and returns the menu.
     QMenu* menuOn(int position)
     {
@@ -63,11 +58,6 @@ public:
         }
         return nullptr;
     }
-
-    StoreFixture f;
-    std::unique_ptr<ContentView> window;
-    std::unique_ptr<NoteFlows> flows;
-    NotesAppCommands* commands = nullptr;
 };
 
 const int tehAt = 12; // in "Typos\nI saw teh cat"
