@@ -41,15 +41,15 @@ constexpr int linesFormattedAtOnce = 200;
 } // namespace
 
 MarkdownHighlighter::MarkdownHighlighter(QPlainTextEdit* edit)
-    : QObject(edit), m_edit(edit), m_document(edit->document()), m_formats(edit->palette()),
-      m_blockCount(edit->document()->blockCount())
+    : QObject(edit), m_edit(edit), m_viewport(edit->viewport()), m_document(edit->document()),
+      m_formats(edit->palette()), m_blockCount(edit->document()->blockCount())
 {
     connect(m_document, &QTextDocument::contentsChange, this,
             &MarkdownHighlighter::contentsChanged);
     connect(m_edit->verticalScrollBar(), &QScrollBar::valueChanged, this,
             &MarkdownHighlighter::highlightVisible);
     m_edit->installEventFilter(this);
-    m_edit->viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
     highlightLater();
 }
 
@@ -87,7 +87,7 @@ bool MarkdownHighlighter::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_edit && event->type() == QEvent::PaletteChange) {
         m_formats = MarkdownFormats(m_edit->palette());
         restyle();
-    } else if (watched == m_edit->viewport() &&
+    } else if (watched == m_viewport &&
                (event->type() == QEvent::Resize || event->type() == QEvent::Show)) {
         highlightLater();
     }

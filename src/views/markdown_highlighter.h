@@ -7,6 +7,7 @@
 #include <QTextBlock>
 
 class QPlainTextEdit;
+class QWidget;
 class QTextDocument;
 class SpellChecker;
 
@@ -52,6 +53,9 @@ private:
     bool active() const { return m_enabled || m_spell; }
 
     QPlainTextEdit* m_edit;
+    // Kept apart: events still arrive while the editor is being destroyed, when asking it for
+    // its viewport is no longer safe.
+    QWidget* m_viewport;
     QTextDocument* m_document;
     MarkdownFormats m_formats;
     const SpellChecker* m_spell = nullptr;

@@ -24,8 +24,8 @@ std::optional<MarkdownSpans::Span> linkAt(MarkdownHighlighter& highlighter, cons
 } // namespace
 
 NoteLinks::NoteLinks(NoteEditor& editor, NotesStore& store, UrlService& urls)
-    : QObject(&editor), m_editor(editor), m_store(store), m_urls(urls),
-      m_completer(new WikiLinkCompleter(editor.textEdit(), [this] {
+    : QObject(&editor), m_editor(editor), m_edit(editor.textEdit()), m_viewport(m_edit->viewport()),
+      m_store(store), m_urls(urls), m_completer(new WikiLinkCompleter(editor.textEdit(), [this] {
           QStringList titles;
           for (const Note& note : m_store.notes())
               titles.append(note.title);
@@ -102,7 +102,7 @@ void NoteLinks::showPointer(bool ctrlHeld)
 
 bool NoteLinks::eventFilter(QObject* watched, QEvent* event)
 {
-    QPlainTextEdit* edit = m_editor.textEdit();
+    QPlainTextEdit* edit = m_edit;
     switch (event->type()) {
     case QEvent::KeyPress: {
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -118,12 +118,12 @@ bool NoteLinks::eventFilter(QObject* watched, QEvent* event)
                     static_cast<QKeyEvent*>(event)->modifiers() & Qt::ControlModifier);
         break;
     case QEvent::MouseMove:
-        if (watched == edit->viewport())
+        if (watched == m_viewport)
             showPointer(static_cast<QMouseEvent*>(event)->modifiers() & Qt::ControlModifier);
         break;
     case QEvent::MouseButtonRelease: {
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (watched == edit->viewport() && mouse->button() == Qt::LeftButton &&
+        if (watched == m_viewport && mouse->button() == Qt::LeftButton &&
             mouse->modifiers() == Qt::ControlModifier && onLink(mouse->position().toPoint()) &&
             follow(edit->cursorForPosition(mouse->position().toPoint())))
             return true;

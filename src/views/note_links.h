@@ -7,6 +7,8 @@
 
 class NoteEditor;
 class NotesStore;
+class QPlainTextEdit;
+class QWidget;
 class QTextCursor;
 class UrlService;
 class WikiLinkCompleter;
@@ -43,6 +45,10 @@ private:
     void showPointer(bool ctrlHeld);
 
     NoteEditor& m_editor;
+    // Kept apart: events still arrive while the editor is being destroyed, when asking it for
+    // its parts is no longer safe.
+    QPlainTextEdit* m_edit;
+    QWidget* m_viewport;
     NotesStore& m_store;
     UrlService& m_urls;
     WikiLinkCompleter* m_completer;
