@@ -39,6 +39,7 @@ void SortBench::run(NotesStore& store, ContentView& window, QTextStream& out)
     double enter = 1e9;
     double click = 1e9;
     double typedThenEnter = 1e9;
+    double typedBlocked = 0;
     for (const QString& query : {QStringLiteral("garden"), QStringLiteral("recipe")}) {
         for (int i = 0; i < 3; ++i) {
             store.setSelectedNote(std::nullopt);
@@ -74,20 +75,21 @@ void SortBench::run(NotesStore& store, ContentView& window, QTextStream& out)
         timer.start();
         search->setText(query);
         QTest::keyClick(search, Qt::Key_Return);
-        QCoreApplication::processEvents();
+        // Enter waits for the scan the text started, without holding the window.
+        typedBlocked =
+            std::max(typedBlocked, runUntil([&] { return !selectedUrl(store).isEmpty(); }));
         typedThenEnter = std::min(typedThenEnter, elapsedMs(timer));
-        if (selectedUrl(store).isEmpty())
-            std::fprintf(stderr, "Enter opened nothing\n");
         runUntil([&] { return model->rowCount() < store.notes().size(); });
     }
     QObject::disconnect(connection);
     out << QStringLiteral("search-or-create Enter to the shown note %1 ms (typed and Enter at once "
-                          "%2 ms)   choosing its row %3 ms   target 50 ms   ratio %4  (target "
-                          "<= 1)\n")
+                          "%2 ms, the window held at most %5 ms)   choosing its row %3 ms   target "
+                          "50 ms   ratio %4  (target <= 1)\n")
                .arg(enter, 0, 'f', 1)
                .arg(typedThenEnter, 0, 'f', 1)
                .arg(click, 0, 'f', 1)
-               .arg(enter / 50, 0, 'f', 2);
+               .arg(enter / 50, 0, 'f', 2)
+               .arg(typedBlocked, 0, 'f', 1);
     search->clear();
     runUntil([&] { return model->rowCount() == store.notes().size(); });
 
@@ -102,11 +104,13 @@ void SortBench::run(NotesStore& store, ContentView& window, QTextStream& out)
     timer.restart();
     store.setSortOrder(NotesStore::SortOrder::Title);
     double blocked = elapsedMs(timer);
-    blocked = std::max(blocked, runUntil([&] {
-                           return ordered && model->rowCount() > 0 &&
-                                  model->index(0).data().toString() ==
-                                      store.notes().at(sorted.front()).title;
-                       }));
+    blocked = std::max(
+        blocked, runUntil([&] {
+            // A short list is put in order at once, with no signal after.
+            return (ordered || store.notes().size() < TitleOrder::backgroundThreshold) &&
+                   model->rowCount() > 0 &&
+                   model->index(0).data().toString() == store.notes().at(sorted.front()).title;
+        }));
     const double shown = elapsedMs(timer);
     list->viewport()->repaint();
     QObject::disconnect(orderedConnection);
