@@ -23,7 +23,6 @@ FindBar::FindBar(QPlainTextEdit* edit, QWidget* parent)
     m_find->setClearButtonEnabled(true);
     m_replace->setPlaceholderText(tr("Replace With"));
     m_replace->setAccessibleName(tr("Replace With"));
-    m_count->setAccessibleName(tr("Matches"));
     m_count->setForegroundRole(QPalette::PlaceholderText);
     m_count->setMinimumWidth(m_count->fontMetrics().horizontalAdvance(tr("999 of 999")));
     // A narrow editor squeezes the buttons' neighbours first: the fields keep room for a word
@@ -159,7 +158,7 @@ void FindBar::showCount()
     if (isHidden() || !EditorMatches::of(m_edit).isCurrent())
         return;
     if (m_find->text().isEmpty()) {
-        m_count->clear();
+        sayCount({});
         return;
     }
     const QList<TextMatches::Match> matches = EditorMatches::of(m_edit).matches(m_find->text());
@@ -167,12 +166,19 @@ void FindBar::showCount()
     const qsizetype at =
         TextMatches::indexOf(matches, cursor.selectionStart(), cursor.selectionEnd());
     if (matches.isEmpty())
-        m_count->setText(tr("No matches"));
+        sayCount(tr("No matches"));
     else if (at >= 0)
-        m_count->setText(tr("%1 of %2").arg(at + 1).arg(matches.size()));
+        sayCount(tr("%1 of %2").arg(at + 1).arg(matches.size()));
     else
-        m_count->setText(matches.size() == 1 ? tr("1 match")
-                                             : tr("%1 matches").arg(matches.size()));
+        sayCount(matches.size() == 1 ? tr("1 match") : tr("%1 matches").arg(matches.size()));
+}
+
+// The label is its own accessible name, and the field's description says it too: a screen
+// reader in the field hears the count, not only "Find in Note".
+void FindBar::sayCount(const QString& count)
+{
+    m_count->setText(count);
+    m_find->setAccessibleDescription(count);
 }
 
 void FindBar::replace()

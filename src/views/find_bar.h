@@ -37,6 +37,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void sayCount(const QString& count);
     void open(bool withReplace);
     void step(bool backward);
     void queryEdited();

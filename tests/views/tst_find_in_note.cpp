@@ -56,6 +56,8 @@ void FindInNoteTest::findSteps()
 
     QTest::keyClicks(field, "milk");
     QCOMPARE(w.count(), "1 of 3");
+    // What a screen reader in the field hears.
+    QCOMPARE(w.bar()->findField()->accessibleDescription(), "1 of 3");
     QCOMPARE(w.edit()->textCursor().selectedText(), "milk");
     QStringList seen;
     for (int i = 0; i < 3; ++i) {
