@@ -14,6 +14,7 @@
 #include "editor_bench.h"
 #include "history_bench.h"
 #include "spelling_bench.h"
+#include "startup_bench.h"
 
 #include <QApplication>
 #include <QDir>
@@ -202,11 +203,34 @@ int runOne(int argc, char** argv, int count)
     owned.reset();
     settle();
     AppBench::run(folder, count, folderMB, {trash, clock, folders}, printer, out);
+    StartupBench::run(folder, count, {trash, clock, folders}, printer, out);
     for (const ScriptedAlerts::Shown& alert : std::as_const(alerts.shown))
         std::fprintf(
             stderr, "alert: %s %s\n",
             qPrintable(alert.isError ? FileErrorText::message(alert.error) : alert.message),
             qPrintable(alert.isError ? FileErrorText::reason(alert.error) : alert.informativeText));
+    return 0;
+}
+
+// Start-up alone, with the notes' data in the page cache and evicted from it.
+int runStartup(int argc, char** argv, int count)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir home;
+    const QString folder = notesFolderIn(home);
+    const qint64 bytes = NoteGenerator::fill(folder, count);
+    FolderAccess::saveBookmark(folder);
+    QTextStream out(stdout);
+    out << QStringLiteral("== %1 notes, %2 MB ==\n")
+               .arg(count)
+               .arg(double(bytes) / (1024.0 * 1024.0), 0, 'f', 1);
+    FreedesktopTrash trash;
+    SystemClock clock;
+    BookmarkedFolderAccess folders;
+    RecordingPrinter printer;
+    StartupBench::run(folder, count, {trash, clock, folders}, printer, out);
     return 0;
 }
 
@@ -233,6 +257,26 @@ int main(int argc, char** argv)
         return runOne(argc, argv, QByteArray(argv[2]).toInt());
     if (argc == 2 && QByteArray(argv[1]) == "--editor")
         return runEditor(argc, argv);
+    if (argc == 3 && QByteArray(argv[1]) == "--start-one")
+        return runStartup(argc, argv, QByteArray(argv[2]).toInt());
+    // Start-up alone, warm and with the files' data evicted: --cold [sizes].
+    if (argc >= 2 && QByteArray(argv[1]) == "--cold") {
+        QList<int> sizes;
+        for (int i = 2; i < argc; ++i)
+            sizes.append(QByteArray(argv[i]).toInt());
+        if (sizes.isEmpty())
+            sizes = {1000, 10000, 50000, 100000};
+        for (const int size : sizes) {
+            QProcess child;
+            child.setProcessChannelMode(QProcess::ForwardedChannels);
+            child.start(QString::fromLocal8Bit(argv[0]),
+                        {QStringLiteral("--start-one"), QString::number(size)});
+            child.waitForFinished(-1);
+            if (child.exitCode() != 0)
+                return child.exitCode();
+        }
+        return 0;
+    }
     // Slow to generate (minutes): only when asked, e.g. --history 100000.
     if (argc >= 2 && QByteArray(argv[1]) == "--history") {
         QCoreApplication app(argc, argv);

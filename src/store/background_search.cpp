@@ -28,13 +28,14 @@ void BackgroundSearch::start()
     // itself instead of changing records under the scan.
     const QList<Note> notes = m_list.notes();
     const quint64 generation = m_list.generation();
+    const qsizetype fills = m_list.fillMark();
     auto* watcher = new QFutureWatcher<NoteList::Rows>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation, query] {
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation, fills, query] {
         watcher->deleteLater();
         m_running = false;
         // A result is kept only for the list it was made from.
         if (generation == m_list.generation())
-            m_list.remember(query, watcher->result());
+            m_list.remember(query, watcher->result(), fills);
         if (m_again) {
             m_again = false;
             start();

@@ -48,7 +48,8 @@ DraftSaver::Outcome DraftSaver::write(const QString& url, Waiting waiting)
     if (!draft)
         return {Kind::InPlace, url};
     // Its bytes are not text we can represent, or its name is not; writing would destroy them.
-    if (draft->base.unreadable)
+    // Nor is a text that was never read a base to check the file against or merge into.
+    if (draft->base.unreadable || draft->base.textPending)
         return {Kind::Failed, url};
     if (!draft->isUnsaved()) {
         m_drafts.remove(url);

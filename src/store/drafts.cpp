@@ -100,6 +100,9 @@ QStringList Drafts::reconcile(QList<Note>& fresh, const QString& folder, QString
             if (at < 0) {
                 fresh.append(it->base);
                 toSave.append(it.key());
+            } else if (fresh.at(at).textPending) {
+                // Their text is not known yet: joining ours into nothing would drop theirs.
+                // The draft waits; its save checks the file against what it was based on.
             } else if (!fresh.at(at).identity.sameDataAs(it->base.identity)) {
                 // Both sides changed the note: lines that only one side touched are joined,
                 // and the result saved over the other program's version, which it includes.

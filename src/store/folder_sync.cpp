@@ -1,6 +1,7 @@
 #include "store/folder_sync.h"
 
 #include "store/drafts.h"
+#include "store/folder_scan.h"
 #include "store/history.h"
 #include "store/naming.h"
 #include "store/note_list.h"
@@ -137,6 +138,10 @@ void FolderSync::loadNow(const std::optional<QByteArrayList>& only)
     m_loadRunning = true;
     m_touchedDuringLoad.clear();
     const QString folder = m_folder;
+    // A folder the list does not show yet is listed from its entries: a hundred thousand
+    // texts would keep the list empty for seconds, longer still after a reboot.
+    const bool scan = !only && (m_list.notes().isEmpty() ||
+                                Naming::folderOf(m_list.notes().constFirst().url) != folder);
     auto* watcher = new QFutureWatcher<NoteLoader::Result>(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, folder] {
         watcher->deleteLater();
@@ -150,7 +155,9 @@ void FolderSync::loadNow(const std::optional<QByteArrayList>& only)
             }
         });
     });
-    watcher->setFuture(QtConcurrent::run([folder, only, previous = m_list.notes()] {
+    watcher->setFuture(QtConcurrent::run([folder, only, scan, previous = m_list.notes()] {
+        if (scan)
+            return FolderScan::scan(folder);
         return only ? NoteLoader::refresh(folder, *only, previous)
                     : NoteLoader::load(folder, previous);
     }));

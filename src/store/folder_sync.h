@@ -46,6 +46,8 @@ public:
     void setQuiet(bool quiet) { m_quiet = quiet; }
     // We changed this file ourselves: a load already running read it before we did.
     void touched(const QString& url) { m_touchedDuringLoad.insert(url); }
+    // Reads these entries again (bytes as on disk), as when the watch reports them.
+    void refreshFiles(const QByteArrayList& names);
 
 signals:
     void loadFinished();
@@ -59,7 +61,6 @@ signals:
 
 private:
     void watch();
-    void refreshFiles(const QByteArrayList& names);
     void loadNow(const std::optional<QByteArrayList>& only);
     void apply(NoteLoader::Result loaded);
     void applyRecords(NoteLoader::Result loaded);
@@ -80,6 +81,7 @@ private:
     // Device and inode of the folder the user chose, once it has been seen.
     FileIdentity m_folderIdentity;
     bool m_loadRunning = false;
+
     bool m_loadAgain = false;
     QSet<QString> m_touchedDuringLoad;
     // Files the watch reported, waiting for their refresh.

@@ -22,6 +22,9 @@ struct Note
     // Not valid UTF-8 (its text or its name) or not readable: shown read-only and never
     // written or renamed, so its bytes survive.
     bool unreadable = false;
+    // Listed from the folder's entry alone: the text has not been read yet, and content() is
+    // not the file's text. Nothing may save, merge or compare against it until it is read.
+    bool textPending = false;
     // What the file looked like when content was read or written: a save checks it first.
     FileIdentity identity;
     bool hasBom = false;

@@ -143,19 +143,58 @@ NoteList::Rows NoteList::scan(const QList<Note>& notes, const Rows& candidates,
     return found;
 }
 
-const std::vector<qsizetype>& NoteList::remember(const QByteArray& query, Rows found) const
+const std::vector<qsizetype>& NoteList::remember(const QByteArray& query, Rows found,
+                                                 qsizetype fillsSeen) const
 {
     if (m_searches.size() >= maxRememberedSearches)
         m_searches.removeFirst();
     m_searches.append(Search{query, std::move(found)});
+    // The scan read records as they were when it began: texts that arrived since are not in it.
+    searchFilled(m_searches.last(), fillsSeen);
     return m_searches.constLast().found.rows;
+}
+
+void NoteList::searchFilled(Search& search, qsizetype from) const
+{
+    Rows added;
+    for (size_t k = size_t(qMax<qsizetype>(from, 0)); k < m_filled.size(); ++k) {
+        const qsizetype row = m_filled[k];
+        if (!std::binary_search(search.found.rows.cbegin(), search.found.rows.cend(), row) &&
+            m_notes.at(row).firstMatch(search.query) != Note::noMatch) {
+            added.rows.push_back(row);
+            added.from.push_back(0);
+        }
+    }
+    if (added.rows.empty())
+        return;
+    std::vector<size_t> order(added.rows.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    std::sort(order.begin(), order.end(),
+              [&](size_t a, size_t b) { return added.rows[a] < added.rows[b]; });
+    Rows merged;
+    merged.rows.reserve(search.found.rows.size() + added.rows.size());
+    merged.from.reserve(merged.rows.capacity());
+    size_t i = 0;
+    for (const size_t k : order) {
+        for (; i < search.found.rows.size() && search.found.rows[i] < added.rows[k]; ++i) {
+            merged.rows.push_back(search.found.rows[i]);
+            merged.from.push_back(search.found.from[i]);
+        }
+        merged.rows.push_back(added.rows[k]);
+        merged.from.push_back(added.from[k]);
+    }
+    for (; i < search.found.rows.size(); ++i) {
+        merged.rows.push_back(search.found.rows[i]);
+        merged.from.push_back(search.found.from[i]);
+    }
+    search.found = std::move(merged);
 }
 
 const std::vector<qsizetype>& NoteList::matching(const QByteArray& query) const
 {
     if (const std::vector<qsizetype>* rows = remembered(query))
         return *rows;
-    return remember(query, scan(m_notes, candidates(query), query));
+    return remember(query, scan(m_notes, candidates(query), query), fillMark());
 }
 
 QList<Note> NoteList::replace(QList<Note> notes)
@@ -258,6 +297,40 @@ void NoteList::add(const Note& note)
     note.prepareSearch();
     changed();
     insertByDate(note);
+}
+
+qsizetype NoteList::fill(QList<Note> read)
+{
+    const qsizetype firstFilled = fillMark();
+    bool moved = false;
+    qsizetype filled = 0;
+    for (Note& note : read) {
+        const qsizetype index = indexOf(note.url);
+        if (index < 0 || !m_notes.at(index).textPending)
+            continue;
+        note.id = m_notes.at(index).id;
+        note.textPending = false;
+        note.prepareSearch();
+        const bool redated = note.lastModified != m_notes.at(index).lastModified;
+        m_notes[index] = std::move(note);
+        ++filled;
+        if (redated) {
+            moved = true;
+            const qsizetype to = moveToDateOrder(index);
+            emit rowsChanged(to, to);
+        } else {
+            m_filled.push_back(index);
+        }
+    }
+    if (moved)
+        changed();
+    if (moved || filled == 0)
+        return filled;
+    while (m_searches.size() > searchesKeptWhileFilling)
+        m_searches.removeFirst();
+    for (Search& search : m_searches)
+        searchFilled(search, firstFilled);
+    return filled;
 }
 
 void NoteList::remove(const QString& url)

@@ -44,7 +44,11 @@ public:
     const std::vector<qsizetype>* remembered(const QByteArray& query) const;
     Rows candidates(const QByteArray& query) const;
     static Rows scan(const QList<Note>& notes, const Rows& candidates, const QByteArray& query);
-    const std::vector<qsizetype>& remember(const QByteArray& query, Rows found) const;
+    // fillsSeen: fillMark() when the scan began; notes whose text arrived since are looked at
+    // again.
+    const std::vector<qsizetype>& remember(const QByteArray& query, Rows found,
+                                           qsizetype fillsSeen) const;
+    qsizetype fillMark() const { return qsizetype(m_filled.size()); }
 
     // A reload: the views follow the few steps from the old list to the new one, or start over
     // when there are many. Returns the records it held.
@@ -53,6 +57,12 @@ public:
     static QList<Note> newestFirst(QList<Note> notes);
     static bool isNewestFirst(const QList<Note>& notes);
     void add(const Note& note);
+    // Texts read after a scan listed their notes: each record still waiting for its text takes
+    // the one read, keeping its id; records read meanwhile, or gone, are left as they are. A
+    // file changed since the scan moves to its new date. The remembered searches take in the
+    // notes whose text arrived, so that a search typed early grows instead of starting over.
+    // Returns how many records took a text.
+    qsizetype fill(QList<Note> read);
     void remove(const QString& url);
     // Follows a rename; an empty title keeps the record's title.
     void rename(const QString& from, const QString& to, const QString& title);
@@ -76,8 +86,10 @@ private:
     void changed()
     {
         m_searches.clear();
+        m_filled.clear();
         ++m_generation;
     }
+
     void placed(qsizetype from, qsizetype to) const;
     void insertByDate(const Note& note);
     qsizetype moveToDateOrder(qsizetype at);
@@ -94,6 +106,12 @@ private:
         Rows found;
     };
     static constexpr qsizetype maxRememberedSearches = 16;
+    // Filling keeps only the searches typed last up to date; the others are forgotten.
+    static constexpr qsizetype searchesKeptWhileFilling = 4;
     mutable QList<Search> m_searches;
+    // Positions of the records that took their text since the list last changed otherwise.
+    std::vector<qsizetype> m_filled;
+    // Adds to a search the notes filled from m_filled[from] on that it matches now.
+    void searchFilled(Search& search, qsizetype from) const;
     quint64 m_generation = 0;
 };

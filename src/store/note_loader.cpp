@@ -1,5 +1,6 @@
 #include "store/note_loader.h"
 
+#include "store/folder_listing.h"
 #include "store/naming.h"
 #include "store/note_file.h"
 #include "store/note_list.h"
@@ -8,13 +9,10 @@
 #include <QHash>
 #include <QRandomGenerator>
 #include <QThreadPool>
-#include <QTimeZone>
 #include <QtConcurrent>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
-#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #ifdef __GLIBC__
@@ -31,26 +29,6 @@ struct DirCloser
 {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
-
-QDateTime modificationDate(const struct stat& st)
-{
-    const qint64 ms = qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
-    return QDateTime::fromMSecsSinceEpoch(ms, QTimeZone::utc());
-}
-
-// A save killed between writing its temporary file and renaming it leaves the file behind;
-// sync tools would copy it around for ever. One younger than this may belong to a save that
-// another window is making right now.
-constexpr int staleTemporarySeconds = 60;
-
-void removeStaleTemporary(int dirFd, const char* name)
-{
-    struct stat st;
-    if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
-        return;
-    if (::time(nullptr) - st.st_mtim.tv_sec > staleTemporarySeconds)
-        ::unlinkat(dirFd, name, 0);
-}
 
 // Reads the whole file, or returns false. The file may grow while it is read.
 bool readAll(int fd, qsizetype sizeHint, QByteArray& out)
@@ -149,7 +127,7 @@ Outcome readEntry(int dirFd, const Entry& entry, const QString& folder, Note& no
     note.url = folder + QLatin1Char('/') + name;
     note.title = Naming::readableName(Naming::baseName(name));
     note.fallbackTitle = note.title;
-    note.lastModified = modificationDate(st);
+    note.lastModified = FolderListing::modified(st);
     note.identity = FileIdentity::of(st);
     note.prepareSearch();
     return Outcome::Read;
@@ -220,7 +198,8 @@ NoteLoader::Result readEntries(int dirFd, const QString& folder, const std::vect
         }
         if (before && before->url != note.url)
             result.renamed.append({before->url, note.url});
-        if (before && !before->unreadable && !note.unreadable &&
+        // A text never read is no version of the note: nothing was displaced that we knew.
+        if (before && !before->unreadable && !before->textPending && !note.unreadable &&
             before->contentUtf8() != note.contentUtf8())
             result.displaced.append({note.url, before->contentUtf8(), note.contentUtf8()});
         note.id = before ? before->id : NoteLoader::newId();
@@ -230,7 +209,7 @@ NoteLoader::Result readEntries(int dirFd, const QString& folder, const std::vect
     for (const Note* note : std::as_const(gone)) {
         const bool renamed = note->identity.isValid() &&
                              vanished.value({note->identity.device, note->identity.inode}) != note;
-        if (!renamed && !note->unreadable)
+        if (!renamed && !note->unreadable && !note->textPending)
             result.displaced.append({note->url, note->contentUtf8(), std::nullopt});
     }
     result.notes = NoteList::newestFirst(std::move(result.notes));
@@ -261,16 +240,8 @@ NoteLoader::Result NoteLoader::load(const QString& folder, const QList<Note>& pr
     }
     std::vector<Entry> entries;
     entries.reserve(size_t(previous.size()));
-    while (const dirent* entry = ::readdir(dir.get())) {
-        if (entry->d_name[0] == '.') {
-            if (std::strncmp(entry->d_name, NoteFile::temporaryPrefix,
-                             std::strlen(NoteFile::temporaryPrefix)) == 0)
-                removeStaleTemporary(::dirfd(dir.get()), entry->d_name);
-            continue;
-        }
-        if (entry->d_type == DT_REG || entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN)
-            entries.push_back({QByteArray(entry->d_name), nullptr});
-    }
+    for (QByteArray& name : FolderListing::candidateNames(dir.get()))
+        entries.push_back({std::move(name), nullptr});
 
     // Matching names to the earlier records is most of a refresh that finds nothing new; the
     // cores share it. Each record is claimed by at most one name, so the flags never clash.
@@ -371,4 +342,32 @@ std::optional<Note> NoteLoader::readFile(const QString& path)
     if (outcome != Outcome::Read || note.unreadable)
         return std::nullopt;
     return note;
+}
+
+std::vector<std::optional<Note>> NoteLoader::readTexts(const QString& folder,
+                                                       const QByteArrayList& names)
+{
+    std::vector<std::optional<Note>> read(size_t(names.size()));
+    const int dirFd =
+        ::open(Naming::pathBytes(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0)
+        return read;
+    const auto one = [&](size_t i) {
+        Note note;
+        if (readEntry(dirFd, {names.at(qsizetype(i)), nullptr}, folder, note) == Outcome::Read)
+            read[i] = std::move(note);
+    };
+    std::vector<size_t> order(read.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    if (order.size() < 16) {
+        for (const size_t i : order)
+            one(i);
+    } else {
+        // Several reads in flight: a cold disk answers each file after a seek of its own.
+        QThreadPool readers;
+        readers.setMaxThreadCount(qBound(2, QThread::idealThreadCount(), 4));
+        QtConcurrent::blockingMap(&readers, order, one);
+    }
+    ::close(dirFd);
+    return read;
 }

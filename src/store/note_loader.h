@@ -7,6 +7,7 @@
 #include <QList>
 #include <QPair>
 #include <optional>
+#include <vector>
 
 // Reads a notes folder into records: its visible entries ending in ".md" that are regular
 // files or links to them, in listing order, each read in full.
@@ -42,6 +43,10 @@ public:
     // what the folder watch reports costs as much as it changed.
     static Result refresh(const QString& folder, const QByteArrayList& names,
                           const QList<Note>& previous);
+    // The texts of notes a scan listed, read as a load reads them: one per name (bytes as on
+    // disk), nothing where that name holds no note file now. Ids are left to the caller.
+    static std::vector<std::optional<Note>> readTexts(const QString& folder,
+                                                      const QByteArrayList& names);
     static QUuid newId();
     // One note file read as a load reads it; nothing when it is not a readable note.
     static std::optional<Note> readFile(const QString& path);

@@ -12,13 +12,25 @@
 
 NotesStore::NotesStore(const StoreServices& services, QObject* parent)
     : QObject(parent), m_services(services), m_history(services.clock),
-      m_files(services.clock, services.trash),
+      m_files(services.clock, services.trash), m_reader(m_list, m_queue),
       m_sync(m_list, m_drafts, m_selection, m_queue, m_history),
       m_saver(m_list, m_drafts, m_selection, m_sync, m_files, m_queue, m_history),
       m_search(m_list, [this] { return SearchKey::fold(Naming::trimmed(m_searchText)); }),
       m_titleOrder(m_list)
 {
     connect(&m_search, &BackgroundSearch::finished, this, &NotesStore::searchFinished);
+    m_selection.setReader([this](const Note& note) { return m_reader.readNow(note); });
+    // A scan lists a folder by its names; so may a load that came back to a folder whose
+    // reading was stopped. Either way the texts are read behind the list.
+    connect(&m_sync, &FolderSync::loadFinished, this, [this] {
+        if (!m_reader.isReading() &&
+            std::any_of(m_list.notes().cbegin(), m_list.notes().cend(),
+                        [](const Note& note) { return note.textPending; }))
+            m_reader.start(m_sync.folder());
+    });
+    connect(&m_reader, &TextReader::textsArrived, this, &NotesStore::textsArrived);
+    connect(&m_reader, &TextReader::finished, this, &NotesStore::textsRead);
+    connect(&m_reader, &TextReader::vanished, &m_sync, &FolderSync::refreshFiles);
     connect(&m_titleOrder, &TitleOrder::finished, this, &NotesStore::rowsOrdered);
     connect(&m_selection, &Selection::changed, this, &NotesStore::selectedNoteChanged);
     connect(&m_sync, &FolderSync::listChanged, this, &NotesStore::notesChanged);
@@ -50,6 +62,32 @@ void NotesStore::setSelectedNote(const std::optional<Note>& note)
     m_selection.set(note);
 }
 
+const Note* NotesStore::withText(const QString& url)
+{
+    const Note* note = m_list.find(url);
+    if (note && note->textPending) {
+        m_reader.readNow(*note);
+        note = m_list.find(url);
+    }
+    return note && !note->textPending ? note : nullptr;
+}
+
+QString NotesStore::textFor(const Note& note)
+{
+    if (!note.textPending)
+        return m_saver.textFor(note);
+    const std::optional<Note> read = m_reader.readNow(note);
+    return read ? m_saver.textFor(*read) : QString();
+}
+
+void NotesStore::editDraft(const Note& note, Drafts::LiveRead read)
+{
+    // A draft's base is what its save checks the file against and merges into.
+    if (note.textPending)
+        withText(note.url);
+    m_saver.edit(note, std::move(read));
+}
+
 void NotesStore::setSearchText(const QString& text)
 {
     if (text == m_searchText)
@@ -65,6 +103,7 @@ void NotesStore::setFolderURL(const QString& folder)
     // The reload drops the old folder's records: their unsaved text goes to disk first. What
     // cannot be saved stays in the drafts, which quitting still asks about.
     if (cleaned != m_sync.folder()) {
+        m_reader.stop();
         saveAllDrafts();
         // Undo would bring a note back into a folder the window no longer shows.
         forgetTrashed();
@@ -206,7 +245,7 @@ void NotesStore::saveBeforeExit()
 
 bool NotesStore::restoreVersion(const QString& url, const QString& text)
 {
-    const Note* note = m_list.find(url);
+    const Note* note = withText(url);
     if (!note)
         return false;
     m_drafts.takeLiveText();
@@ -238,7 +277,8 @@ NotesStore::Restored NotesStore::restoreDeleted(const QString& formerUrl, const 
 
 void NotesStore::keepBeforeDelete(const QString& url)
 {
-    if (const Note* note = m_list.find(url); note && !note->unreadable)
+    // The text it had, read now when it was listed before its text: never an empty version.
+    if (const Note* note = withText(url); note && !note->unreadable)
         m_history.keep(url, note->contentUtf8(), HistoryStore::Kind::BeforeDelete);
 }
 

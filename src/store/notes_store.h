@@ -10,6 +10,7 @@
 #include "store/note_files.h"
 #include "store/note_list.h"
 #include "store/selection.h"
+#include "store/text_reader.h"
 #include "store/store_services.h"
 #include "store/title_order.h"
 #include "store/work_queue.h"
@@ -79,8 +80,13 @@ public:
     bool hasDraft(const QString& url) const { return m_drafts.contains(url); }
     // Every note's unsaved text, by file.
     QHash<QString, QString> unsavedTexts() { return m_drafts.texts(); }
-    // The text a view should show for a note: its draft, else its saved content.
-    QString textFor(const Note& note) { return m_saver.textFor(note); }
+    // The text a view should show for a note: its draft, else its saved content (read first
+    // when the note was listed before its text).
+    QString textFor(const Note& note);
+    // The folder's notes were listed by name, and their texts are being read: a search lists
+    // what it has found so far, and grows (textsArrived()) until readingTexts() is false.
+    bool readingTexts() const { return m_reader.isReading(); }
+    int percentRead() const { return m_reader.percentRead(); }
 
     // Deferred operations.
     void loadNotes() { m_sync.loadNotes(); }
@@ -97,7 +103,7 @@ public:
     // The editor's text changed. The editor holds the text: it is read through read only when
     // something needs it (a save, leaving the note, quitting), so a keystroke in a long note
     // copies nothing. read gives nothing once the editor is gone.
-    void editDraft(const Note& note, Drafts::LiveRead read) { m_saver.edit(note, std::move(read)); }
+    void editDraft(const Note& note, Drafts::LiveRead read);
     // Takes the editor's text into the drafts now: before the editor shows something else.
     void takeLiveText() { m_drafts.takeLiveText(); }
     // True when the note's unsaved text is on disk afterwards: in its file, or in a conflict
@@ -184,6 +190,11 @@ signals:
     void folderURLChanged();
     // A load has run to its end, whether or not it changed anything.
     void loadFinished();
+    // Notes listed before their text was read took it: searches may find more of them now.
+    // The rows stay where they are.
+    void textsArrived();
+    // Every listed note's text has been read.
+    void textsRead();
     // A new note was written and selected; the window puts the cursor into it.
     void noteCreated();
     // trashedNote() changed.
@@ -204,6 +215,8 @@ signals:
 private:
     NewNote create(const std::function<NoteFiles::Created(const QString& folder)>& write);
     void keepBeforeDelete(const QString& url);
+    // The list's record of url with its text read; nothing when it is not listed or gone.
+    const Note* withText(const QString& url);
     void forgetDeleted(const QString& url);
     void forgetTrashed();
 
@@ -221,6 +234,7 @@ private:
     Drafts m_drafts;
     Selection m_selection;
     WorkQueue m_queue;
+    TextReader m_reader;
     FolderSync m_sync;
     DraftSaver m_saver;
     QString m_searchText;

@@ -11,6 +11,7 @@
 #include "views/print_service.h"
 #include "views/search_enter.h"
 #include "views/search_hits.h"
+#include "views/search_progress.h"
 #include "views/text_key_guard.h"
 
 #include <QAction>
@@ -123,6 +124,7 @@ ContentView::ContentView(NotesStore& store, PrintService& printer, QWidget* pare
     connectKeyboard();
     nameControls();
     showNoMatches();
+    new SearchProgress(m_store, *m_search, *m_list);
 }
 
 void ContentView::showHistoryProblem(History::Problem problem, const QString& detail)
@@ -289,7 +291,9 @@ void ContentView::showNoMatches()
     auto* overlay = new QVBoxLayout(m_list->viewport());
     overlay->addWidget(m_noMatches);
     const auto follow = [this] {
-        m_noMatches->setVisible(m_model->rowCount() == 0 && !m_store.searchText().isEmpty());
+        // Until every text is read, the progress says the search is not done.
+        m_noMatches->setVisible(m_model->rowCount() == 0 && !m_store.searchText().isEmpty() &&
+                                !m_store.readingTexts());
     };
     connect(m_model, &QAbstractItemModel::modelReset, m_noMatches, follow);
     connect(m_model, &QAbstractItemModel::rowsInserted, m_noMatches, follow);
@@ -297,6 +301,7 @@ void ContentView::showNoMatches()
     connect(m_model, &QAbstractItemModel::layoutChanged, m_noMatches, follow);
     connect(m_model, &NotesListModel::refreshed, m_noMatches, follow);
     connect(&m_store, &NotesStore::searchTextChanged, m_noMatches, follow);
+    connect(&m_store, &NotesStore::textsRead, m_noMatches, follow);
     follow();
 }
 

@@ -27,6 +27,11 @@ NotesListModel::NotesListModel(NotesStore& store, QObject* parent)
     relayList();
     connect(&m_store, &NotesStore::notesChanged, this, &NotesListModel::applySearch);
     connect(&m_store, &NotesStore::searchFinished, this, &NotesListModel::applySearch);
+    // Texts read after the list was shown: the search's result grows, no row moves.
+    connect(&m_store, &NotesStore::textsArrived, this, [this] {
+        if (m_rows)
+            applySearch();
+    });
     followSortOrder();
 }
 

@@ -2,12 +2,42 @@
 
 #include "folder/folder_access.h"
 
+#include <QSignalSpy>
+#include <QThreadPool>
+
 StoreFixture::StoreFixture() : folder(home.notesFolder()) {}
 
 NotesStore& StoreFixture::start(const QString& chosen)
 {
     if (!chosen.isEmpty())
         folder = chosen;
+    make();
+    readAll();
+    return *m_store;
+}
+
+NotesStore& StoreFixture::startListed()
+{
+    return startListedWith([](NotesStore&) {});
+}
+
+NotesStore& StoreFixture::startListedWith(const std::function<void(NotesStore&)>& before)
+{
+    make();
+    before(*m_store);
+    QObject::connect(
+        m_store.get(), &NotesStore::loadFinished, m_store.get(),
+        [store = m_store.get()] { store->holdQueue(); }, Qt::SingleShotConnection);
+    QSignalSpy listed(m_store.get(), &NotesStore::loadFinished);
+    listed.wait(10000);
+    // Every batch read and handed over: each waits in the held queue.
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::sendPostedEvents();
+    return *m_store;
+}
+
+void StoreFixture::make()
+{
     FolderAccess::saveBookmark(folder);
     m_store = std::make_unique<NotesStore>(services());
     QObject::connect(m_store.get(), &NotesStore::folderProblem,
@@ -17,8 +47,6 @@ NotesStore& StoreFixture::start(const QString& chosen)
     m_store->setSaveDelay(20);
     // Tests change files step by step and reload when they mean to.
     m_store->setWatching(false);
-    settle();
-    return *m_store;
 }
 
 void StoreFixture::type(const QString& name, const QString& text)

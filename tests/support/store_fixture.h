@@ -6,6 +6,7 @@
 #include "store/notes_store.h"
 #include "test_support.h"
 
+#include <functional>
 #include <memory>
 
 // A store started as the application starts it, with scripted alerts and a clock the test sets.
@@ -15,6 +16,11 @@ public:
     StoreFixture();
     // Remembers folder (the home's Notes unless given) and starts a store on it.
     NotesStore& start(const QString& folder = {});
+    // The same, stopped where the notes are listed by name: their texts are read, but wait to
+    // be taken in until the store's queue is released.
+    // before: called with the store as soon as it exists, before it lists anything.
+    NotesStore& startListed();
+    NotesStore& startListedWith(const std::function<void(NotesStore&)>& before);
     NotesStore& store() { return *m_store; }
     StoreServices services() { return {trash, clock, folders}; }
     FolderChooser& chooser();
@@ -37,6 +43,13 @@ public:
         m_store->saveDraft(path(name));
         settle();
     }
+    // Settles until every listed note's text is read.
+    void readAll()
+    {
+        do
+            settle();
+        while (m_store->readingTexts());
+    }
     void reload()
     {
         m_store->loadNotes();
@@ -55,6 +68,8 @@ public:
     QList<FileError> failures; // its saveFailed signals
 
 private:
+    void make();
+
     std::unique_ptr<NotesStore> m_store;
     std::unique_ptr<FolderChooser> m_chooser;
     QString m_editorNote;
