@@ -30,19 +30,20 @@ void BackgroundSearch::start()
     const quint64 generation = m_list.generation();
     const qsizetype fills = m_list.fillMark();
     auto* watcher = new QFutureWatcher<NoteList::Rows>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation, fills, query] {
-        watcher->deleteLater();
-        m_running = false;
-        // A result is kept only for the list it was made from.
-        if (generation == m_list.generation())
-            m_list.remember(query, watcher->result(), fills);
-        if (m_again) {
-            m_again = false;
-            start();
-        } else {
-            emit finished();
-        }
-    });
+    connect(watcher, &QFutureWatcherBase::finished, this,
+            [this, watcher, generation, fills, query] {
+                watcher->deleteLater();
+                m_running = false;
+                // A result is kept only for the list it was made from.
+                if (generation == m_list.generation())
+                    m_list.remember(query, watcher->result(), fills);
+                if (m_again) {
+                    m_again = false;
+                    start();
+                } else {
+                    emit finished();
+                }
+            });
     watcher->setFuture(QtConcurrent::run([notes, candidates = m_list.candidates(query), query] {
         return NoteList::scan(notes, candidates, query);
     }));

@@ -23,9 +23,8 @@ NotesStore::NotesStore(const StoreServices& services, QObject* parent)
     // A scan lists a folder by its names; so may a load that came back to a folder whose
     // reading was stopped. Either way the texts are read behind the list.
     connect(&m_sync, &FolderSync::loadFinished, this, [this] {
-        if (!m_reader.isReading() &&
-            std::any_of(m_list.notes().cbegin(), m_list.notes().cend(),
-                        [](const Note& note) { return note.textPending; }))
+        if (!m_reader.isReading() && std::any_of(m_list.notes().cbegin(), m_list.notes().cend(),
+                                                 [](const Note& note) { return note.textPending; }))
             m_reader.start(m_sync.folder());
     });
     connect(&m_reader, &TextReader::textsArrived, this, &NotesStore::textsArrived);

@@ -10,8 +10,8 @@
 #include "store/note_files.h"
 #include "store/note_list.h"
 #include "store/selection.h"
-#include "store/text_reader.h"
 #include "store/store_services.h"
+#include "store/text_reader.h"
 #include "store/title_order.h"
 #include "store/work_queue.h"
 
