@@ -2,6 +2,9 @@
 # executables, adds the documents a Debian package carries and compresses the man pages, as
 # Debian's policy asks.
 
+if(NOT CPACK_GENERATOR STREQUAL "DEB")
+    return()
+endif()
 set(root "${CPACK_TEMPORARY_INSTALL_DIRECTORY}${CPACK_PACKAGING_INSTALL_PREFIX}")
 if(NOT IS_DIRECTORY "${root}/bin")
     message(FATAL_ERROR "deb_staging: no staged files under ${root}")

@@ -29,14 +29,14 @@ cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch" >cpack.log 2>&1 |
     { cat cpack.log; fail "cpack -G DEB failed"; }
 deb=quillbox_${version}_$(dpkg --print-architecture).deb
 [ -f "$deb" ] || { ls; fail "cpack made no $deb"; }
-echo "== $deb, $(stat -c %s "$deb") bytes"
+echo "== $deb, $(stat -c %s "$deb") bytes, made in $SECONDS s"
 dpkg-deb -I "$deb" control
 depends=$(dpkg-deb -f "$deb" Depends)
 grep -q 'libqt6core6 (>= ' <<<"$depends" || fail "Depends lacks the libraries: $depends"
 
 echo "== lintian"
 lintian_status=0
-lintian --tag-display-limit 0 "$deb" >lintian.log 2>&1 || lintian_status=$?
+lintian --display-info --tag-display-limit 0 "$deb" >lintian.log 2>&1 || lintian_status=$?
 grep -v 'running with root privileges' lintian.log || echo "(no tags)"
 [ "$lintian_status" -eq 0 ] || fail "lintian found errors (exit $lintian_status)"
 
@@ -53,7 +53,7 @@ top=$(zcat root/usr/share/doc/quillbox/changelog.gz | sed -n '1s/^quillbox (\([^
 answer=$("${nodisplay[@]}" root/usr/bin/quillbox --version) || fail "the packaged binary failed"
 [ "$answer" = "quillbox $version" ] || fail "the packaged binary said '$answer'"
 
-echo "== apt-get install ./$deb"
+echo "== apt-get install ./$deb (at $SECONDS s)"
 if [ "$(id -u)" -ne 0 ]; then
     echo "SKIP: installing needs root (this is uid $(id -u)); only the unpacked package was run"
 elif dpkg-query -W -f='${Status}' quillbox 2>/dev/null | grep -q 'ok installed'; then
@@ -67,6 +67,6 @@ else
     dpkg --purge quillbox >/dev/null || fail "dpkg --purge quillbox failed"
     we_installed=""
     [ ! -e /usr/bin/quillbox ] || fail "/usr/bin/quillbox is still there after the removal"
-    echo "installed, ran '$answer', removed"
+    echo "installed, ran '$answer', removed (at $SECONDS s)"
 fi
 echo "PASS: the package is built, lintian-clean of errors, and runs"
