@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 #include "app/quillbox_app.h"
 #include "app/single_instance.h"
+#include "app/translations.h"
 #include "build_config.h"
 
 #include <QApplication>
@@ -32,6 +33,7 @@ int main(int argc, char* argv[])
     parser.addHelpOption();
     parser.addVersionOption();
     parser.process(application);
+    const Translations translations;
 
     SingleInstance instance;
     if (instance.claim() == SingleInstance::Role::AlreadyRunning)

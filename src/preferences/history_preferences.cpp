@@ -48,8 +48,11 @@ HistoryPreferences::HistoryPreferences(History& history, AlertService& alerts, Q
     form->addRow(explained);
 
     m_days->setRange(1, 3650);
-    m_days->setSuffix(tr(" days"));
+    // The unit agrees with the number shown: " day" after a 1, " days" after more.
+    connect(m_days, &QSpinBox::valueChanged, this,
+            [this](int days) { m_days->setSuffix(tr(" days", nullptr, days)); });
     m_days->setValue(limits.days);
+    m_days->setSuffix(tr(" days", nullptr, limits.days));
     m_days->setAccessibleName(tr("Keep versions for"));
     form->addRow(tr("Keep versions for:"), m_days);
 

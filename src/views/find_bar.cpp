@@ -170,7 +170,7 @@ void FindBar::showCount()
     else if (at >= 0)
         sayCount(tr("%1 of %2").arg(at + 1).arg(matches.size()));
     else
-        sayCount(matches.size() == 1 ? tr("1 match") : tr("%1 matches").arg(matches.size()));
+        sayCount(tr("%n matches", nullptr, int(matches.size())));
 }
 
 // The label is its own accessible name, and the field's description says it too: a screen

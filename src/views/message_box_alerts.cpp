@@ -47,7 +47,9 @@ bool MessageBoxAlerts::showText(const QString& message, const QString& informati
     QList<QPushButton*> added;
     for (qsizetype i = 0; i < buttons.size(); ++i) {
         const bool first = i == 0;
-        const bool cancel = !first && buttons[i] == QLatin1String("Cancel");
+        // Compared in the user's language: the callers' "Cancel" is translated like this one.
+        const bool cancel =
+            !first && buttons[i] == QCoreApplication::translate("MessageBoxAlerts", "Cancel");
         added.append(box.addButton(buttons[i], first    ? QMessageBox::AcceptRole
                                                : cancel ? QMessageBox::RejectRole
                                                         : QMessageBox::ActionRole));

@@ -79,8 +79,8 @@ void NoteRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     // A narrow list still says what the row is: the short form before the cut one.
     const int room = badgeWidth - 2 * badgePadding;
     QString badgeText;
-    for (const QString& form : {RowText::conflictOf(original), QStringLiteral("Conflict copy"),
-                                QStringLiteral("Conflict")}) {
+    for (const QString& form :
+         {RowText::conflictOf(original), tr("Conflict copy"), tr("Conflict")}) {
         badgeText = dateMetrics.elidedText(form, Qt::ElideRight, room);
         if (badgeText == form)
             break;

@@ -3,6 +3,7 @@
 #include "store/conflict_copies.h"
 #include "store/naming.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QRegularExpression>
 
@@ -30,7 +31,7 @@ QString RowText::date(const QDateTime& when)
 
 QString RowText::conflictOf(const QString& original)
 {
-    return QStringLiteral("Conflict copy of “%1”").arg(original);
+    return QCoreApplication::translate("RowText", "Conflict copy of “%1”").arg(original);
 }
 
 QString RowText::originalOf(const Note& note)
