@@ -11,6 +11,7 @@
 #include "views/file_error_text.h"
 
 #include "app_bench.h"
+#include "desktop_search_bench.h"
 #include "editor_bench.h"
 #include "history_bench.h"
 #include "spelling_bench.h"
@@ -197,6 +198,7 @@ int runOne(int argc, char** argv, int count)
                .arg(renamed / reference, 0, 'f', 2);
     qputenv("XDG_STATE_HOME", (home.path() + "/state").toUtf8());
     HistoryBench::run(folder, out);
+    DesktopSearchBench::run(store, out);
     out.flush();
     // The window's figures are its own: one store in the process, as in the application.
     owned.reset();
