@@ -33,6 +33,12 @@ bus=$(sed -n 's/^BusName=//p' "$ROOT/provider.ini")
 [ "$bus" = "$id" ] || fail "the provider names the bus name '$bus'"
 shell() { gdbus call --session --dest "$id" --object-path "$path" \
     --method "org.gnome.Shell.SearchProvider2.$1" "${@:2}"; }
+# The process that holds the name now, if any.
+owner() { gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+    --method org.freedesktop.DBus.GetConnectionUnixProcessID "$id" 2>/dev/null |
+    sed -n 's/^(uint32 \([0-9]*\),)$/\1/p' || true; }
+# The bus ends with this script; a Quillbox it started would stay.
+trap 'pid=$(owner); if [ -n "$pid" ]; then kill -TERM "$pid"; fi' EXIT
 # Waits up to 20 s for a command to succeed.
 until_true() {
     for _ in $(seq 200); do "$@" && return 0; sleep 0.1; done
@@ -53,8 +59,8 @@ answer=$(shell GetInitialResultSet "['milk']")
 echo "PASS: --new handed over to the running Quillbox"
 
 # Ended as a logout ends it; then a launch runs on its own, and answers the searches.
-pid=$(gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-    --method org.freedesktop.DBus.GetConnectionUnixProcessID "$id" | tr -dc 0-9)
+pid=$(owner)
+[ -n "$pid" ] || fail "no process holds $id"
 kill -TERM "$pid"
 until_true bash -c "! kill -0 $pid 2>/dev/null" || fail "Quillbox did not end"
 
