@@ -45,6 +45,8 @@ public slots:
     Q_SCRIPTABLE QList<KRunnerRunner::RemoteAction> Actions();
     Q_SCRIPTABLE QList<KRunnerRunner::RemoteMatch> Match(const QString& query);
     Q_SCRIPTABLE void Run(const QString& matchId, const QString& actionId);
+    // KRunner closed: nothing is kept per session.
+    Q_SCRIPTABLE void Teardown() {}
 
 signals:
     void openRequested(const QString& url);
