@@ -44,11 +44,23 @@ QList<Note> NoteResults::find(const QStringList& terms) const
     const QByteArray folded = SearchKey::fold(query(terms));
     if (!m_store || folded.isEmpty())
         return found;
-    const QList<Note>& notes = m_store->noteList().notes();
-    for (const qsizetype row : m_store->noteList().matching(folded)) {
+    const NoteList& list = m_store->noteList();
+    if (const std::vector<qsizetype>* rows = list.remembered(folded)) {
+        for (const qsizetype row : *rows) {
+            if (found.size() == limit)
+                break;
+            found.append(list.notes().at(row));
+        }
+        return found;
+    }
+    // The newest few are all the desktop shows: the scan stops there instead of reading every
+    // note, as the window's list must. Each note is matched as the window's search matches it.
+    for (const Note& note : list.notes()) {
+        if (note.firstMatch(folded) == Note::noMatch)
+            continue;
+        found.append(note);
         if (found.size() == limit)
             break;
-        found.append(notes.at(row));
     }
     return found;
 }
