@@ -11,6 +11,7 @@
 #include "views/file_error_text.h"
 
 #include "app_bench.h"
+#include "desktop_search_bench.h"
 #include "editor_bench.h"
 #include "history_bench.h"
 #include "spelling_bench.h"
@@ -198,6 +199,7 @@ int runOne(int argc, char** argv, int count)
                .arg(renamed / reference, 0, 'f', 2);
     qputenv("XDG_STATE_HOME", (home.path() + "/state").toUtf8());
     HistoryBench::run(folder, out);
+    DesktopSearchBench::run(store, out);
     out.flush();
     // The window's figures are its own: one store in the process, as in the application.
     owned.reset();
@@ -249,10 +251,33 @@ int runEditor(int argc, char** argv)
     return 0;
 }
 
+// The desktop's search alone, on count generated notes.
+int runDesktopSearch(int argc, char** argv, int count)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir home;
+    const QString folder = notesFolderIn(home);
+    NoteGenerator::fill(folder, count);
+    FolderAccess::saveBookmark(folder);
+    FreedesktopTrash trash;
+    SystemClock clock;
+    BookmarkedFolderAccess folders;
+    NotesStore store(StoreServices{trash, clock, folders});
+    settle();
+    QTextStream out(stdout);
+    out << QStringLiteral("== desktop search, %1 notes ==\n").arg(count);
+    DesktopSearchBench::run(store, out);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc >= 2 && QByteArray(argv[1]) == "--desktop-search")
+        return runDesktopSearch(argc, argv, argc > 2 ? QByteArray(argv[2]).toInt() : 100000);
     if (argc == 3 && QByteArray(argv[1]) == "--one")
         return runOne(argc, argv, QByteArray(argv[2]).toInt());
     if (argc == 2 && QByteArray(argv[1]) == "--editor")

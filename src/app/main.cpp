@@ -1,11 +1,12 @@
 #include "app/command_line.h"
+#include "app/desktop_search.h"
+#include "app/launch_requests.h"
 #include "app/quillbox_app.h"
 #include "app/single_instance.h"
 #include "app/translations.h"
 #include "build_config.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 
 #include <csignal>
 #include <cstdio>
@@ -17,10 +18,15 @@ int main(int argc, char* argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    if (const auto answer = CommandLine::answer(arguments, QStringLiteral(QUILLBOX_VERSION))) {
-        std::fputs(answer->text.toLocal8Bit().constData(), stdout);
+    CommandLine::Parsed parsed = CommandLine::parse(arguments, QStringLiteral(QUILLBOX_VERSION));
+    if (const auto& answer = parsed.answer) {
+        std::fputs(answer->text.toLocal8Bit().constData(),
+                   answer->toStandardError() ? stderr : stdout);
         return answer->exitCode;
     }
+    CommandLine::Request& request = parsed.request;
+    if (request.textFromStandardInput)
+        request.text = CommandLine::readStandardInput();
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillbox"));
@@ -28,18 +34,14 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(QUILLBOX_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(QUILLBOX_APP_ID));
 
-    // Unknown options are reported here, once the toolkit has taken its own.
-    QCommandLineParser parser;
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.process(application);
     const Translations translations;
-
+    DesktopSearch search;
     SingleInstance instance;
-    if (instance.claim() == SingleInstance::Role::AlreadyRunning)
+    if (instance.claim(request) == SingleInstance::Role::AlreadyRunning)
         return 0;
     QuillboxApp app;
     app.answerLaunches(instance);
-    app.show();
+    search.serve(app);
+    LaunchRequests::start(app, request);
     return QApplication::exec();
 }

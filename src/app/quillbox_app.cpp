@@ -1,5 +1,6 @@
 #include "app/quillbox_app.h"
 
+#include "app/launch_requests.h"
 #include "app/note_flows.h"
 #include "app/notes_app_commands.h"
 #include "app/single_instance.h"
@@ -21,10 +22,14 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QSessionManager>
 #include <QTabWidget>
+
+#include <cstdio>
 
 QuillboxApp::QuillboxApp()
     : m_store(std::make_unique<NotesStore>(StoreServices{m_trash, m_clock, m_folderAccess})),
@@ -89,6 +94,9 @@ void QuillboxApp::connectDesktop()
 
 void QuillboxApp::rememberWindows()
 {
+    // Started for the desktop's search and never shown: the sizes remembered stay.
+    if (!m_shown)
+        return;
     WindowMemory::saveMain(*m_window, *m_window->splitter());
     if (m_preferencesDialog)
         WindowMemory::savePosition(*m_preferencesDialog, WindowMemory::preferencesKey);
@@ -202,6 +210,7 @@ void QuillboxApp::show()
 {
     WindowMemory::restoreMain(*m_window, *m_window->splitter());
     m_window->show();
+    m_shown = true;
 }
 
 void QuillboxApp::raiseWindow(const QString& activationToken)
@@ -210,6 +219,8 @@ void QuillboxApp::raiseWindow(const QString& activationToken)
     // plugin takes it from the environment when the window asks to be activated.
     if (!activationToken.isEmpty())
         qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+    if (!m_shown)
+        show();
     m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
     m_window->show();
     m_window->raise();
@@ -219,6 +230,48 @@ void QuillboxApp::raiseWindow(const QString& activationToken)
 void QuillboxApp::answerLaunches(const SingleInstance& instance)
 {
     connect(&instance, &SingleInstance::activationRequested, this, &QuillboxApp::raiseWindow);
+    connect(
+        &instance, &SingleInstance::launchRequested, this,
+        [this](const CommandLine::Request& request) { LaunchRequests::perform(*this, request); });
+}
+
+void QuillboxApp::openNoteFile(const QString& path)
+{
+    raiseWindow();
+    const QString folder = m_store->folderURL();
+    std::optional<Note> note = m_store->note(QDir::cleanPath(path));
+    const QFileInfo file(path);
+    // The same file by another path, through a link to the folder, say.
+    if (!note && !folder.isEmpty() && file.canonicalPath() == QFileInfo(folder).canonicalFilePath())
+        note = m_store->note(folder + QLatin1Char('/') + file.fileName());
+    if (!note) {
+        const QString said = folder.isEmpty()
+                                 ? tr("“%1” cannot be shown: no notes folder is chosen.").arg(path)
+                                 : tr("“%1” is not a note of the notes folder “%2”.")
+                                       .arg(path, QDir::toNativeSeparators(folder));
+        std::fprintf(stderr, "%s\n", qPrintable(said));
+        m_window->messageBar()->showMessage(said);
+        return;
+    }
+    const std::optional<Note>& leaving = m_store->selectedNote();
+    m_store->saveDraftNow(leaving ? leaving->url : QString());
+    m_store->setSelectedNote(note);
+}
+
+void QuillboxApp::showSearch(const QString& query)
+{
+    raiseWindow();
+    m_store->setSearchText(query);
+    m_window->focusSearch();
+}
+
+void QuillboxApp::newNote(const std::optional<QString>& text)
+{
+    raiseWindow();
+    if (text && !text->trimmed().isEmpty())
+        m_flows->createNoteFromText(*text);
+    else
+        m_flows->createNote();
 }
 
 void QuillboxApp::quit()

@@ -47,6 +47,12 @@ public:
     void raiseWindow(const QString& activationToken = QString());
     // Later launches in the session reach us through instance; each brings the window forward.
     void answerLaunches(const SingleInstance& instance);
+    // What a launch, the desktop's search or its launcher asked for, each shown in the window.
+    // A path that is no note of the folder is said so, in the window and on standard error.
+    void openNoteFile(const QString& path);
+    void showSearch(const QString& query);
+    // A note of text (a dated, empty one without), made as the window makes it.
+    void newNote(const std::optional<QString>& text);
     // The one preferences window, brought to the front.
     void showPreferences();
     PreferencesView* preferencesView() const { return m_preferencesView.get(); }
@@ -94,4 +100,5 @@ private:
     NotesAppCommands* m_commands = nullptr;
     UnixSignalWatcher* m_signals = nullptr;
     NoteLinks* m_links = nullptr; // a child of the editor
+    bool m_shown = false;         // started hidden for the desktop's search until asked
 };
