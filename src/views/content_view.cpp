@@ -12,6 +12,7 @@
 #include "views/search_enter.h"
 #include "views/search_hits.h"
 #include "views/text_key_guard.h"
+#include "views/window_title.h"
 
 #include <QAction>
 #include <QEvent>
@@ -118,6 +119,7 @@ ContentView::ContentView(NotesStore& store, PrintService& printer, QWidget* pare
     });
     connect(&m_store, &NotesStore::trashedNoteChanged, this, &ContentView::showTrashed);
     new SearchHits(m_store, *m_editor);
+    new WindowTitle(*this, m_store);
     storeSelectionChanged();
     connectFirstRun();
     connectKeyboard();
