@@ -30,11 +30,14 @@ EmptyDetailView::EmptyDetailView(QWidget* parent)
                  tr("Quillbox keeps each note as a plain text file in one folder, your notes "
                     "folder. Any editor can open them, and any sync tool can carry them.")
                      .toHtmlEscaped(),
+                 // The path is not broken at its slashes.
                  tr("Choose that folder next. Without one yet, %1 is a good place: Preferences ▸ "
                     "Use Default makes it for you.")
-                     .arg(FolderPreferences::displayPath(FolderAccess::defaultFolderURL(),
-                                                         QDir::homePath()))
-                     .toHtmlEscaped()));
+                     .toHtmlEscaped()
+                     .arg(QStringLiteral("<nobr>%1</nobr>")
+                              .arg(FolderPreferences::displayPath(FolderAccess::defaultFolderURL(),
+                                                                  QDir::homePath())
+                                       .toHtmlEscaped()))));
     m_choose->setText(tr("Choose Notes Folder…"));
     m_choose->setAutoDefault(true);
     auto* layout = new QVBoxLayout(this);
