@@ -121,7 +121,7 @@ void NoteFlows::speakFor(FolderChooser& chooser)
 {
     connect(&chooser, &FolderChooser::folderRefused, this, [this](const QString& folder) {
         ask(tr("Cannot use this folder"),
-            tr("The app does not have permission to write to:\n%1\n\nChoose a different "
+            tr("Quillbox does not have permission to write to:\n%1\n\nChoose a different "
                "location (e.g., a folder under Documents).")
                 .arg(folder),
             AlertService::Style::Warning, {tr("OK")});

@@ -1,7 +1,9 @@
 #include "app/notes_app_commands.h"
 
 #include "app/note_flows.h"
+#include "app/shortcuts_dialog.h"
 #include "app/sort_by_menu.h"
+#include "app/text_edit_commands.h"
 #include "folder/app_settings.h"
 #include "store/notes_store.h"
 #include "views/content_view.h"
@@ -15,6 +17,7 @@
 #include <QActionGroup>
 #include <QLocale>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 
 namespace {
 
@@ -66,6 +69,7 @@ NotesAppCommands::NotesAppCommands(NotesStore& store, NoteFlows& flows, ContentV
 void NotesAppCommands::addEditMenu(NotesStore& store, NoteFlows& flows, ContentView& window)
 {
     QMenu* edit = window.menuBar()->addMenu(tr("&Edit"));
+    m_textEditing = new TextEditCommands(*edit);
     // Ctrl+Z undoes a delete only where the notes are chosen, as in a file manager: in the
     // editor and the search field it stays the text's own undo.
     m_undoDelete = addCommand(edit, tr("&Undo Delete"), QKeySequence::Undo);
@@ -77,6 +81,7 @@ void NotesAppCommands::addEditMenu(NotesStore& store, NoteFlows& flows, ContentV
     connect(&store, &NotesStore::trashedNoteChanged, this, followTrash);
     followTrash();
     window.addUndoDelete(m_undoDelete);
+    m_textEditing->addClipboard(*edit);
     addFindCommands(edit, window);
     addSpelling(edit, window);
 }
@@ -137,7 +142,7 @@ void NotesAppCommands::addNotesMenu(NotesStore& store, NoteFlows& flows, Content
     m_search = addCommand(notes, tr("&Search"), QKeySequence(Qt::CTRL | Qt::Key_L));
 
     // The note being left is saved before another is created or this one deleted.
-    connect(m_newNote, &QAction::triggered, &flows, &NoteFlows::createNote);
+    addNewNote(store, flows, window);
     connect(m_deleteNote, &QAction::triggered, &flows, &NoteFlows::deleteSelectedNote);
     connect(m_deleteButton, &QAction::triggered, m_deleteNote, &QAction::trigger);
     connect(m_print, &QAction::triggered, &window, &ContentView::printSelectedNote);
@@ -188,6 +193,7 @@ void NotesAppCommands::addViewAndHelp(ContentView& window)
     m_about = help->addAction(tr("&About Quillbox"));
     m_about->setMenuRole(QAction::AboutRole);
     connect(m_about, &QAction::triggered, this, &NotesAppCommands::aboutRequested);
+    addKeyboardShortcuts(help, window);
 }
 
 void NotesAppCommands::addHighlighting(ContentView& window, QMenu* view)
@@ -208,4 +214,37 @@ void NotesAppCommands::addSearchAndSort(NotesStore& store, NoteFlows& flows, Con
     connect(&window, &ContentView::noteFromSearchRequested, &flows, &NoteFlows::createNoteFromText);
     m_view->addSeparator();
     m_sortBy = new SortByMenu(*m_view, store, this);
+}
+
+// A dated note's title line is selected, so that typing names the note; the file keeps the
+// dated name until the first save.
+void NotesAppCommands::addNewNote(NotesStore& store, NoteFlows& flows, ContentView& window)
+{
+    connect(m_newNote, &QAction::triggered, &flows, [&store, &flows, &window] {
+        bool created = false;
+        const QMetaObject::Connection watch =
+            connect(&store, &NotesStore::noteCreated, &flows, [&created] { created = true; });
+        flows.createNote();
+        disconnect(watch);
+        if (!created)
+            return;
+        QPlainTextEdit* edit = window.editor()->textEdit();
+        QTextCursor title(edit->document());
+        title.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        edit->setTextCursor(title);
+    });
+}
+
+void NotesAppCommands::addKeyboardShortcuts(QMenu* help, ContentView& window)
+{
+    m_keyboardShortcuts = new QAction(tr("&Keyboard Shortcuts"), help);
+    help->insertAction(m_about, m_keyboardShortcuts);
+    help->insertSeparator(m_about);
+    m_keyboardShortcuts->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Question));
+    m_keyboardShortcuts->setShortcutContext(Qt::ApplicationShortcut);
+    connect(m_keyboardShortcuts, &QAction::triggered, &window, [&window] {
+        auto* dialog = new ShortcutsDialog(window);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->open();
+    });
 }

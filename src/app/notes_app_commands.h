@@ -9,6 +9,7 @@ class QAction;
 class QMenu;
 class SpellingSettings;
 class SortByMenu;
+class TextEditCommands;
 
 // Every command of the application, each one QAction: the menu bar ("File" with Preferences…
 // and Quit, "Edit" with Undo Delete, "Notes", the editor's zoom in "View", "About Quillbox" in
@@ -37,6 +38,8 @@ public:
     SpellingSettings* spelling() const { return m_spelling; }
     QAction* markdownHighlighting() const { return m_markdownHighlighting; }
     SortByMenu* sortBy() const { return m_sortBy; }
+    TextEditCommands* textEditing() const { return m_textEditing; }
+    QAction* keyboardShortcuts() const { return m_keyboardShortcuts; }
 
 signals:
     void preferencesRequested();
@@ -54,6 +57,8 @@ private:
     void addSpelling(QMenu* edit, ContentView& window);
     void addHighlighting(ContentView& window, QMenu* view);
     void addSearchAndSort(NotesStore& store, NoteFlows& flows, ContentView& window);
+    void addNewNote(NotesStore& store, NoteFlows& flows, ContentView& window);
+    void addKeyboardShortcuts(QMenu* help, ContentView& window);
 
     QAction* m_preferences = nullptr;
     QAction* m_quit = nullptr;
@@ -73,4 +78,6 @@ private:
     QAction* m_markdownHighlighting = nullptr;
     QMenu* m_view = nullptr;
     SortByMenu* m_sortBy = nullptr;
+    TextEditCommands* m_textEditing = nullptr;
+    QAction* m_keyboardShortcuts = nullptr;
 };

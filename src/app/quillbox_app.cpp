@@ -18,6 +18,7 @@
 #include "views/message_bar.h"
 #include "views/note_editor.h"
 #include "views/note_links.h"
+#include "views/note_row_menu.h"
 #include "views/palette_colors.h"
 
 #include <QApplication>
@@ -88,6 +89,8 @@ void QuillboxApp::connectDesktop()
     connect(m_commands, &NotesAppCommands::aboutRequested, this, &QuillboxApp::showAbout);
     m_links = new NoteLinks(*m_window->editor(), *m_store, m_urls);
     connect(m_links, &NoteLinks::missingNote, m_flows, &NoteFlows::offerNote);
+    new NoteRowMenu(*m_window, *m_store, {m_fileManager, m_clipboard}, m_commands->history(),
+                    m_commands->deleteNote());
     // However the application ends, after the windows have closed but still exist.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &QuillboxApp::rememberWindows);
 }

@@ -16,14 +16,16 @@ int idealWidth(const QPushButton* button)
 } // namespace
 
 AdaptiveActions::AdaptiveActions(QWidget* parent)
-    : QWidget(parent), m_reveal(new QPushButton(tr("Reveal in File Manager"), this)),
-      m_copy(new QPushButton(tr("Copy Path"), this)),
-      m_refresh(new QPushButton(tr("Refresh Permissions"), this)), m_clear(new QPushButton(this)),
-      m_useDefault(new QPushButton(tr("Use Default"), this))
+    : QWidget(parent), m_reveal(new QPushButton(tr("&Reveal in File Manager"), this)),
+      m_copy(new QPushButton(tr("Copy &Path"), this)),
+      m_refresh(new QPushButton(tr("Re&fresh Permissions"), this)), m_clear(new QPushButton(this)),
+      m_useDefault(new QPushButton(tr("Use &Default"), this))
 {
-    // "&" would otherwise mark a mnemonic and vanish from the label.
-    m_clear->setText(tr("Clear && Re-select…"));
+    // "&&" shows an "&"; a single one marks the mnemonic.
+    m_clear->setText(tr("C&lear && Re-select…"));
     m_clear->setAccessibleName(tr("Clear & Re-select…"));
+    m_refresh->setToolTip(tr("Checks again whether Quillbox may read and write the notes folder: "
+                             "after you changed its permissions, or mounted the drive it is on."));
     m_clear->setObjectName(QStringLiteral("destructive"));
     colourDestructive();
 

@@ -33,7 +33,7 @@ HistoryStore::Limits HistoryPreferences::storedLimits()
 
 HistoryPreferences::HistoryPreferences(History& history, AlertService& alerts, QWidget* parent)
     : QWidget(parent), m_history(history), m_alerts(alerts), m_days(new QSpinBox(this)),
-      m_megabytes(new QSpinBox(this)), m_clear(new QPushButton(tr("Clear History…"), this)),
+      m_megabytes(new QSpinBox(this)), m_clear(new QPushButton(tr("Clear &History…"), this)),
       m_message(new QLabel(this))
 {
     const HistoryStore::Limits limits = storedLimits();

@@ -95,7 +95,6 @@ PreferencesView::PreferencesView(FolderPreferences& model, QWidget* parent)
     auto* content = new QWidget(m_scroll);
     auto* column = new QVBoxLayout(content);
     column->setSpacing(10);
-    column->addStretch(1);
 
     auto* section = new QVBoxLayout;
     section->setSpacing(8);
@@ -115,7 +114,8 @@ PreferencesView::PreferencesView(FolderPreferences& model, QWidget* parent)
     m_path = new ElidedLabel(content);
     m_path->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_path->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    m_choose = new QPushButton(tr("Choose…"), content);
+    m_choose = new QPushButton(tr("&Choose…"), content);
+    m_choose->setAccessibleName(tr("Choose Notes Folder…"));
     pathRow->addWidget(m_path, 1);
     pathRow->addWidget(m_choose);
     section->addLayout(pathRow);
@@ -141,6 +141,8 @@ PreferencesView::PreferencesView(FolderPreferences& model, QWidget* parent)
     m_messageRow->setGraphicsEffect(m_fade);
     m_messageRow->hide();
     column->addWidget(m_messageRow);
+    // Room to spare goes below the content, never above it.
+    column->addStretch(1);
     m_scroll->setWidget(content);
 
     connect(m_choose, &QPushButton::clicked, &m_model, &FolderPreferences::pickFolder);

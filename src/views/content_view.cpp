@@ -13,6 +13,7 @@
 #include "views/search_hits.h"
 #include "views/search_progress.h"
 #include "views/text_key_guard.h"
+#include "views/window_title.h"
 
 #include <QAction>
 #include <QEvent>
@@ -119,6 +120,7 @@ ContentView::ContentView(NotesStore& store, PrintService& printer, QWidget* pare
     });
     connect(&m_store, &NotesStore::trashedNoteChanged, this, &ContentView::showTrashed);
     new SearchHits(m_store, *m_editor);
+    new WindowTitle(*this, m_store);
     storeSelectionChanged();
     connectFirstRun();
     connectKeyboard();

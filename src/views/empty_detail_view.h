@@ -5,8 +5,9 @@
 class QLabel;
 class QPushButton;
 
-// Fills the detail column while no note is selected. Without a notes folder (the chooser was
-// cancelled) it offers the way forward beneath the same text.
+// Fills the detail column while no note is selected. Without a notes folder (the first run,
+// or the chooser was cancelled) it welcomes the user, says what the notes folder is and
+// offers the way forward.
 class EmptyDetailView : public QWidget
 {
     Q_OBJECT
@@ -16,6 +17,7 @@ public:
 
     void setNeedsFolder(bool needsFolder);
     QLabel* label() const { return m_label; }
+    QLabel* welcome() const { return m_welcome; }
     QPushButton* chooseButton() const { return m_choose; }
 
 signals:
@@ -23,5 +25,6 @@ signals:
 
 private:
     QLabel* m_label;
+    QLabel* m_welcome;
     QPushButton* m_choose;
 };

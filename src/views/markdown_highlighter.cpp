@@ -53,6 +53,19 @@ MarkdownHighlighter::MarkdownHighlighter(QPlainTextEdit* edit)
     highlightLater();
 }
 
+void MarkdownHighlighter::followDocument()
+{
+    if (m_document == m_edit->document())
+        return;
+    disconnect(m_document, nullptr, this, nullptr);
+    m_document = m_edit->document();
+    connect(m_document, &QTextDocument::contentsChange, this,
+            &MarkdownHighlighter::contentsChanged);
+    m_blockCount = m_document->blockCount();
+    m_knownStates = 0;
+    restyle();
+}
+
 void MarkdownHighlighter::setEnabled(bool enabled)
 {
     if (enabled == m_enabled)

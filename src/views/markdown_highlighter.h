@@ -35,6 +35,9 @@ public:
     MarkdownSpans::Line spansOf(const QTextBlock& block);
     // Formats the lines on screen now; scrolling, resizing and typing do it by themselves.
     void highlightVisible();
+    // The editor holds another document (each note keeps its own): its lines are formatted
+    // afresh as they are shown.
+    void followDocument();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -6,6 +6,7 @@
 #include "views/find_bar.h"
 #include "views/markdown_highlighter.h"
 #include "views/text_key_guard.h"
+#include "views/undo_stacks.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -18,7 +19,7 @@
 
 NoteEditor::NoteEditor(NotesStore& store, QWidget* parent)
     : QWidget(parent), m_store(store), m_edit(new QPlainTextEdit(this)), m_notice(new QLabel(this)),
-      m_findBar(new FindBar(m_edit, this))
+      m_findBar(new FindBar(m_edit, this)), m_undo(new UndoStacks(this))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -44,6 +45,13 @@ NoteEditor::NoteEditor(NotesStore& store, QWidget* parent)
     m_highlighter = new MarkdownHighlighter(m_edit);
     m_highlighter->setEnabled(AppSettings::value(MarkdownHighlighter::enabledKey, true).toBool());
     connect(m_edit, &QPlainTextEdit::textChanged, this, &NoteEditor::textEdited);
+    connect(m_undo, &UndoStacks::documentReplaced, m_highlighter,
+            &MarkdownHighlighter::followDocument);
+    connect(m_undo, &UndoStacks::documentReplaced, this, &NoteEditor::documentReplaced);
+    connect(&m_store, &NotesStore::noteRenamed, m_undo, &UndoStacks::rename);
+    connect(&m_store, &NotesStore::notesChanged, m_undo, [this] {
+        m_undo->retain([this](const QString& url) { return m_store.contains(url); });
+    });
     connect(&m_store, &NotesStore::draftMerged, this, [this](const QString& url) {
         if (m_hasNote && url == m_note.url)
             load(true);
@@ -65,8 +73,11 @@ void NoteEditor::setNote(const Note& note)
     const bool changedElsewhere =
         !otherFile && !m_store.hasDraft(note.url) &&
         (note.contentUtf8() != m_note.contentUtf8() || note.unreadable != m_note.unreadable);
+    const QString leaving = m_hasNote ? m_note.url : QString();
     m_note = note;
     m_hasNote = true;
+    if (otherFile)
+        showDocumentOf(leaving);
     if (otherFile || changedElsewhere)
         load(!otherFile);
     if (otherFile)
@@ -81,8 +92,20 @@ void NoteEditor::clear()
     if (m_store.hasDraft(m_note.url))
         m_store.saveDraft(m_note.url);
     m_hasNote = false;
+    showDocumentOf(m_note.url);
     m_loading = true;
     m_edit->clear();
+    m_loading = false;
+}
+
+// The note's own document, with its undo, when it was edited before; load() then sets its
+// text only when another program changed it meanwhile, which ends that undo.
+void NoteEditor::showDocumentOf(const QString& leaving)
+{
+    // The text typed into the document being left goes to its draft first.
+    m_store.takeLiveText();
+    m_loading = true;
+    m_undo->show(*m_edit, leaving, m_hasNote ? m_note.url : QString());
     m_loading = false;
 }
 

@@ -9,6 +9,7 @@ class MarkdownHighlighter;
 class NotesStore;
 class QLabel;
 class QPlainTextEdit;
+class UndoStacks;
 
 // Edits the selected note: shows its draft or its saved text, hands every change to the
 // store, and commits when it stops showing the note. A note that is not valid UTF-8 is shown
@@ -29,6 +30,7 @@ public:
     const Note& note() const { return m_note; }
     QPlainTextEdit* textEdit() const { return m_edit; }
     FindBar* findBar() const { return m_findBar; }
+    UndoStacks* undoStacks() const { return m_undo; }
     MarkdownHighlighter* highlighter() const { return m_highlighter; }
     // What the editor holds, as the note's file would hold it.
     QString text() const;
@@ -41,17 +43,21 @@ public:
 signals:
     // Another note is shown, not the same one refreshed.
     void noteOpened();
+    // The text edit holds another document: each note edited keeps its own, with its undo.
+    void documentReplaced();
 
 private:
     void load(bool sameNote);
     void textEdited();
     void applyFont();
+    void showDocumentOf(const QString& leaving);
 
     NotesStore& m_store;
     QPlainTextEdit* m_edit;
     QLabel* m_notice;
     FindBar* m_findBar;
     MarkdownHighlighter* m_highlighter;
+    UndoStacks* m_undo;
     Note m_note;
     bool m_hasNote = false;
     bool m_loading = false;

@@ -34,6 +34,8 @@ NoteLinks::NoteLinks(NoteEditor& editor, NotesStore& store, UrlService& urls)
           return titles;
       }))
 {
+    connect(&editor, &NoteEditor::documentReplaced, m_completer,
+            &WikiLinkCompleter::followDocument);
     editor.textEdit()->installEventFilter(this);
     editor.textEdit()->viewport()->installEventFilter(this);
     editor.textEdit()->viewport()->setMouseTracking(true);

@@ -3,6 +3,7 @@
 #include "views/row_text.h"
 
 #include "views/notes_list_model.h"
+#include "views/palette_colors.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -35,17 +36,21 @@ void NoteRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     QStyleOptionViewItem opt = option;
     initStyleOption(&opt, index);
     opt.text.clear();
+    const bool selected = option.state & QStyle::State_Selected;
+    const QPalette::ColorGroup group =
+        option.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
+    const QColor selectionFill = PaletteColors::selection(option.palette, group);
+    opt.palette.setColor(group, QPalette::Highlight, selectionFill);
     const QWidget* widget = option.widget;
     QStyle* style = widget ? widget->style() : QApplication::style();
     style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, widget);
 
-    const bool selected = option.state & QStyle::State_Selected;
-    const QPalette::ColorGroup group =
-        option.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
     const QColor text =
         option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
-    QColor secondary = text;
-    secondary.setAlphaF(selected ? 0.8 : 0.6);
+    // The date is quieter than the title, and still reads as text must.
+    const QColor secondary = PaletteColors::secondary(
+        text, selected ? selectionFill : option.palette.color(group, QPalette::Base),
+        selected ? 0.8 : 0.6);
 
     const QRect content = option.rect.adjusted(horizontalPadding, verticalPadding,
                                                -horizontalPadding, -verticalPadding);

@@ -68,6 +68,23 @@ QColor PaletteColors::readable(const QColor& hue, const QColor& background)
     return candidate;
 }
 
+QColor PaletteColors::selection(const QPalette& palette, QPalette::ColorGroup group)
+{
+    // Some themes pair a light highlight with white text (Fusion's blue reads 3.7:1).
+    return readable(palette.color(group, QPalette::Highlight),
+                    palette.color(group, QPalette::HighlightedText));
+}
+
+QColor PaletteColors::secondary(const QColor& text, const QColor& background, double share)
+{
+    for (;;) {
+        const QColor candidate = mixed(text.toRgb(), background.toRgb(), share);
+        if (share >= 1 || contrast(candidate, background) >= minimumContrast)
+            return candidate;
+        share = std::min(1.0, share + 0.05);
+    }
+}
+
 QPalette PaletteColors::withReadablePlaceholder(QPalette palette)
 {
     for (const auto group : {QPalette::Active, QPalette::Inactive}) {

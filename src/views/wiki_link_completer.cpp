@@ -28,16 +28,22 @@ WikiLinkCompleter::WikiLinkCompleter(QPlainTextEdit* edit, Titles titles)
     m_completer->popup()->installEventFilter(this);
     connect(m_completer, qOverload<const QString&>(&QCompleter::activated), this,
             &WikiLinkCompleter::complete);
-    // Only what the user types at the cursor, not a note being loaded.
-    connect(edit->document(), &QTextDocument::contentsChange, this,
-            [this](int position, int removed, int added) {
-                m_typed = (added > 0 || removed > 0) &&
-                          m_edit->textCursor().position() == position + added;
-            });
+    followDocument();
     connect(edit, &QPlainTextEdit::textChanged, this, [this] {
         if (std::exchange(m_typed, false))
             offer();
     });
+}
+
+void WikiLinkCompleter::followDocument()
+{
+    disconnect(m_contents);
+    // Only what the user types at the cursor, not a note being loaded.
+    m_contents = connect(m_edit->document(), &QTextDocument::contentsChange, this,
+                         [this](int position, int removed, int added) {
+                             m_typed = (added > 0 || removed > 0) &&
+                                       m_edit->textCursor().position() == position + added;
+                         });
 }
 
 std::optional<QString> WikiLinkCompleter::typedTitle() const

@@ -20,6 +20,8 @@ public:
     WikiLinkCompleter(QPlainTextEdit* edit, Titles titles);
 
     QCompleter* completer() const { return m_completer; }
+    // The editor holds another document: typing in it is followed instead.
+    void followDocument();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -35,4 +37,5 @@ private:
     QStringListModel* m_model;
     QCompleter* m_completer;
     bool m_typed = false;
+    QMetaObject::Connection m_contents;
 };

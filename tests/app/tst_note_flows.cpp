@@ -178,7 +178,7 @@ void NoteFlowsTest::refusedFolderIsExplained()
     TestFiles::setReadOnly(chosen, false);
     QCOMPARE(p.f.alerts.shown.size(), 1);
     p.f.alerts.expect(0, "Cannot use this folder",
-                      "The app does not have permission to write to:\n" + chosen +
+                      "Quillbox does not have permission to write to:\n" + chosen +
                           "\n\nChoose a different location (e.g., a folder under Documents).",
                       AlertService::Style::Warning, {"OK"});
 }

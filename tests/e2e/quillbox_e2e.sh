@@ -75,8 +75,19 @@ mkdir -p "$notes"
 crlf=$'Windows note\r\nwritten elsewhere\r\n'
 printf '%s' "$crlf" >"$notes/Windows note.md"
 start_app() { "$bin" >>"$work/app.log" 2>&1 & app=$!; }
+# The main window is "Quillbox", or "<note title> — Quillbox" while a note is shown; alerts are
+# "Quillbox" too.
+quillbox_windows() {
+    local w
+    for w in $(xdotool search --onlyvisible --name 'Quillbox$' 2>/dev/null); do
+        case $(xdotool getwindowname "$w") in
+        "Preferences — Quillbox") ;;
+        Quillbox | *" — Quillbox") echo "$w" ;;
+        esac
+    done
+}
 show_main() {
-    win=$(wait_for 20 window_named '^Quillbox$') || fail "no window"
+    win=$(wait_for 20 eval 'quillbox_windows | head -1 | grep .') || fail "no window"
     xdotool windowfocus --sync "$win" 2>/dev/null
 }
 terminate() {
@@ -85,7 +96,7 @@ terminate() {
     wait "$app" || fail "quillbox exited with $?"
     app=0
 }
-main_windows() { xdotool search --onlyvisible --name '^Quillbox$' | wc -l; }
+main_windows() { quillbox_windows | wc -l; }
 
 start_app
 chooser=$(wait_for 20 window_named '^Choose Notes Folder$') || fail "the folder chooser did not open"

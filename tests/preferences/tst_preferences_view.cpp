@@ -4,6 +4,8 @@
 #include "preferences/adaptive_actions.h"
 #include "preferences/dbus_file_manager.h"
 #include "preferences/elided_label.h"
+#include "preferences/history_preferences.h"
+#include "preferences/preferences_dialog.h"
 #include "preferences/preferences_view.h"
 #include "store_fixture.h"
 #include "views/palette_colors.h"
@@ -13,6 +15,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStyle>
 
 namespace {
@@ -54,6 +57,7 @@ private slots:
     void confirmationsInWords();
     void viewFollowsTheFolderAndTheme_data();
     void viewFollowsTheFolderAndTheme();
+    void buttonsSayWhatTheyDo();
     void revealOverDbus();
 };
 
@@ -129,6 +133,34 @@ void PreferencesViewTest::viewFollowsTheFolderAndTheme()
     for (const auto& [text, background] : pairs)
         QVERIFY2(PaletteColors::contrast(text, background) >= PaletteColors::minimumContrast,
                  qPrintable(text.name() + " on " + background.name()));
+}
+
+// Each button has its own Alt key, the content starts at the top, and a screen reader hears
+// what Choose… chooses.
+void PreferencesViewTest::buttonsSayWhatTheyDo()
+{
+    PreferencesFixture p;
+    PreferencesDialog dialog(p.view, new HistoryPreferences(p.f.store().history(), p.f.alerts),
+                             nullptr);
+    const auto giveBack = qScopeGuard([&] { p.view.setParent(nullptr); });
+    dialog.show();
+    QList<QKeySequence> keys;
+    for (const QPushButton* button : dialog.findChildren<QPushButton*>()) {
+        const QKeySequence key = QKeySequence::mnemonic(button->text());
+        QVERIFY2(!key.isEmpty() && !keys.contains(key), qPrintable(button->text()));
+        keys.append(key);
+        if (button->text() == "Re&fresh Permissions")
+            QVERIFY(button->toolTip().contains("permissions"));
+    }
+    QCOMPARE(keys.size(), 7);
+    QCOMPARE(p.view.chooseButton()->accessibleName(), QStringLiteral("Choose Notes Folder…"));
+    const QLabel* heading = nullptr;
+    for (const QLabel* label : p.view.findChildren<QLabel*>()) {
+        if (label->text() == "Notes Folder")
+            heading = label;
+    }
+    QVERIFY(heading);
+    QVERIFY(heading->mapTo(&p.view, QPoint(0, 0)).y() < 20);
 }
 
 void PreferencesViewTest::revealOverDbus()
