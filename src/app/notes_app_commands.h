@@ -37,6 +37,8 @@ public:
     SpellingSettings* spelling() const { return m_spelling; }
     QAction* markdownHighlighting() const { return m_markdownHighlighting; }
     SortByMenu* sortBy() const { return m_sortBy; }
+    QAction* nextPane() const { return m_nextPane; }
+    QAction* previousPane() const { return m_previousPane; }
 
 signals:
     void preferencesRequested();
@@ -54,6 +56,7 @@ private:
     void addSpelling(QMenu* edit, ContentView& window);
     void addHighlighting(ContentView& window, QMenu* view);
     void addSearchAndSort(NotesStore& store, NoteFlows& flows, ContentView& window);
+    void addPanesAndNotices(NoteFlows& flows, ContentView& window);
 
     QAction* m_preferences = nullptr;
     QAction* m_quit = nullptr;
@@ -73,4 +76,6 @@ private:
     QAction* m_markdownHighlighting = nullptr;
     QMenu* m_view = nullptr;
     SortByMenu* m_sortBy = nullptr;
+    QAction* m_nextPane = nullptr;
+    QAction* m_previousPane = nullptr;
 };
