@@ -1,7 +1,6 @@
 #include "app/note_flows.h"
 
 #include "app/save_failure_notices.h"
-
 #include "folder/folder_chooser.h"
 #include "folder/folder_preferences.h"
 #include "store/naming.h"
