@@ -204,12 +204,14 @@ void NoteFlowsTest::failingSaveIsAlertedOncePerNoteAndReason()
     }
     QCOMPARE(alerted(), 3);
     QCOMPARE(p.f.alerts.shown[2].error.code, EFBIG);
-    // Saved, then failing again: alerted again.
+    // Saved, then failing again for the same reason: alerted again.
     p.f.commit("Plan.md");
     QVERIFY(!p.store().hasDraft(p.f.path("Plan.md")));
     p.f.type("Plan.md", "Plan\nkept again");
-    TestFiles::setReadOnly(p.f.path("Plan.md"), true);
-    p.f.commit("Plan.md");
+    {
+        ResourceLimit full(RLIMIT_FSIZE, 4);
+        p.f.commit("Plan.md");
+    }
     QCOMPARE(alerted(), 4);
     QCOMPARE(quietly.size(), 2);
 }
