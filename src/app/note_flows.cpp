@@ -1,5 +1,6 @@
 #include "app/note_flows.h"
 
+#include "app/save_failure_notices.h"
 #include "folder/folder_chooser.h"
 #include "folder/folder_preferences.h"
 #include "store/naming.h"
@@ -8,10 +9,12 @@
 #include "views/file_error_text.h"
 
 NoteFlows::NoteFlows(NotesStore& store, AlertService& alerts, QObject* parent)
-    : QObject(parent), m_store(store), m_alerts(alerts)
+    : QObject(parent), m_store(store), m_alerts(alerts),
+      m_saveFailures(new SaveFailureNotices(
+          store, [this](const FileError& error) { showError(error); }, this))
 {
     connect(&m_store, &NotesStore::folderProblem, this, &NoteFlows::reportFolderProblem);
-    connect(&m_store, &NotesStore::saveFailed, this, &NoteFlows::showError);
+    connect(m_saveFailures, &SaveFailureNotices::stillFailing, this, &NoteFlows::saveStillFailing);
 }
 
 // A modal alert turns the event loop while it waits: the store's queued work must not run
@@ -103,7 +106,11 @@ void NoteFlows::undoDelete()
 
 bool NoteFlows::prepareToQuit()
 {
-    if (m_store.saveAllDrafts())
+    // One question for every note that cannot be saved, not first an alert for each.
+    m_saveFailures->setQuiet(true);
+    const bool saved = m_store.saveAllDrafts();
+    m_saveFailures->setQuiet(false);
+    if (saved)
         return true;
     const bool stay = ask(tr("Some notes couldn’t be saved"),
                           tr("Their text is still here. If you quit anyway, it is kept in “%1”.")

@@ -7,6 +7,7 @@
 
 class FolderChooser;
 class FolderPreferences;
+class SaveFailureNotices;
 struct FileError;
 
 // The operations that ask the user (creating, deleting, quitting) and what the user is told
@@ -42,6 +43,9 @@ public:
 signals:
     // The user asked, from an alert, to open the preferences.
     void preferencesRequested();
+    // A note's save failed again for the reason it was alerted for: to be said without
+    // stopping the user.
+    void saveStillFailing(const QString& url, const QString& message);
 
 private:
     void reportCreation(const NotesStore::NewNote& created);
@@ -51,4 +55,5 @@ private:
 
     NotesStore& m_store;
     AlertService& m_alerts;
+    SaveFailureNotices* m_saveFailures;
 };

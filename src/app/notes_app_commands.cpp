@@ -9,12 +9,17 @@
 #include "views/content_view.h"
 #include "views/find_bar.h"
 #include "views/markdown_highlighter.h"
+#include "views/message_bar.h"
 #include "views/note_editor.h"
+#include "views/note_messages.h"
+#include "views/pane_cycle.h"
 #include "views/spelling_menu.h"
 #include "views/spelling_settings.h"
 
 #include <QAction>
 #include <QActionGroup>
+#include <QLineEdit>
+#include <QListView>
 #include <QLocale>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -64,6 +69,7 @@ NotesAppCommands::NotesAppCommands(NotesStore& store, NoteFlows& flows, ContentV
     addNotesMenu(store, flows, window);
     addViewAndHelp(window);
     addSearchAndSort(store, flows, window);
+    addPanesAndNotices(flows, window);
 }
 
 void NotesAppCommands::addEditMenu(NotesStore& store, NoteFlows& flows, ContentView& window)
@@ -247,4 +253,28 @@ void NotesAppCommands::addKeyboardShortcuts(QMenu* help, ContentView& window)
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog->open();
     });
+}
+
+// F6 reaches the message bar too, which has no other way in without the mouse.
+void NotesAppCommands::addPanesAndNotices(NoteFlows& flows, ContentView& window)
+{
+    auto* panes = new PaneCycle(
+        {window.searchField(), window.notesList(), window.editor(), window.messageBar()}, this);
+    m_nextPane = new QAction(tr("Next Pane"), &window);
+    m_nextPane->setShortcut(QKeySequence(Qt::Key_F6));
+    m_previousPane = new QAction(tr("Previous Pane"), &window);
+    m_previousPane->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
+    for (QAction* action : {m_nextPane, m_previousPane}) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        window.addAction(action);
+    }
+    connect(m_nextPane, &QAction::triggered, panes, &PaneCycle::next);
+    connect(m_previousPane, &QAction::triggered, panes, &PaneCycle::previous);
+    connect(&flows, &NoteFlows::saveStillFailing, &window,
+            [this, &window](const QString& url, const QString& message) {
+                window.noteMessages()->show(
+                    {url}, [message](const QStringList&) { return message; },
+                    tr("Open Preferences…"),
+                    [this](const QStringList&) { emit preferencesRequested(); });
+            });
 }

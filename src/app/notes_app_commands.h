@@ -40,6 +40,8 @@ public:
     SortByMenu* sortBy() const { return m_sortBy; }
     TextEditCommands* textEditing() const { return m_textEditing; }
     QAction* keyboardShortcuts() const { return m_keyboardShortcuts; }
+    QAction* nextPane() const { return m_nextPane; }
+    QAction* previousPane() const { return m_previousPane; }
 
 signals:
     void preferencesRequested();
@@ -59,6 +61,7 @@ private:
     void addSearchAndSort(NotesStore& store, NoteFlows& flows, ContentView& window);
     void addNewNote(NotesStore& store, NoteFlows& flows, ContentView& window);
     void addKeyboardShortcuts(QMenu* help, ContentView& window);
+    void addPanesAndNotices(NoteFlows& flows, ContentView& window);
 
     QAction* m_preferences = nullptr;
     QAction* m_quit = nullptr;
@@ -80,4 +83,6 @@ private:
     SortByMenu* m_sortBy = nullptr;
     TextEditCommands* m_textEditing = nullptr;
     QAction* m_keyboardShortcuts = nullptr;
+    QAction* m_nextPane = nullptr;
+    QAction* m_previousPane = nullptr;
 };

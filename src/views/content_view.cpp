@@ -6,7 +6,9 @@
 #include "views/fallback_icons.h"
 #include "views/message_bar.h"
 #include "views/note_editor.h"
+#include "views/note_messages.h"
 #include "views/note_row_delegate.h"
+#include "views/notes_column.h"
 #include "views/notes_list_model.h"
 #include "views/print_service.h"
 #include "views/search_enter.h"
@@ -46,7 +48,8 @@ ContentView::ContentView(NotesStore& store, PrintService& printer, QWidget* pare
       m_model(new NotesListModel(store, this)), m_list(new QListView(this)),
       m_detail(new QStackedWidget(this)), m_empty(new EmptyDetailView(m_detail)),
       m_editor(new NoteEditor(store, m_detail)), m_splitter(new QSplitter(Qt::Horizontal, this)),
-      m_messageBar(new MessageBar(this))
+      m_messageBar(new MessageBar(this)),
+      m_noteMessages(new NoteMessages(store, *m_messageBar, this))
 {
     setWindowTitle(tr("Quillbox"));
     setWindowIcon(FallbackIcons::application());
@@ -69,7 +72,7 @@ ContentView::ContentView(NotesStore& store, PrintService& printer, QWidget* pare
 
     m_detail->addWidget(m_empty);
     m_detail->addWidget(m_editor);
-    m_splitter->addWidget(m_list);
+    m_splitter->addWidget(new NotesColumn(m_store, m_list, m_splitter));
     m_splitter->addWidget(m_detail);
     m_splitter->setCollapsible(0, false);
     m_splitter->setCollapsible(1, false);
@@ -94,30 +97,10 @@ ContentView::ContentView(NotesStore& store, PrintService& printer, QWidget* pare
     });
     // However the note was made (toolbar or menu), typing goes into it at once.
     connect(&m_store, &NotesStore::noteCreated, m_editor, &NoteEditor::focusAtEnd);
-    connect(&m_store, &NotesStore::conflictCopySaved, this,
-            [this](const QString& theirs, const QString& ours) {
-                m_conflictTheirs = theirs;
-                m_conflictOurs = ours;
-                showConflict();
-            });
-    connect(
-        &m_store, &NotesStore::noteRenamed, this, [this](const QString& from, const QString& to) {
-            if (m_messageBar->isHidden() || (from != m_conflictTheirs && from != m_conflictOurs))
-                return;
-            (from == m_conflictTheirs ? m_conflictTheirs : m_conflictOurs) = to;
-            showConflict();
-        });
+    connect(&m_store, &NotesStore::conflictCopySaved, this, &ContentView::showConflict);
     connect(&m_store.history(), &History::problem, this, &ContentView::showHistoryProblem);
     if (const std::optional<History::Told>& told = m_store.history().problemNow())
         showHistoryProblem(told->problem, told->detail);
-    connect(&m_store, &NotesStore::notesChanged, this, [this] {
-        if (!m_conflictOurs.isEmpty() &&
-            (!m_store.contains(m_conflictTheirs) || !m_store.contains(m_conflictOurs))) {
-            m_conflictTheirs.clear();
-            m_conflictOurs.clear();
-            m_messageBar->hide();
-        }
-    });
     connect(&m_store, &NotesStore::trashedNoteChanged, this, &ContentView::showTrashed);
     new SearchHits(m_store, *m_editor);
     new WindowTitle(*this, m_store);
@@ -140,14 +123,19 @@ void ContentView::showHistoryProblem(History::Problem problem, const QString& de
                   .arg(detail));
 }
 
-void ContentView::showConflict()
+// Its notes' history keeps both versions after the message has gone.
+void ContentView::showConflict(const QString& theirs, const QString& ours)
 {
-    m_messageBar->showMessage(
-        tr("Another program changed “%1” while you were editing it. Your text was saved as "
-           "“%2”; the other version was kept as it is.")
-            .arg(Naming::readableName(Naming::fileName(m_conflictTheirs)),
-                 Naming::readableName(Naming::fileName(m_conflictOurs))),
-        tr("Compare…"), [this] { emit compareRequested(m_conflictTheirs, m_conflictOurs); });
+    m_noteMessages->show(
+        {theirs, ours},
+        [](const QStringList& urls) {
+            return tr("Another program changed “%1” while you were editing it. Your text was "
+                      "saved as “%2”; the other version was kept as it is.")
+                .arg(Naming::readableName(Naming::fileName(urls.at(0))),
+                     Naming::readableName(Naming::fileName(urls.at(1))));
+        },
+        tr("Compare…"),
+        [this](const QStringList& urls) { emit compareRequested(urls.at(0), urls.at(1)); });
 }
 
 void ContentView::showTrashed()
@@ -160,9 +148,6 @@ void ContentView::showTrashed()
         m_trashedMessage.clear();
         return;
     }
-    // It takes the place of a conflict message, which then no longer follows its files.
-    m_conflictTheirs.clear();
-    m_conflictOurs.clear();
     m_trashedMessage = m_store.deletedNoteInTrash()
                            ? tr("“%1” was moved to the Trash").arg(trashed->title)
                            : tr("“%1” was deleted").arg(trashed->title);

@@ -8,6 +8,7 @@
 class EmptyDetailView;
 class MessageBar;
 class NoteEditor;
+class NoteMessages;
 class NotesListModel;
 class NotesStore;
 class PrintService;
@@ -48,6 +49,8 @@ public:
     QLineEdit* searchField() const { return m_search; }
     QSplitter* splitter() const { return m_splitter; }
     MessageBar* messageBar() const { return m_messageBar; }
+    // The bar's messages about particular notes.
+    NoteMessages* noteMessages() const { return m_noteMessages; }
     EmptyDetailView* emptyDetail() const { return m_empty; }
     QLabel* noMatchesLabel() const { return m_noMatches; }
     bool showsEditor() const;
@@ -78,7 +81,7 @@ private:
     void storeSelectionChanged();
     int selectedRow() const;
     void highlightSelection();
-    void showConflict();
+    void showConflict(const QString& theirs, const QString& ours);
     void showHistoryProblem(History::Problem problem, const QString& detail);
     void showTrashed();
 
@@ -91,6 +94,7 @@ private:
     NoteEditor* m_editor;
     QSplitter* m_splitter;
     MessageBar* m_messageBar;
+    NoteMessages* m_noteMessages;
     QToolBar* m_toolbar = nullptr;
     // Where the toolbar puts the actions it is given.
     QAction* m_newNoteSlot = nullptr;
@@ -104,6 +108,4 @@ private:
     // What the message bar says of the note last moved to the Trash, while it says it.
     QString m_trashedMessage;
     bool m_shownOnce = false;
-    // The two files the conflict message names; it follows their renames and goes with them.
-    QString m_conflictTheirs, m_conflictOurs;
 };

@@ -1,8 +1,22 @@
 #include "views/message_bar.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+
+namespace {
+
+// A screen reader speaks an alert when it appears, without the focus going to it.
+QAccessibleInterface* accessibleAlert(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("MessageBar") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::AlertMessage);
+    return nullptr;
+}
+
+} // namespace
 
 MessageBar::MessageBar(QWidget* parent)
     : QFrame(parent), m_text(new QLabel(this)), m_action(new QPushButton(this)),
@@ -12,6 +26,8 @@ MessageBar::MessageBar(QWidget* parent)
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::ToolTipBase);
     setForegroundRole(QPalette::ToolTipText);
+    static const bool alertRole = (QAccessible::installFactory(accessibleAlert), true);
+    Q_UNUSED(alertRole)
     setAccessibleName(tr("Message"));
     m_text->setWordWrap(true);
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -36,7 +52,11 @@ void MessageBar::showMessage(const QString& text, const QString& actionText,
     m_run = std::move(action);
     m_action->setText(actionText);
     m_action->setVisible(!actionText.isEmpty() && m_run);
+    setAccessibleDescription(text);
     show();
+    // Also when the bar was up already: only its text changed, which a reader does not hear.
+    QAccessibleEvent alert(this, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 QString MessageBar::text() const

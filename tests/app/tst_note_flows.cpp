@@ -38,6 +38,7 @@ private slots:
     void deleteAsksBeforeEachStep();
     void undoAfterTheTrashWasEmptiedSaysSo();
     void quittingWithUnsavedTextAsks();
+    void failingSaveIsAlertedOncePerNoteAndReason();
     void refusedFolderIsExplained();
 };
 
@@ -156,8 +157,9 @@ void NoteFlowsTest::quittingWithUnsavedTextAsks()
     TestFiles::setReadOnly(p.f.path("Plan.md"), true);
     p.f.alerts.answerNext(true); // Don't Quit
     QVERIFY(!p.flows.prepareToQuit());
-    QCOMPARE(p.f.alerts.shown.value(0).error.kind, FileError::Kind::FileNotSaved);
-    p.f.alerts.expect(1, "Some notes couldn’t be saved",
+    // One question speaks for every note that failed: no alert of each before it.
+    QCOMPARE(p.f.alerts.shown.size(), 1);
+    p.f.alerts.expect(0, "Some notes couldn’t be saved",
                       "Their text is still here. If you quit anyway, it is kept in “" +
                           RecoveryFolder::path() + "”.",
                       AlertService::Style::Warning, {"Don’t Quit", "Quit Anyway"});
@@ -165,6 +167,53 @@ void NoteFlowsTest::quittingWithUnsavedTextAsks()
     QVERIFY(p.flows.prepareToQuit()); // Quit Anyway
     QCOMPARE(TestFiles::read(RecoveryFolder::path() + "/Plan.md"), QByteArray("Plan\nkept"));
     QVERIFY(p.store().unsavedTexts().isEmpty());
+}
+
+// Every pause in typing and every note left saves again: the same alert each time would stop
+// the user at every turn.
+void NoteFlowsTest::failingSaveIsAlertedOncePerNoteAndReason()
+{
+    FlowsFixture p({"Plan", "Trip"});
+    QSignalSpy quietly(&p.flows, &NoteFlows::saveStillFailing);
+    const auto alerted = [&] { return p.f.alerts.shown.size(); };
+    p.store().setSelectedNote(p.f.note("Plan.md"));
+    p.f.type("Plan.md", "Plan\nkept");
+    TestFiles::setReadOnly(p.f.path("Plan.md"), true);
+    p.f.commit("Plan.md");
+    p.f.commit("Plan.md");
+    QCOMPARE(alerted(), 1);
+    QCOMPARE(p.f.alerts.shown[0].error, FileError::fileNotSaved(p.f.path("Plan.md"), EACCES));
+    QCOMPARE(quietly.size(), 1);
+    QCOMPARE(quietly[0].value(0).toString(), p.f.path("Plan.md"));
+    QCOMPARE(quietly[0].value(1).toString(),
+             QString("“Plan” still can't be saved: Permission denied. Your text is kept."));
+    // A new note leaves this one, whose save fails again: said quietly, not alerted first.
+    p.flows.createNote();
+    QCOMPARE(alerted(), 1);
+    QCOMPARE(quietly.size(), 2);
+
+    // Another note, or another reason, is alerted.
+    p.f.type("Trip.md", "Trip\nkept");
+    TestFiles::setReadOnly(p.f.path("Trip.md"), true);
+    p.f.commit("Trip.md");
+    QCOMPARE(alerted(), 2);
+    TestFiles::setReadOnly(p.f.path("Plan.md"), false);
+    {
+        ResourceLimit full(RLIMIT_FSIZE, 4);
+        p.f.commit("Plan.md");
+    }
+    QCOMPARE(alerted(), 3);
+    QCOMPARE(p.f.alerts.shown[2].error.code, EFBIG);
+    // Saved, then failing again for the same reason: alerted again.
+    p.f.commit("Plan.md");
+    QVERIFY(!p.store().hasDraft(p.f.path("Plan.md")));
+    p.f.type("Plan.md", "Plan\nkept again");
+    {
+        ResourceLimit full(RLIMIT_FSIZE, 4);
+        p.f.commit("Plan.md");
+    }
+    QCOMPARE(alerted(), 4);
+    QCOMPARE(quietly.size(), 2);
 }
 
 void NoteFlowsTest::refusedFolderIsExplained()
