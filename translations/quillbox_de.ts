@@ -5,47 +5,173 @@
     <name>AdaptiveActions</name>
     <message>
         <location filename="../src/preferences/adaptive_actions.cpp" line="+19"/>
-        <source>Reveal in File Manager</source>
-        <translation>Im Dateimanager anzeigen</translation>
+        <source>&amp;Reveal in File Manager</source>
+        <translation>Im &amp;Dateimanager anzeigen</translation>
     </message>
     <message>
         <location line="+1"/>
-        <source>Copy Path</source>
-        <translation>Pfad kopieren</translation>
+        <source>Copy &amp;Path</source>
+        <translation>&amp;Pfad kopieren</translation>
     </message>
     <message>
         <location line="+1"/>
-        <source>Refresh Permissions</source>
-        <translation>Berechtigungen aktualisieren</translation>
+        <source>Re&amp;fresh Permissions</source>
+        <translation>&amp;Berechtigungen aktualisieren</translation>
     </message>
     <message>
         <location line="+1"/>
-        <source>Use Default</source>
-        <translation>Standard verwenden</translation>
+        <source>Use &amp;Default</source>
+        <translation>&amp;Standard verwenden</translation>
     </message>
     <message>
         <location line="+3"/>
-        <source>Clear &amp;&amp; Re-select…</source>
-        <translation>Zurücksetzen &amp;&amp; neu wählen…</translation>
+        <source>C&amp;lear &amp;&amp; Re-select…</source>
+        <translation>&amp;Zurücksetzen &amp;&amp; neu wählen…</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>Clear &amp; Re-select…</source>
         <translation>Zurücksetzen &amp; neu wählen…</translation>
     </message>
+    <message>
+        <location line="+1"/>
+        <source>Checks again whether Quillbox may read and write the notes folder: after you changed its permissions, or mounted the drive it is on.</source>
+        <translation>Prüft erneut, ob Quillbox den Notizordner lesen und beschreiben darf: nachdem Sie seine Berechtigungen geändert oder das Laufwerk eingehängt haben, auf dem er liegt.</translation>
+    </message>
 </context>
 <context>
     <name>CommandLine</name>
     <message>
-        <location filename="../src/app/command_line.cpp" line="+10"/>
+        <location filename="../src/app/command_line.cpp" line="+19"/>
+        <source>The platform plugin.</source>
+        <translation>Das Plattform-Plugin.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Where to look for platform plugins.</source>
+        <translation>Wo nach Plattform-Plugins gesucht wird.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The platform theme.</source>
+        <translation>Das Plattform-Design.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>An additional plugin to load.</source>
+        <translation>Ein zusätzlich zu ladendes Plugin.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <location line="+6"/>
+        <source>The main window&apos;s size and place.</source>
+        <translation>Größe und Lage des Hauptfensters.</translation>
+    </message>
+    <message>
+        <location line="-5"/>
+        <source>The main window&apos;s icon.</source>
+        <translation>Das Symbol des Hauptfensters.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The main window&apos;s title.</source>
+        <translation>Der Titel des Hauptfensters.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Lays the window out right to left.</source>
+        <translation>Ordnet das Fenster von rechts nach links an.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Restores the session given.</source>
+        <translation>Stellt die angegebene Sitzung wieder her.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The X display to use.</source>
+        <translation>Die zu verwendende X-Anzeige.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The widget style.</source>
+        <translation>Der Stil der Bedienelemente.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>A style sheet to apply.</source>
+        <translation>Ein anzuwendendes Stylesheet.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Prints how many widgets were left at exit.</source>
+        <translation>Gibt aus, wie viele Bedienelemente beim Beenden übrig waren.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Enables the QML debugger.</source>
+        <translation>Aktiviert den QML-Debugger.</translation>
+    </message>
+    <message>
+        <location line="+30"/>
         <source>Quillbox — plain-text notes that save themselves.</source>
         <translation>Quillbox – Notizen als reiner Text, die sich selbst speichern.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Makes a note of the words that follow (&quot;-&quot;: of standard input), or an empty dated note without them, and shows it.</source>
+        <translation>Macht aus den folgenden Wörtern eine Notiz („-“: aus der Standardeingabe), ohne sie eine leere datierte Notiz, und zeigt sie an.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Shows the notes whose title or text holds the query.</source>
+        <translation>Zeigt die Notizen, deren Titel oder Text die Suche enthält.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>query</source>
+        <translation>Suche</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Answers the desktop&apos;s search without showing a window.</source>
+        <translation>Beantwortet die Suche der Arbeitsumgebung, ohne ein Fenster zu zeigen.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>FILE</source>
+        <translation>DATEI</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>A note of the notes folder to show.</source>
+        <translation>Eine Notiz des Notizordners, die angezeigt werden soll.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>[FILE]</source>
+        <translation>[DATEI]</translation>
+    </message>
+    <message>
+        <location line="+21"/>
+        <source>Unknown option: %1</source>
+        <translation>Unbekannte Option: %1</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>--new and --search cannot be used together.</source>
+        <translation>--new und --search können nicht zusammen verwendet werden.</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>--search takes one query; put it in quotes.</source>
+        <translation>--search nimmt eine Suche an; setzen Sie sie in Anführungszeichen.</translation>
     </message>
 </context>
 <context>
     <name>ContentView</name>
     <message>
-        <location filename="../src/views/content_view.cpp" line="+49"/>
+        <location filename="../src/views/content_view.cpp" line="+54"/>
         <source>Quillbox</source>
         <translation>Quillbox</translation>
     </message>
@@ -55,7 +181,7 @@
         <translation>Notizen</translation>
     </message>
     <message>
-        <location line="+68"/>
+        <location line="+50"/>
         <source>The history of your notes could not be read. It was moved to “%1”, and a new one was begun.</source>
         <translation>Der Verlauf Ihrer Notizen konnte nicht gelesen werden. Er wurde nach „%1“ verschoben, und ein neuer wurde begonnen.</translation>
     </message>
@@ -65,17 +191,17 @@
         <translation>Frühere Versionen Ihrer Notizen können nicht aufbewahrt werden: %1. Ihre Notizen werden wie gewohnt gespeichert.</translation>
     </message>
     <message>
-        <location line="+7"/>
+        <location line="+10"/>
         <source>Another program changed “%1” while you were editing it. Your text was saved as “%2”; the other version was kept as it is.</source>
         <translation>Ein anderes Programm hat „%1“ geändert, während Sie die Notiz bearbeitet haben. Ihr Text wurde als „%2“ gespeichert; die andere Fassung bleibt unverändert erhalten.</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+5"/>
         <source>Compare…</source>
         <translation>Vergleichen…</translation>
     </message>
     <message>
-        <location line="+17"/>
+        <location line="+15"/>
         <source>“%1” was moved to the Trash</source>
         <translation>„%1“ wurde in den Papierkorb verschoben</translation>
     </message>
@@ -143,12 +269,27 @@
 <context>
     <name>EmptyDetailView</name>
     <message>
-        <location filename="../src/views/empty_detail_view.cpp" line="+16"/>
+        <location filename="../src/views/empty_detail_view.cpp" line="+21"/>
         <source>No note selected</source>
         <translation>Keine Notiz ausgewählt</translation>
     </message>
     <message>
+        <location line="+8"/>
+        <source>Welcome to Quillbox</source>
+        <translation>Willkommen bei Quillbox</translation>
+    </message>
+    <message>
         <location line="+1"/>
+        <source>Quillbox keeps each note as a plain text file in one folder, your notes folder. Any editor can open them, and any sync tool can carry them.</source>
+        <translation>Quillbox speichert jede Notiz als einfache Textdatei in einem Ordner, Ihrem Notizordner. Jeder Editor kann sie öffnen, und jedes Synchronisierungsprogramm kann sie übertragen.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Choose that folder next. Without one yet, %1 is a good place: Preferences ▸ Use Default makes it for you.</source>
+        <translation>Wählen Sie diesen Ordner als Nächstes. Haben Sie noch keinen, ist %1 ein guter Ort: Einstellungen ▸ Standard verwenden legt ihn für Sie an.</translation>
+    </message>
+    <message>
+        <location line="+7"/>
         <source>Choose Notes Folder…</source>
         <translation>Notizordner auswählen…</translation>
     </message>
@@ -288,8 +429,8 @@
     <name>HistoryPreferences</name>
     <message>
         <location filename="../src/preferences/history_preferences.cpp" line="+36"/>
-        <source>Clear History…</source>
-        <translation>Verlauf leeren…</translation>
+        <source>Clear &amp;History…</source>
+        <translation>&amp;Verlauf leeren…</translation>
     </message>
     <message>
         <location line="+6"/>
@@ -451,12 +592,12 @@
 <context>
     <name>MessageBar</name>
     <message>
-        <location filename="../src/views/message_bar.cpp" line="+9"/>
+        <location filename="../src/views/message_bar.cpp" line="+23"/>
         <source>Dismiss</source>
         <translation>Schließen</translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="+8"/>
         <source>Message</source>
         <translation>Meldung</translation>
     </message>
@@ -478,12 +619,12 @@
 <context>
     <name>NoteEditor</name>
     <message>
-        <location filename="../src/views/note_editor.cpp" line="+41"/>
+        <location filename="../src/views/note_editor.cpp" line="+42"/>
         <source>Note</source>
         <translation>Notiz</translation>
     </message>
     <message>
-        <location line="+54"/>
+        <location line="+76"/>
         <source>This note’s text or name is not valid UTF-8, or it could not be read. It is shown read-only, and its file is left as it is.</source>
         <translation>Text oder Name dieser Notiz sind kein gültiges UTF-8, oder sie konnte nicht gelesen werden. Sie wird schreibgeschützt angezeigt, und ihre Datei bleibt unverändert.</translation>
     </message>
@@ -491,7 +632,7 @@
 <context>
     <name>NoteFlows</name>
     <message>
-        <location filename="../src/app/note_flows.cpp" line="+39"/>
+        <location filename="../src/app/note_flows.cpp" line="+42"/>
         <location line="+27"/>
         <source>Open Preferences…</source>
         <translation>Einstellungen öffnen…</translation>
@@ -561,7 +702,7 @@
         <translation>Endgültig löschen</translation>
     </message>
     <message>
-        <location line="+17"/>
+        <location line="+21"/>
         <source>Some notes couldn’t be saved</source>
         <translation>Einige Notizen konnten nicht gespeichert werden</translation>
     </message>
@@ -587,14 +728,14 @@
     </message>
     <message>
         <location line="+1"/>
-        <source>The app does not have permission to write to:
+        <source>Quillbox does not have permission to write to:
 %1
 
 Choose a different location (e.g., a folder under Documents).</source>
-        <translation>Die Anwendung hat keine Schreibberechtigung für:
+        <translation>Quillbox darf nicht schreiben in:
 %1
 
-Wählen Sie einen anderen Ort (z. B. einen Ordner unter „Dokumente“).</translation>
+Wählen Sie einen anderen Ort (z. B. einen Ordner unter Dokumente).</translation>
     </message>
     <message>
         <location line="+3"/>
@@ -605,7 +746,7 @@ Wählen Sie einen anderen Ort (z. B. einen Ordner unter „Dokumente“).</trans
 <context>
     <name>NoteRowDelegate</name>
     <message>
-        <location filename="../src/views/note_row_delegate.cpp" line="+83"/>
+        <location filename="../src/views/note_row_delegate.cpp" line="+88"/>
         <source>Conflict copy</source>
         <translation>Konfliktkopie</translation>
     </message>
@@ -616,9 +757,37 @@ Wählen Sie einen anderen Ort (z. B. einen Ordner unter „Dokumente“).</trans
     </message>
 </context>
 <context>
+    <name>NoteRowMenu</name>
+    <message>
+        <location filename="../src/views/note_row_menu.cpp" line="+49"/>
+        <source>&amp;Open</source>
+        <translation>Ö&amp;ffnen</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>&amp;Reveal in File Manager</source>
+        <translation>Im &amp;Dateimanager anzeigen</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>&amp;Copy Path</source>
+        <translation>&amp;Pfad kopieren</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>&amp;History…</source>
+        <translation>&amp;Verlauf…</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>&amp;Delete…</source>
+        <translation>&amp;Löschen…</translation>
+    </message>
+</context>
+<context>
     <name>NotesAppCommands</name>
     <message>
-        <location filename="../src/app/notes_app_commands.cpp" line="+51"/>
+        <location filename="../src/app/notes_app_commands.cpp" line="+59"/>
         <source>&amp;File</source>
         <translation>&amp;Datei</translation>
     </message>
@@ -633,17 +802,17 @@ Wählen Sie einen anderen Ort (z. B. einen Ordner unter „Dokumente“).</trans
         <translation>&amp;Beenden</translation>
     </message>
     <message>
-        <location line="+13"/>
+        <location line="+14"/>
         <source>&amp;Edit</source>
         <translation>&amp;Bearbeiten</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+4"/>
         <source>&amp;Undo Delete</source>
         <translation>&amp;Löschen rückgängig machen</translation>
     </message>
     <message>
-        <location line="+18"/>
+        <location line="+19"/>
         <source>Check &amp;Spelling</source>
         <translation>Rechtschreibung &amp;prüfen</translation>
     </message>
@@ -748,9 +917,37 @@ Wählen Sie einen anderen Ort (z. B. einen Ordner unter „Dokumente“).</trans
         <translation>&amp;Über Quillbox</translation>
     </message>
     <message>
-        <location line="+8"/>
+        <location line="+9"/>
         <source>&amp;Markdown Highlighting</source>
         <translation>&amp;Markdown-Hervorhebung</translation>
+    </message>
+    <message>
+        <location line="+38"/>
+        <source>&amp;Keyboard Shortcuts</source>
+        <translation>&amp;Tastenkürzel</translation>
+    </message>
+    <message>
+        <location line="+17"/>
+        <source>Next Pane</source>
+        <translation>Nächster Bereich</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Previous Pane</source>
+        <translation>Vorheriger Bereich</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>Open Preferences…</source>
+        <translation>Einstellungen öffnen…</translation>
+    </message>
+</context>
+<context>
+    <name>NotesColumn</name>
+    <message>
+        <location filename="../src/views/notes_column.cpp" line="+40"/>
+        <source>The notes folder “%1” can’t be found. Reconnect it, or choose another folder in Preferences.</source>
+        <translation>Der Notizordner „%1“ wurde nicht gefunden. Verbinden Sie ihn wieder, oder wählen Sie in den Einstellungen einen anderen Ordner.</translation>
     </message>
 </context>
 <context>
@@ -804,14 +1001,19 @@ Wählen Sie einen anderen Ort (z. B. einen Ordner unter „Dokumente“).</trans
         <translation>%1 wird verwendet</translation>
     </message>
     <message>
-        <location line="+41"/>
+        <location line="+40"/>
         <source>Notes Folder</source>
         <translation>Notizordner</translation>
     </message>
     <message>
         <location line="+15"/>
-        <source>Choose…</source>
-        <translation>Auswählen…</translation>
+        <source>&amp;Choose…</source>
+        <translation>&amp;Auswählen…</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Choose Notes Folder…</source>
+        <translation>Notizordner auswählen…</translation>
     </message>
     <message>
         <location line="+9"/>
@@ -819,7 +1021,7 @@ Wählen Sie einen anderen Ort (z. B. einen Ordner unter „Dokumente“).</trans
         <translation>Tipp: Wählen Sie einen Ordner in Ihrem persönlichen Ordner (z. B. ~/Dokumente/Notes).</translation>
     </message>
     <message>
-        <location line="+49"/>
+        <location line="+51"/>
         <source>No folder selected</source>
         <translation>Kein Ordner ausgewählt</translation>
     </message>
@@ -827,7 +1029,7 @@ Wählen Sie einen anderen Ort (z. B. einen Ordner unter „Dokumente“).</trans
 <context>
     <name>QuillboxApp</name>
     <message>
-        <location filename="../src/app/quillbox_app.cpp" line="+63"/>
+        <location filename="../src/app/quillbox_app.cpp" line="+69"/>
         <source>Text that could not be saved earlier is kept in “%1”.</source>
         <translation>Text, der zuvor nicht gespeichert werden konnte, wird in „%1“ aufbewahrt.</translation>
     </message>
@@ -837,7 +1039,7 @@ Wählen Sie einen anderen Ort (z. B. einen Ordner unter „Dokumente“).</trans
         <translation>Im Dateimanager anzeigen</translation>
     </message>
     <message>
-        <location line="+38"/>
+        <location line="+43"/>
         <source>About Quillbox</source>
         <translation>Über Quillbox</translation>
     </message>
@@ -846,6 +1048,16 @@ Wählen Sie einen anderen Ort (z. B. einen Ordner unter „Dokumente“).</trans
         <source>&lt;h3&gt;Quillbox %1&lt;/h3&gt;&lt;p&gt;Plain-text notes that save themselves.&lt;/p&gt;&lt;p&gt;Free software under the MIT licence.&lt;/p&gt;&lt;p&gt;&lt;a href=&quot;%2&quot;&gt;%2&lt;/a&gt;&lt;/p&gt;</source>
         <translation>&lt;h3&gt;Quillbox %1&lt;/h3&gt;&lt;p&gt;Notizen als reiner Text, die sich selbst speichern.&lt;/p&gt;&lt;p&gt;Freie Software unter der MIT-Lizenz.&lt;/p&gt;&lt;p&gt;&lt;a href=&quot;%2&quot;&gt;%2&lt;/a&gt;&lt;/p&gt;</translation>
     </message>
+    <message>
+        <location line="+136"/>
+        <source>“%1” cannot be shown: no notes folder is chosen.</source>
+        <translation>„%1“ kann nicht angezeigt werden: Es ist kein Notizordner gewählt.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>“%1” is not a note of the notes folder “%2”.</source>
+        <translation>„%1“ ist keine Notiz des Notizordners „%2“.</translation>
+    </message>
 </context>
 <context>
     <name>RowText</name>
@@ -853,6 +1065,52 @@ Wählen Sie einen anderen Ort (z. B. einen Ordner unter „Dokumente“).</trans
         <location filename="../src/views/row_text.cpp" line="+34"/>
         <source>Conflict copy of “%1”</source>
         <translation>Konfliktkopie von „%1“</translation>
+    </message>
+</context>
+<context>
+    <name>SaveFailureNotices</name>
+    <message>
+        <location filename="../src/app/save_failure_notices.cpp" line="+27"/>
+        <source>“%1” still can&apos;t be saved: %2. Your text is kept.</source>
+        <translation>„%1“ kann weiterhin nicht gespeichert werden: %2. Ihr Text bleibt erhalten.</translation>
+    </message>
+</context>
+<context>
+    <name>SearchProgress</name>
+    <message>
+        <location filename="../src/views/search_progress.cpp" line="+45"/>
+        <source>Searching… %1 %</source>
+        <translation>Suche… %1 %</translation>
+    </message>
+</context>
+<context>
+    <name>ShortcutsDialog</name>
+    <message>
+        <location filename="../src/app/shortcuts_dialog.cpp" line="+55"/>
+        <source>, </source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <location line="+9"/>
+        <source>Keyboard Shortcuts</source>
+        <translation>Tastenkürzel</translation>
+    </message>
+    <message>
+        <location line="-7"/>
+        <location line="+1"/>
+        <source>Search Shortcuts</source>
+        <translation>Tastenkürzel durchsuchen</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Command</source>
+        <translation>Befehl</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Shortcut</source>
+        <translation>Tastenkürzel</translation>
     </message>
 </context>
 <context>
@@ -887,6 +1145,39 @@ Wählen Sie einen anderen Ort (z. B. einen Ordner unter „Dokumente“).</trans
     </message>
 </context>
 <context>
+    <name>TextEditCommands</name>
+    <message>
+        <location filename="../src/app/text_edit_commands.cpp" line="+28"/>
+        <source>&amp;Undo</source>
+        <translation>&amp;Rückgängig</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;Redo</source>
+        <translation>Wieder&amp;herstellen</translation>
+    </message>
+    <message>
+        <location line="+15"/>
+        <source>Cu&amp;t</source>
+        <translation>&amp;Ausschneiden</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;Copy</source>
+        <translation>&amp;Kopieren</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;Paste</source>
+        <translation>Ein&amp;fügen</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Select &amp;All</source>
+        <translation>Alles a&amp;uswählen</translation>
+    </message>
+</context>
+<context>
     <name>VersionDiffView</name>
     <message>
         <location filename="../src/views/version_diff_view.cpp" line="+23"/>
@@ -902,6 +1193,19 @@ Wählen Sie einen anderen Ort (z. B. einen Ordner unter „Dokumente“).</trans
         <location line="+33"/>
         <source>%1 only in this version %2 only in the current text</source>
         <translation>%1 nur in dieser Version %2 nur im aktuellen Text</translation>
+    </message>
+</context>
+<context>
+    <name>WindowTitle</name>
+    <message>
+        <location filename="../src/views/window_title.cpp" line="+19"/>
+        <source>Quillbox</source>
+        <translation>Quillbox</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>%1 — Quillbox</source>
+        <translation>%1 — Quillbox</translation>
     </message>
 </context>
 </TS>
