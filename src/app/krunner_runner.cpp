@@ -42,10 +42,10 @@ QList<KRunnerRunner::RemoteMatch> KRunnerRunner::matches(const QString& query) c
 
 QList<KRunnerRunner::RemoteMatch> KRunnerRunner::Match(const QString& query)
 {
-    if (m_results.ready())
+    if (m_results.canAnswer({query}))
         return matches(query);
     setDelayedReply(true);
-    m_results.whenReady([this, bus = connection(), call = message(), query] {
+    m_results.whenAnswerable({query}, [this, bus = connection(), call = message(), query] {
         bus.send(call.createReply(QVariant::fromValue(matches(query))));
     });
     return {};

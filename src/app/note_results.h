@@ -27,20 +27,31 @@ public:
     // it has ended already.
     void attach(NotesStore& store, bool loaded = false);
     bool ready() const { return m_store && m_ready; }
-    // Runs work now when ready, else once the first load has ended.
-    void whenReady(std::function<void()> work);
+    // The answer to terms is known now: the first load has ended, and no note the answer
+    // passes over is still waiting for its text. Texts are read newest first, so a query whose
+    // few newest matches are among the notes read is answered at once.
+    bool canAnswer(const QStringList& terms) const;
+    // Runs work now when terms can be answered, else as soon as they can.
+    void whenAnswerable(const QStringList& terms, std::function<void()> work);
 
     // The desktop splits what was typed into words; the window searches for them as typed.
     static QString query(const QStringList& terms);
-    QList<Note> find(const QStringList& terms) const;
+    QList<Note> find(const QStringList& terms) const { return find(terms, nullptr); }
     std::optional<Note> note(const QString& url) const;
     // The row's date, as the list shows it.
     static QString date(const Note& note);
 
 private:
-    void becomeReady();
+    // complete: set to false when a note passed over had no text yet.
+    QList<Note> find(const QStringList& terms, bool* complete) const;
+    void answerWaiting();
 
     NotesStore* m_store = nullptr;
     bool m_ready = false;
-    QList<std::function<void()>> m_waiting;
+    struct Waiting
+    {
+        QStringList terms;
+        std::function<void()> work;
+    };
+    QList<Waiting> m_waiting;
 };

@@ -22,11 +22,11 @@ QStringList ShellSearchProvider::identifiers(const QStringList& terms) const
 
 QStringList ShellSearchProvider::GetInitialResultSet(const QStringList& terms)
 {
-    if (m_results.ready())
+    if (m_results.canAnswer(terms))
         return identifiers(terms);
     // Started by this very call: the answer follows the folder's first reading.
     setDelayedReply(true);
-    m_results.whenReady([this, bus = connection(), call = message(), terms] {
+    m_results.whenAnswerable(terms, [this, bus = connection(), call = message(), terms] {
         bus.send(call.createReply(identifiers(terms)));
     });
     return {};
