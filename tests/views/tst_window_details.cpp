@@ -19,9 +19,11 @@
 #include <QPlainTextEdit>
 #include <QStyle>
 #include <QStyleFactory>
+
 #include <QTableWidget>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <memory>
 
 namespace {
 
@@ -263,7 +265,8 @@ void WindowDetailsTest::shortcutsListEveryCommand()
 void WindowDetailsTest::rowDatesRead_data()
 {
     QTest::addColumn<QPalette>("palette");
-    QTest::newRow("light") << QStyleFactory::create("Fusion")->standardPalette();
+    const std::unique_ptr<QStyle> fusion(QStyleFactory::create("Fusion"));
+    QTest::newRow("light") << fusion->standardPalette();
     QTest::newRow("dark") << darkPalette();
 }
 
