@@ -272,6 +272,30 @@ int runDesktopSearch(int argc, char** argv, int count)
     return 0;
 }
 
+// Each size in a fresh process, so that memory figures are its own.
+QList<int> sizesFrom(int argc, char** argv, int first)
+{
+    QList<int> sizes;
+    for (int i = first; i < argc; ++i)
+        sizes.append(QByteArray(argv[i]).toInt());
+    if (sizes.isEmpty())
+        sizes = {1000, 10000, 50000, 100000};
+    return sizes;
+}
+
+int runSizes(const char* program, const QString& mode, const QList<int>& sizes)
+{
+    for (const int size : sizes) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QString::fromLocal8Bit(program), {mode, QString::number(size)});
+        child.waitForFinished(-1);
+        if (child.exitCode() != 0)
+            return child.exitCode();
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -285,23 +309,8 @@ int main(int argc, char** argv)
     if (argc == 3 && QByteArray(argv[1]) == "--start-one")
         return runStartup(argc, argv, QByteArray(argv[2]).toInt());
     // Start-up alone, warm and with the files' data evicted: --cold [sizes].
-    if (argc >= 2 && QByteArray(argv[1]) == "--cold") {
-        QList<int> sizes;
-        for (int i = 2; i < argc; ++i)
-            sizes.append(QByteArray(argv[i]).toInt());
-        if (sizes.isEmpty())
-            sizes = {1000, 10000, 50000, 100000};
-        for (const int size : sizes) {
-            QProcess child;
-            child.setProcessChannelMode(QProcess::ForwardedChannels);
-            child.start(QString::fromLocal8Bit(argv[0]),
-                        {QStringLiteral("--start-one"), QString::number(size)});
-            child.waitForFinished(-1);
-            if (child.exitCode() != 0)
-                return child.exitCode();
-        }
-        return 0;
-    }
+    if (argc >= 2 && QByteArray(argv[1]) == "--cold")
+        return runSizes(argv[0], QStringLiteral("--start-one"), sizesFrom(argc, argv, 2));
     // Slow to generate (minutes): only when asked, e.g. --history 100000.
     if (argc >= 2 && QByteArray(argv[1]) == "--history") {
         QCoreApplication app(argc, argv);
@@ -316,20 +325,8 @@ int main(int argc, char** argv)
         SpellingBench::run(out);
         return 0;
     }
-    QList<int> sizes;
-    for (int i = 1; i < argc; ++i)
-        sizes.append(QByteArray(argv[i]).toInt());
-    if (sizes.isEmpty())
-        sizes = {1000, 10000, 50000, 100000};
-    for (const int size : sizes) {
-        QProcess child;
-        child.setProcessChannelMode(QProcess::ForwardedChannels);
-        child.start(QString::fromLocal8Bit(argv[0]),
-                    {QStringLiteral("--one"), QString::number(size)});
-        child.waitForFinished(-1);
-        if (child.exitCode() != 0)
-            return child.exitCode();
-    }
+    if (const int failed = runSizes(argv[0], QStringLiteral("--one"), sizesFrom(argc, argv, 1)))
+        return failed;
     QProcess editor;
     editor.setProcessChannelMode(QProcess::ForwardedChannels);
     editor.start(QString::fromLocal8Bit(argv[0]), {QStringLiteral("--editor")});
